@@ -1,0 +1,44 @@
+# Shared by the demo and test scripts: package installation and the Wine
+# session that runs the Windows binaries.
+
+REDUDI_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+REDUDI_PACKAGES=(cmake ninja-build g++ clang googletest libbenchmark-dev
+                 g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64)
+
+# Installs whatever of the build's packages is missing (Debian, as root).
+ensure_packages() {
+    local missing=()
+    for package in "${REDUDI_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
+            missing+=("$package")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -qq
+        apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    fi
+}
+
+# Configures and builds one CMake preset.
+build_preset() {
+    cmake --preset "$1" -S "$REDUDI_ROOT" >/dev/null &&
+        cmake --build --preset "$1" -- "${@:2}"
+}
+
+# Starts a persistent wineserver for the x86_64 build's prefix and boots the
+# prefix, with Wine's service processes detached from our output pipes (or a
+# test runner reading them would wait for ever). stop_wine ends the session.
+start_wine() {
+    export WINEPREFIX="$REDUDI_ROOT/build/windows-x64/wineprefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    mkdir -p "$WINEPREFIX"
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine cmd /c exit </dev/null >/dev/null 2>&1
+    trap stop_wine EXIT
+}
+
+stop_wine() {
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+}

@@ -1,0 +1,172 @@
+// The facade building blocks, exercised through a small facade of the same
+// shape as the library's own.
+#include "foundation/platform/facade.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace REDudi;
+
+namespace {
+
+class Widget {
+public:
+    virtual ~Widget() {}
+    virtual bool IsValid() = 0;
+    virtual bool Poke() = 0;
+    virtual PString Name() = 0;
+    virtual void Touch() = 0;
+};
+
+enum class Behaviour { Normal, Invalid, ThrowTermination, ThrowOther };
+
+struct Counters {
+    int destroyed = 0;
+    int touched = 0;
+};
+
+class TestWidget : public Widget {
+public:
+    TestWidget(Behaviour behaviour, Counters& counters) : behaviour_(behaviour), counters_(counters) {}
+    ~TestWidget() override { ++counters_.destroyed; }
+    bool IsValid() override {
+        if (behaviour_ == Behaviour::ThrowOther)
+            throw std::runtime_error("validity");
+        return behaviour_ != Behaviour::Invalid;
+    }
+    bool Poke() override {
+        Raise();
+        return true;
+    }
+    PString Name() override {
+        Raise();
+        return PString("widget");
+    }
+    void Touch() override { ++counters_.touched; }
+    void SetBehaviour(Behaviour behaviour) { behaviour_ = behaviour; }
+
+private:
+    void Raise() {
+        if (behaviour_ == Behaviour::ThrowTermination)
+            throw ThreadTerminateException();
+        if (behaviour_ == Behaviour::ThrowOther)
+            throw std::logic_error("operation");
+    }
+    Behaviour behaviour_;
+    Counters& counters_;
+};
+
+// A facade with validity test T2 shielded, E2 for Poke, E1 for Name, D1 and C1.
+class AWidget {
+    using Waiting = facade::Forwarder<facade::Shielded<facade::ImplementationTest>,
+                                      facade::SwallowAllButTermination>;
+    using Quiet = facade::Forwarder<facade::Shielded<facade::ImplementationTest>,
+                                    facade::SwallowAll>;
+    using Plain = facade::Forwarder<facade::NullTest, facade::Open>;
+
+public:
+    explicit AWidget(Widget* impl) : impl_(impl) {}
+    AWidget(const AWidget& other) { facade::ShareFrom<facade::DeleteDirect>(impl_, other.impl_); }
+    AWidget& operator=(const AWidget& other) {
+        facade::ShareFrom<facade::DeleteDirect>(impl_, other.impl_);
+        return *this;
+    }
+    ~AWidget() { facade::ReleaseShared<facade::DeleteDirect>(impl_); }
+
+    bool IsValid() { return facade::Shielded<facade::ImplementationTest>::Test(impl_); }
+    bool Poke() { return Waiting::Call(impl_, [](Widget* w) { return w->Poke(); }); }
+    PString Name() { return Quiet::Call(impl_, [](Widget* w) { return w->Name(); }); }
+    void Touch() { Plain::Call(impl_, [](Widget* w) { w->Touch(); }); }
+    Widget* Impl() const { return impl_; }
+
+private:
+    Widget* impl_ = nullptr;
+};
+
+TEST(FacadeTest, NullImplementationGivesFailureResults) {
+    AWidget widget(nullptr);
+    EXPECT_FALSE(widget.IsValid());
+    EXPECT_FALSE(widget.Poke());
+    EXPECT_TRUE(widget.Name().empty());
+    widget.Touch(); // does nothing, does not crash
+}
+
+TEST(FacadeTest, InvalidImplementationIsNotCalled) {
+    Counters counters;
+    AWidget widget(new TestWidget(Behaviour::Invalid, counters));
+    EXPECT_FALSE(widget.IsValid());
+    EXPECT_FALSE(widget.Poke());
+    EXPECT_TRUE(widget.Name().empty());
+}
+
+TEST(FacadeTest, ShieldedValidityTestSwallowsExceptions) {
+    Counters counters;
+    AWidget widget(new TestWidget(Behaviour::ThrowOther, counters));
+    EXPECT_FALSE(widget.IsValid());
+    EXPECT_FALSE(widget.Poke());
+}
+
+TEST(FacadeTest, WaitingStyleLetsOnlyTerminationThrough) {
+    Counters counters;
+    auto* impl = new TestWidget(Behaviour::ThrowTermination, counters);
+    AWidget widget(impl);
+    EXPECT_THROW(widget.Poke(), ThreadTerminateException);
+    // E1 swallows termination as well.
+    EXPECT_TRUE(widget.Name().empty());
+
+    impl->SetBehaviour(Behaviour::Normal);
+    EXPECT_TRUE(widget.Poke());
+    EXPECT_EQ("widget", widget.Name());
+}
+
+TEST(FacadeTest, WaitingStyleSwallowsOtherExceptions) {
+    struct Thrower : TestWidget {
+        using TestWidget::TestWidget;
+        bool IsValid() override { return true; }
+        bool Poke() override { throw std::logic_error("x"); }
+    };
+    Counters counters;
+    AWidget widget(new Thrower(Behaviour::Normal, counters));
+    EXPECT_FALSE(widget.Poke());
+}
+
+TEST(FacadeTest, SharedImplementationIsSeenByBothAndDestroyedOnce) {
+    Counters counters;
+    {
+        AWidget first(new TestWidget(Behaviour::Normal, counters));
+        {
+            AWidget second(first);
+            EXPECT_EQ(first.Impl(), second.Impl());
+            second.Touch();
+            first.Touch();
+            EXPECT_EQ(2, counters.touched);
+
+            AWidget third(new TestWidget(Behaviour::Normal, counters));
+            third = second; // gives up its own object, shares first's
+            EXPECT_EQ(1, counters.destroyed);
+            third = third;
+            EXPECT_EQ(first.Impl(), third.Impl());
+        }
+        EXPECT_EQ(1, counters.destroyed);
+    }
+    EXPECT_EQ(2, counters.destroyed);
+}
+
+TEST(FacadeTest, AssigningOneSharedGroupToAnotherKeepsCountsRight) {
+    Counters a, b;
+    {
+        AWidget a1(new TestWidget(Behaviour::Normal, a));
+        AWidget a2(a1);
+        AWidget b1(new TestWidget(Behaviour::Normal, b));
+        a2 = b1;
+        EXPECT_EQ(0, a.destroyed);
+        a1 = b1;
+        EXPECT_EQ(1, a.destroyed);
+        EXPECT_EQ(0, b.destroyed);
+    }
+    EXPECT_EQ(1, a.destroyed);
+    EXPECT_EQ(1, b.destroyed);
+}
+
+} // namespace

@@ -1,0 +1,130 @@
+#include <REDudi/platform.h>
+
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+using namespace REDudi;
+
+namespace {
+
+struct Tracked {
+    explicit Tracked(int& destroyed) : destroyed_(destroyed) {}
+    virtual ~Tracked() { ++destroyed_; }
+    int& destroyed_;
+};
+
+TEST(SafeDeleteTest, NullPointerIsSuccess) {
+    Tracked* p = nullptr;
+    EXPECT_TRUE(SafeDelete(p));
+    EXPECT_EQ(nullptr, p);
+}
+
+TEST(SafeDeleteTest, DeletesOnceAndClearsPointer) {
+    int destroyed = 0;
+    Tracked* p = new Tracked(destroyed);
+    EXPECT_TRUE(SafeDelete(p));
+    EXPECT_EQ(nullptr, p);
+    EXPECT_EQ(1, destroyed);
+    EXPECT_TRUE(SafeDelete(p));
+    EXPECT_EQ(1, destroyed);
+}
+
+#ifdef _WIN32
+TEST(SafeDeleteTest, InaccessiblePointerIsClearedWithoutDestruction) {
+    // A reserved but uncommitted page cannot be read.
+    void* page = VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
+    ASSERT_NE(nullptr, page);
+    Tracked* p = static_cast<Tracked*>(page);
+    EXPECT_FALSE(SafeDelete(p));
+    EXPECT_EQ(nullptr, p);
+    VirtualFree(page, 0, MEM_RELEASE);
+}
+
+TEST(PointerTestsTest, ProbeRealMemory) {
+    char buffer[16] = "text";
+    void* page = VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
+    ASSERT_NE(nullptr, page);
+    void* readOnly = VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_READONLY);
+    ASSERT_NE(nullptr, readOnly);
+
+    EXPECT_FALSE(QV_IsBadCodePtr(buffer));
+    EXPECT_TRUE(QV_IsBadCodePtr(page));
+    EXPECT_TRUE(QV_IsBadCodePtr(nullptr));
+
+    EXPECT_FALSE(QV_IsBadReadPtr(buffer, sizeof buffer));
+    EXPECT_TRUE(QV_IsBadReadPtr(page, 1));
+    EXPECT_FALSE(QV_IsBadReadPtr(readOnly, 4096));
+
+    EXPECT_FALSE(QV_IsBadWritePtr(buffer, sizeof buffer));
+    EXPECT_TRUE(QV_IsBadWritePtr(readOnly, 1));
+
+    EXPECT_FALSE(QV_IsBadStringPtr(buffer, 100));
+    EXPECT_TRUE(QV_IsBadStringPtr(static_cast<const char*>(page), 10));
+
+    VirtualFree(readOnly, 0, MEM_RELEASE);
+    VirtualFree(page, 0, MEM_RELEASE);
+}
+
+class PlatformSupportProbe : public AdvancedPlatformSupport {
+public:
+    using AdvancedPlatformSupport::IsWin2KOrLater;
+};
+
+TEST(AdvancedPlatformSupportTest, GlobalNames) {
+    ASSERT_TRUE(PlatformSupportProbe::IsWin2KOrLater());
+    EXPECT_EQ("", AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString("")));
+    EXPECT_EQ("Global\\X", AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString("X")));
+}
+
+TEST(AdvancedPlatformSupportTest, AttributesAreBuiltOnceWithNullDacl) {
+    AdvancedPlatformSupport support;
+    SECURITY_ATTRIBUTES* first = support.GetAllAccessSecurityAttributes();
+    ASSERT_NE(nullptr, first);
+    EXPECT_EQ(first, support.GetAllAccessSecurityAttributes());
+    EXPECT_EQ(sizeof(SECURITY_ATTRIBUTES), first->nLength);
+    EXPECT_FALSE(first->bInheritHandle);
+
+    BOOL present = FALSE, defaulted = TRUE;
+    PACL dacl = reinterpret_cast<PACL>(1);
+    ASSERT_TRUE(GetSecurityDescriptorDacl(first->lpSecurityDescriptor, &present, &dacl, &defaulted));
+    EXPECT_TRUE(present);
+    EXPECT_EQ(nullptr, dacl);
+    EXPECT_FALSE(defaulted);
+
+    // A copy never points at the source's descriptor.
+    AdvancedPlatformSupport copy(support);
+    SECURITY_ATTRIBUTES* copied = copy.GetAllAccessSecurityAttributes();
+    ASSERT_NE(nullptr, copied);
+    EXPECT_NE(first->lpSecurityDescriptor, copied->lpSecurityDescriptor);
+
+    // The attributes really create a named object.
+    HANDLE event = CreateEventA(first, TRUE, FALSE, "REDudi::PlatformTest::Event");
+    ASSERT_NE(nullptr, event);
+    CloseHandle(event);
+}
+
+static_assert(sizeof(AdvancedPlatformSupport) ==
+                  sizeof(SECURITY_ATTRIBUTES) + sizeof(SECURITY_DESCRIPTOR),
+              "AdvancedPlatformSupport holds the attributes and the descriptor only");
+#endif
+
+static_assert(sizeof(PString) == sizeof(void*) + sizeof(std::string), "PString adds no data");
+static_assert(sizeof(UString) == sizeof(void*) + sizeof(UnicodeStdString), "UString adds no data");
+
+TEST(ThreadTerminateExceptionTest, IsEmptyAndCopyable) {
+    static_assert(std::is_empty<ThreadTerminateException>::value, "no data");
+    static_assert(!std::is_polymorphic<ThreadTerminateException>::value, "no virtual functions");
+    ThreadTerminateException a;
+    ThreadTerminateException b(a);
+    b = a;
+    try {
+        throw b;
+    } catch (ThreadTerminateException&) {
+        SUCCEED();
+    }
+}
+
+} // namespace
