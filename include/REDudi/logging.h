@@ -37,10 +37,8 @@ public:
     virtual void ClassTrace(const char* subClass, const char* format, ...) = 0;
     virtual void ClassTrace(const char* subClass, unsigned char level, unsigned int flags,
                             const char* format, ...) = 0;
-    virtual void ClassTrace(const char* subClass, unsigned char level, const char* format,
-                            ...) = 0;
-    virtual void ClassTrace(const char* subClass, unsigned int flags, const char* format,
-                            ...) = 0;
+    virtual void ClassTrace(const char* subClass, unsigned char level, const char* format, ...) = 0;
+    virtual void ClassTrace(const char* subClass, unsigned int flags, const char* format, ...) = 0;
     virtual void SetClass(PString className) = 0;
     virtual void SetDefaultSubClass(PString subClass) = 0;
     virtual void SetDefaultLevel(unsigned char level) = 0;

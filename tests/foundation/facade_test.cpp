@@ -28,7 +28,8 @@ struct Counters {
 
 class TestWidget : public Widget {
 public:
-    TestWidget(Behaviour behaviour, Counters& counters) : behaviour_(behaviour), counters_(counters) {}
+    TestWidget(Behaviour behaviour, Counters& counters)
+        : behaviour_(behaviour), counters_(counters) {}
     ~TestWidget() override { ++counters_.destroyed; }
     bool IsValid() override {
         if (behaviour_ == Behaviour::ThrowOther)
@@ -61,8 +62,8 @@ private:
 class AWidget {
     using Waiting = facade::Forwarder<facade::Shielded<facade::ImplementationTest>,
                                       facade::SwallowAllButTermination>;
-    using Quiet = facade::Forwarder<facade::Shielded<facade::ImplementationTest>,
-                                    facade::SwallowAll>;
+    using Quiet =
+        facade::Forwarder<facade::Shielded<facade::ImplementationTest>, facade::SwallowAll>;
     using Plain = facade::Forwarder<facade::NullTest, facade::Open>;
 
 public:
@@ -75,9 +76,15 @@ public:
     ~AWidget() { facade::ReleaseShared<facade::DeleteDirect>(impl_); }
 
     bool IsValid() { return facade::Shielded<facade::ImplementationTest>::Test(impl_); }
-    bool Poke() { return Waiting::Call(impl_, [](Widget* w) { return w->Poke(); }); }
-    PString Name() { return Quiet::Call(impl_, [](Widget* w) { return w->Name(); }); }
-    void Touch() { Plain::Call(impl_, [](Widget* w) { w->Touch(); }); }
+    bool Poke() {
+        return Waiting::Call(impl_, [](Widget* w) { return w->Poke(); });
+    }
+    PString Name() {
+        return Quiet::Call(impl_, [](Widget* w) { return w->Name(); });
+    }
+    void Touch() {
+        Plain::Call(impl_, [](Widget* w) { w->Touch(); });
+    }
     Widget* Impl() const { return impl_; }
 
 private:

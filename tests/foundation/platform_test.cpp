@@ -89,7 +89,8 @@ TEST(AdvancedPlatformSupportTest, AttributesAreBuiltOnceWithNullDacl) {
 
     BOOL present = FALSE, defaulted = TRUE;
     PACL dacl = reinterpret_cast<PACL>(1);
-    ASSERT_TRUE(GetSecurityDescriptorDacl(first->lpSecurityDescriptor, &present, &dacl, &defaulted));
+    ASSERT_TRUE(
+        GetSecurityDescriptorDacl(first->lpSecurityDescriptor, &present, &dacl, &defaulted));
     EXPECT_TRUE(present);
     EXPECT_EQ(nullptr, dacl);
     EXPECT_FALSE(defaulted);

@@ -145,8 +145,8 @@ TEST(PStringTest, PrependPutsTextInFront) {
 // A subclass that overrides the three-way compare sees Compare(CharT) follow.
 class ReversedString : public PString {
 public:
-    using PString::PString;
     using PString::Compare;
+    using PString::PString;
     int Compare(const Base& other) const override { return -PString::Compare(other); }
 };
 
