@@ -24,10 +24,10 @@ std::string HelperPath() {
 } // namespace
 
 LogRegion::LogRegion() {
-    mapping_ = OpenFileMappingA(FILE_MAP_READ, FALSE, GlobalName(logmap::kMappingName).c_str());
+    mapping_ = OpenFileMappingA(FILE_MAP_WRITE, FALSE, GlobalName(logmap::kMappingName).c_str());
     if (mapping_ != nullptr)
-        map_ = static_cast<const WIN32_LogMap*>(
-            MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, logmap::kRegionSize));
+        map_ = static_cast<WIN32_LogMap*>(
+            MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, logmap::kRegionSize));
     mutex_ =
         OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, GlobalName(logmap::kMutexName).c_str());
 }

@@ -22,6 +22,8 @@ public:
 
     bool IsOpen() const { return map_ != nullptr && mutex_ != nullptr; }
     const WIN32_LogMap& Map() const { return *map_; }
+    // Only for simulating a damaged header, and only while holding the lock.
+    WIN32_LogMap& Writable() const { return *map_; }
     HANDLE Mutex() const { return mutex_; }
 
     // The slot written last, by the header's own ring size.
@@ -30,7 +32,7 @@ public:
 private:
     HANDLE mapping_ = nullptr;
     HANDLE mutex_ = nullptr;
-    const WIN32_LogMap* map_ = nullptr;
+    WIN32_LogMap* map_ = nullptr;
 };
 
 // Holds the log's mutex for a scope. The mutex is recursive, so the holding

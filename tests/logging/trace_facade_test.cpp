@@ -76,30 +76,11 @@ TEST_F(FreeFunctionTest, PercentSignsOfTheFinishedTextAreKept) {
     EXPECT_STREQ("%x%%", region_.Last().message);
 }
 
-TEST_F(FreeFunctionTest, LongMessagesAreCutTo511Characters) {
-    const std::string message(600, 'x');
-    RegionLock lock(region_);
-    ASSERT_TRUE(lock.Held());
-    Trace("%s", message.c_str());
-    EXPECT_EQ(std::string(511, 'x'), region_.Last().message);
-}
-
 class FacadeTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(region_.IsOpen()); }
     LogRegion region_;
 };
-
-TEST_F(FacadeTest, DefaultLoggerStartsAsDebug) {
-    ADefaultLogger logger;
-    ASSERT_TRUE(logger.IsValid());
-    RegionLock lock(region_);
-    ASSERT_TRUE(lock.Held());
-    logger.Trace("%s", "50%");
-    EXPECT_STREQ("DEBUG", region_.Last().className);
-    EXPECT_STREQ("DEBUG", region_.Last().subClass);
-    EXPECT_STREQ("50%", region_.Last().message);
-}
 
 TEST_F(FacadeTest, EachShapeTakesArgumentsOrDefaults) {
     ALogger logger;

@@ -110,15 +110,25 @@ TEST_F(TraceLogTest, LongTextsAreCutAndTerminated) {
     EXPECT_EQ(std::string(511, 'm'), entry.message);
 }
 
-TEST_F(TraceLogTest, SettersDoNotTouchTheRegion) {
+TEST_F(TraceLogTest, DamagedHeaderIsWrittenWithinTheRing) {
+    ExclusiveTest exclusive;
+    ASSERT_TRUE(exclusive.Held());
     RegionLock lock(region_);
     ASSERT_TRUE(lock.Held());
-    const std::uint32_t count = region_.Map().count;
-    logger_->SetClass(PString("Quiet"));
-    logger_->SetDefaultSubClass(PString("Quiet"));
-    logger_->SetDefaultLevel(1);
-    logger_->SetDefaultFlags(1);
-    EXPECT_EQ(count, region_.Map().count);
+    WIN32_LogMap& map = region_.Writable();
+    const std::uint32_t next = map.next;
+    map.capacity = 0;
+    logger_->Trace("capacity zero");
+    map.capacity = 199;
+    EXPECT_STREQ("capacity zero", map.records[next].message);
+    EXPECT_EQ((next + 1) % 199, map.next);
+
+    map.next = 250; // beyond the region's slots
+    logger_->Trace("next out of range");
+    EXPECT_STREQ("next out of range", map.records[0].message);
+    EXPECT_EQ(1u, map.next);
+    EXPECT_TRUE(IsZero(map.records[199]));
+    map.next = map.count % 199; // back in step, as every other reader expects
 }
 
 } // namespace
