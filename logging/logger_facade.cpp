@@ -16,7 +16,7 @@ using Destruction = facade::DeleteDirect;
 // Formats the caller's text once and hands the finished text to the writer
 // through `pass`; nothing is formatted when there is no valid writer.
 template <class Pass>
-void Forward_Trace(Logger* logger, const char* format, va_list args, Pass pass) {
+void FormatAndPass(Logger* logger, const char* format, va_list args, Pass pass) {
     if (!Validity::Test(logger))
         return;
     TraceText text;
@@ -48,7 +48,7 @@ bool ALogger::IsValid() {
 void ALogger::Trace(unsigned char level, unsigned int flags, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    Forward_Trace(logger_, format, args, [&](Logger* l, const char* text) {
+    FormatAndPass(logger_, format, args, [&](Logger* l, const char* text) {
         l->Trace(level, flags, kFinishedText, text);
     });
     va_end(args);
@@ -57,7 +57,7 @@ void ALogger::Trace(unsigned char level, unsigned int flags, const char* format,
 void ALogger::Trace(unsigned char level, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    Forward_Trace(logger_, format, args,
+    FormatAndPass(logger_, format, args,
                   [&](Logger* l, const char* text) { l->Trace(level, kFinishedText, text); });
     va_end(args);
 }
@@ -65,7 +65,7 @@ void ALogger::Trace(unsigned char level, const char* format, ...) {
 void ALogger::Trace(unsigned int flags, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    Forward_Trace(logger_, format, args,
+    FormatAndPass(logger_, format, args,
                   [&](Logger* l, const char* text) { l->Trace(flags, kFinishedText, text); });
     va_end(args);
 }
@@ -73,7 +73,7 @@ void ALogger::Trace(unsigned int flags, const char* format, ...) {
 void ALogger::Trace(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    Forward_Trace(logger_, format, args,
+    FormatAndPass(logger_, format, args,
                   [&](Logger* l, const char* text) { l->Trace(kFinishedText, text); });
     va_end(args);
 }
@@ -81,7 +81,7 @@ void ALogger::Trace(const char* format, ...) {
 void ALogger::ClassTrace(const char* subClass, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    Forward_Trace(logger_, format, args, [&](Logger* l, const char* text) {
+    FormatAndPass(logger_, format, args, [&](Logger* l, const char* text) {
         l->ClassTrace(subClass, kFinishedText, text);
     });
     va_end(args);
@@ -91,7 +91,7 @@ void ALogger::ClassTrace(const char* subClass, unsigned char level, unsigned int
                          const char* format, ...) {
     va_list args;
     va_start(args, format);
-    Forward_Trace(logger_, format, args, [&](Logger* l, const char* text) {
+    FormatAndPass(logger_, format, args, [&](Logger* l, const char* text) {
         l->ClassTrace(subClass, level, flags, kFinishedText, text);
     });
     va_end(args);
@@ -100,7 +100,7 @@ void ALogger::ClassTrace(const char* subClass, unsigned char level, unsigned int
 void ALogger::ClassTrace(const char* subClass, unsigned char level, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    Forward_Trace(logger_, format, args, [&](Logger* l, const char* text) {
+    FormatAndPass(logger_, format, args, [&](Logger* l, const char* text) {
         l->ClassTrace(subClass, level, kFinishedText, text);
     });
     va_end(args);
@@ -109,7 +109,7 @@ void ALogger::ClassTrace(const char* subClass, unsigned char level, const char* 
 void ALogger::ClassTrace(const char* subClass, unsigned int flags, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    Forward_Trace(logger_, format, args, [&](Logger* l, const char* text) {
+    FormatAndPass(logger_, format, args, [&](Logger* l, const char* text) {
         l->ClassTrace(subClass, flags, kFinishedText, text);
     });
     va_end(args);
