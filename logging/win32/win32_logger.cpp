@@ -107,7 +107,7 @@ void WIN32_Logger::Write(const char* subClass, unsigned char level, unsigned int
         return;
 
     // The record is assembled on the stack first, so that the mutex is held
-    // only for the time stamp and one copy into the ring.
+    // only for one copy into the ring.
     ALogEntry entry;
     CopyField(entry.className, sizeof entry.className, className_.c_str());
     CopyField(entry.subClass, sizeof entry.subClass, subClass);
@@ -119,6 +119,10 @@ void WIN32_Logger::Write(const char* subClass, unsigned char level, unsigned int
     text.Format(format, args);
     CopyField(entry.message, sizeof entry.message, text.c_str());
     std::memset(entry.reserved, 0, sizeof entry.reserved);
+    // Reading the clock through the runtime costs several microseconds (a
+    // time-zone query), so it happens before the wait rather than while all
+    // other writers queue; the stamp is at most the wait's limit early.
+    entry.time = RecordTime();
 
     // A holder stuck for longer than the limit costs this record, not the
     // caller's progress. An abandoned mutex still guards a usable region.
@@ -128,7 +132,6 @@ void WIN32_Logger::Write(const char* subClass, unsigned char level, unsigned int
     std::uint32_t slot = map_->next;
     if (slot >= capacity)
         slot = 0;
-    entry.time = RecordTime();
     std::memcpy(&map_->records[slot], &entry, sizeof entry);
     map_->next = (slot + 1) % capacity;
     map_->count = map_->count + 1;
