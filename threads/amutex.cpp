@@ -4,6 +4,8 @@
 
 namespace REDudi {
 
+static_assert(sizeof(AMutex) == sizeof(void*), "an AMutex is its pointer alone");
+
 namespace {
 
 using Validity = facade::Shielded<facade::FullTest>;

@@ -4,6 +4,9 @@
 
 namespace REDudi {
 
+static_assert(sizeof(AMutexLock) == 4 * sizeof(void*),
+              "an AMutexLock holds a table pointer, the mutex, the thread and the detached flag");
+
 // A retrying lock keeps trying after a deadlock timeout, but gives up (and
 // lets the exception pass) when trying again cannot succeed: the mutex is
 // unusable, or the thread it waits for is being terminated. Retrying then

@@ -1,18 +1,23 @@
 #include "threads/win32/terminate_handle.h"
 
 #include "threads/retry_policy.h"
-
-#include <REDudi/threads.h>
+#include "threads/win32/win32_thread.h"
 
 namespace REDudi {
 
-// No Windows thread class exists yet: every thread argument is refused.
-HANDLE TerminateHandleOf(Thread*) {
-    throw ThreadTerminateException();
+HANDLE TerminateHandleOf(Thread* thread) {
+    WIN32_Thread* windowsThread = dynamic_cast<WIN32_Thread*>(thread);
+    if (windowsThread == nullptr)
+        throw ThreadTerminateException();
+    return windowsThread->GetTerminateHandle();
 }
 
 bool StopRetrying(Thread* thread) {
-    return thread != nullptr;
+    if (thread == nullptr)
+        return false;
+    WIN32_Thread* windowsThread = dynamic_cast<WIN32_Thread*>(thread);
+    return windowsThread == nullptr ||
+           WaitForSingleObject(windowsThread->GetTerminateHandle(), 0) != WAIT_TIMEOUT;
 }
 
 } // namespace REDudi
