@@ -74,8 +74,13 @@ bool WIN32_Thread::Execute() {
             outcome = Refused;
         } else {
             terminateRequested_ = false;
-            if (thread_ != nullptr)
+            if (thread_ != nullptr) {
+                // The previous run may still be writing its last trace line
+                // through this object; it must be gone before a new run can
+                // lead to the object's destruction.
+                WaitForSingleObject(thread_, kFinishingWait);
                 CloseHandle(thread_);
+            }
             queue_.clear();
             ResetEvent(queueEvent_);
             ResetEvent(terminateEvent_);
