@@ -1,0 +1,276 @@
+// Threads with event queues: start, events, termination soft and hard, and
+// waits of other objects made on a thread's behalf.
+#include "thread_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+using namespace REDudi;
+using namespace threads_test;
+
+namespace {
+
+// What a test procedure reports back; it lives on the test's stack.
+struct Probe {
+    std::promise<void> waiting;     // set just before the blocking call
+    std::promise<void> proceed;     // lets a procedure go on
+    std::atomic<bool> threw{false}; // the blocking call threw termination
+    std::atomic<bool> stop{false};  // ends a busy procedure
+    std::vector<std::string> names; // events taken, in order
+    bool timedOutEmpty = false;     // the last timed wait: false with ""
+    AMutex* mutex = nullptr;
+};
+
+Probe& ProbeOf(void* data) {
+    return *static_cast<Probe*>(data);
+}
+
+std::unique_ptr<Thread> NewThread(ThreadProcedure procedure, Probe& probe) {
+    std::unique_ptr<Thread> thread(Thread::GetNewThread());
+    if (thread) {
+        thread->SetThreadProc(procedure);
+        thread->SetThreadData(&probe);
+        // A soft termination gives up in time instead of hanging the test.
+        thread->SetDeadlockTimeout(kPatienceMs);
+    }
+    return thread;
+}
+
+// Runs `wait` after reporting that it is about to block; records whether it
+// ended with termination, and lets the exception go on.
+template <class Wait> unsigned int BlockIn(Thread* thread, void* data, Wait wait) {
+    Probe& probe = ProbeOf(data);
+    probe.waiting.set_value();
+    try {
+        wait(thread);
+    } catch (ThreadTerminateException&) {
+        probe.threw = true;
+        throw;
+    }
+    return 1;
+}
+
+unsigned int WaitForEventForever(Thread* thread, void* data) {
+    return BlockIn(thread, data, [](Thread* t) {
+        PString name;
+        t->WaitForEvent(name);
+    });
+}
+
+unsigned int SleepLong(Thread* thread, void* data) {
+    return BlockIn(thread, data, [](Thread* t) { t->Sleep(kPatienceMs); });
+}
+
+unsigned int AcquireHeldMutex(Thread* thread, void* data) {
+    AMutex* mutex = ProbeOf(data).mutex;
+    return BlockIn(thread, data, [mutex](Thread* t) { mutex->Acquire(t); });
+}
+
+void ExpectTerminationUnwinds(ThreadProcedure procedure, Probe& probe) {
+    std::unique_ptr<Thread> thread = NewThread(procedure, probe);
+    ASSERT_NE(thread, nullptr);
+    std::future<void> waiting = probe.waiting.get_future();
+    ASSERT_TRUE(thread->Execute());
+    ASSERT_TRUE(Arrives(waiting));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // let it block
+    Clock::time_point start = Clock::now();
+    EXPECT_TRUE(thread->Terminate(false));
+    EXPECT_LT(MillisecondsSince(start), 5000);
+    EXPECT_TRUE(probe.threw);
+    EXPECT_TRUE(thread->HasTerminated());
+    EXPECT_FALSE(thread->IsExecuting());
+    EXPECT_EQ(thread->GetReturnCode(), 0u); // the unwound procedure returned nothing
+}
+
+} // namespace
+
+TEST(ThreadTest, TerminateInterruptsWaitForEvent) {
+    Probe probe;
+    ExpectTerminationUnwinds(&WaitForEventForever, probe);
+}
+
+TEST(ThreadTest, TerminateInterruptsSleep) {
+    Probe probe;
+    ExpectTerminationUnwinds(&SleepLong, probe);
+}
+
+TEST(ThreadTest, TerminateInterruptsAMutexWait) {
+    AMutex mutex;
+    ASSERT_TRUE(mutex.Acquire(0u)); // held by the test's thread
+    Probe probe;
+    probe.mutex = &mutex;
+    ExpectTerminationUnwinds(&AcquireHeldMutex, probe);
+    mutex.Release();
+}
+
+TEST(ThreadTest, HardTerminateKillsABusyThread) {
+    Probe probe;
+    std::unique_ptr<Thread> thread = NewThread(
+        [](Thread*, void* data) -> unsigned int {
+            Probe& p = ProbeOf(data);
+            p.waiting.set_value();
+            while (!p.stop.load()) {
+            }
+            return 1;
+        },
+        probe);
+    ASSERT_NE(thread, nullptr);
+    std::future<void> waiting = probe.waiting.get_future();
+    ASSERT_TRUE(thread->Execute());
+    ASSERT_TRUE(Arrives(waiting));
+    Clock::time_point start = Clock::now();
+    EXPECT_FALSE(thread->Terminate(true));
+    EXPECT_LT(MillisecondsSince(start), 2000);
+    EXPECT_EQ(thread->GetReturnCode(), 0xFFFFFFFFu);
+    EXPECT_TRUE(thread->HasTerminated());
+    EXPECT_FALSE(thread->IsExecuting());
+}
+
+TEST(ThreadTest, EventsArriveInOrderAndOnlyWhileExecuting) {
+    Probe probe;
+    std::unique_ptr<Thread> thread = NewThread(
+        [](Thread* self, void* data) -> unsigned int {
+            Probe& p = ProbeOf(data);
+            p.proceed.get_future().wait_for(kPatience);
+            PString name;
+            for (int i = 0; i < 3 && self->WaitForEvent(name, kPatienceMs); ++i)
+                p.names.push_back(name);
+            name = "stale";
+            p.timedOutEmpty = !self->WaitForEvent(name, 50) && name.empty();
+            return 7;
+        },
+        probe);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_FALSE(thread->SignalEvent("early"));
+    EXPECT_FALSE(thread->AreQueuedEvents());
+
+    ASSERT_TRUE(thread->Execute());
+    EXPECT_FALSE(thread->Execute()); // already running
+    EXPECT_FALSE(thread->SetThreadProc(&SleepLong));
+    EXPECT_FALSE(thread->SetThreadData(nullptr));
+    EXPECT_TRUE(thread->SignalEvent("one"));
+    EXPECT_TRUE(thread->SignalEvent("two"));
+    EXPECT_TRUE(thread->SignalEvent("three"));
+    EXPECT_TRUE(thread->AreQueuedEvents());
+    probe.proceed.set_value();
+
+    ASSERT_TRUE(EventuallyTrue([&] { return thread->HasTerminated(); }));
+    EXPECT_EQ(probe.names, (std::vector<std::string>{"one", "two", "three"}));
+    EXPECT_TRUE(probe.timedOutEmpty);
+    EXPECT_EQ(thread->GetReturnCode(), 7u);
+    EXPECT_FALSE(thread->SignalEvent("late"));
+}
+
+TEST(ThreadTest, GetEventTakesLeftoverEventsOnlyOnceStopped) {
+    Probe probe;
+    std::unique_ptr<Thread> thread = NewThread(
+        [](Thread*, void* data) -> unsigned int {
+            ProbeOf(data).proceed.get_future().wait_for(kPatience);
+            return 0;
+        },
+        probe);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_TRUE(thread->Execute());
+    EXPECT_TRUE(thread->SignalEvent("Job"));
+    EXPECT_TRUE(thread->SignalEvent("Job"));
+    EXPECT_FALSE(thread->GetEvent("Job")); // running
+    probe.proceed.set_value();
+    ASSERT_TRUE(EventuallyTrue([&] { return thread->HasTerminated(); }));
+
+    EXPECT_FALSE(thread->GetEvent("job")); // case matters
+    EXPECT_TRUE(thread->GetEvent("Job"));
+    EXPECT_TRUE(thread->AreQueuedEvents());
+    EXPECT_TRUE(thread->GetEvent("Job"));
+    EXPECT_FALSE(thread->GetEvent("Job"));
+    EXPECT_FALSE(thread->AreQueuedEvents());
+}
+
+TEST(ThreadTest, TerminateResumesASuspendedThreadAndItCanRunAgain) {
+    Probe probe;
+    std::unique_ptr<Thread> thread = NewThread(
+        [](Thread* self, void* data) -> unsigned int {
+            ProbeOf(data).waiting.set_value();
+            for (;;)
+                self->Sleep(5);
+        },
+        probe);
+    ASSERT_NE(thread, nullptr);
+    std::future<void> waiting = probe.waiting.get_future();
+    ASSERT_TRUE(thread->Execute());
+    ASSERT_TRUE(Arrives(waiting));
+    EXPECT_TRUE(thread->Suspend());
+    EXPECT_TRUE(thread->IsSuspended());
+    EXPECT_TRUE(thread->Terminate(false));
+    EXPECT_FALSE(thread->IsSuspended());
+    EXPECT_TRUE(thread->HasTerminated());
+
+    // A terminated thread starts afresh, with its termination cleared.
+    probe.waiting = std::promise<void>();
+    waiting = probe.waiting.get_future();
+    ASSERT_TRUE(thread->Execute());
+    EXPECT_FALSE(thread->HasTerminated());
+    ASSERT_TRUE(Arrives(waiting));
+    EXPECT_TRUE(thread->Terminate(false));
+}
+
+TEST(ThreadTest, MutexAcquisitionOnBehalfOfATerminatingThread) {
+    std::unique_ptr<Thread> thread(Thread::GetNewThread());
+    ASSERT_NE(thread, nullptr);
+    thread->Terminate(true); // not started: only its terminate event is signalled
+    AMutex mutex;
+    // A free mutex wins over the signalled terminate event.
+    EXPECT_TRUE(mutex.Acquire(0u, thread.get()));
+    mutex.Release();
+
+    std::promise<void> held, letGo;
+    std::thread holder([&] {
+        mutex.Acquire(nullptr);
+        held.set_value();
+        letGo.get_future().wait_for(kPatience);
+        mutex.Release();
+    });
+    std::future<void> heldFuture = held.get_future();
+    ASSERT_TRUE(Arrives(heldFuture));
+    Clock::time_point start = Clock::now();
+    EXPECT_THROW(mutex.Acquire(kPatienceMs, thread.get()), ThreadTerminateException);
+    // A retrying lock gives up rather than spinning on a terminating thread.
+    EXPECT_THROW(AMutexLock(&mutex, thread.get(), true), ThreadTerminateException);
+    EXPECT_LT(MillisecondsSince(start), 2000);
+    letGo.set_value();
+    holder.join();
+}
+
+namespace {
+
+// A thread that is not a Windows thread: waits refuse it.
+class ForeignThread : public Thread {
+public:
+    bool IsValid() override { return true; }
+    void Sleep(unsigned int) override {}
+    bool WaitForEvent(PString&) override { return false; }
+    bool WaitForEvent(PString&, unsigned int) override { return false; }
+    bool SignalEvent(PString) override { return false; }
+    bool Execute() override { return false; }
+    bool Suspend() override { return false; }
+    bool Resume() override { return false; }
+    bool Terminate(bool) override { return true; }
+
+protected:
+    void EnterGuard() override {}
+    void LeaveGuard() override {}
+};
+
+} // namespace
+
+TEST(ThreadTest, WaitsRefuseAThreadThatIsNotAWindowsThread) {
+    ForeignThread foreign;
+    AMutex mutex;
+    EXPECT_THROW(mutex.Acquire(0u, &foreign), ThreadTerminateException);
+    EXPECT_THROW(AMutexLock(&mutex, &foreign, true), ThreadTerminateException);
+    std::unique_ptr<Event> event(Event::GetNewEvent());
+    event->Signal();
+    EXPECT_THROW(event->Wait(0, &foreign), ThreadTerminateException);
+}
