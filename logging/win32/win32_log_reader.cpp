@@ -20,8 +20,6 @@ constexpr DWORD kStopGrace = 1000;
 constexpr DWORD kRescanInterval = 500;
 } // namespace
 
-LogReader::~LogReader() = default;
-
 LogReader* LogReader::GetNewLogReader() {
     return new (std::nothrow) WIN32_LogReader();
 }

@@ -1,0 +1,7 @@
+#include <REDudi/logging.h>
+
+namespace REDudi {
+
+Logger::~Logger() = default;
+
+} // namespace REDudi
