@@ -3,6 +3,8 @@
 #include "win32/child_process.h"
 #include "win32/region_writer.h"
 
+#include <REDudi/logging.h>
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -156,6 +158,74 @@ TEST(LogViewTest, BadArgumentsFailWithAMessage) {
     ViewerRun help = RunViewer("--help", 10000);
     EXPECT_EQ(0u, help.exitCode);
     EXPECT_NE(std::string::npos, help.text.find("Usage: redudi-logview")) << help.text;
+}
+
+std::string RunTrace(const std::string& arguments, DWORD& exitCode) {
+    std::string output = TemporaryFile("trace");
+    ChildProcess trace;
+    EXPECT_TRUE(
+        trace.Start(Quoted(ExecutableBeside("redudi-trace.exe")) + " " + arguments, output));
+    EXPECT_TRUE(trace.Wait(20000, exitCode)) << arguments;
+    std::string text = ReadWholeFile(output);
+    DeleteFileA(output.c_str());
+    return text;
+}
+
+TEST(TraceToolTest, WritesOneRecordWithEveryField) {
+    std::string own = OwnClass();
+    RegionWriter region; // keeps the region open and lets the test look into it
+    ASSERT_TRUE(region.IsOpen());
+    DWORD exitCode = 1;
+    RunTrace("--class " + own + " --subclass Step --level 1 --flags 0x8001 -- 100% done  now",
+             exitCode);
+    EXPECT_EQ(0u, exitCode);
+
+    ASSERT_TRUE(region.Lock());
+    const REDudi::WIN32_LogMap* map = region.View();
+    int found = 0;
+    for (const REDudi::ALogEntry& entry : map->records) {
+        if (own != entry.className)
+            continue;
+        ++found;
+        EXPECT_STREQ("Step", entry.subClass);
+        EXPECT_EQ(1, entry.level);
+        EXPECT_EQ(0x8001u, entry.flags);
+        EXPECT_STREQ("100% done now", entry.message);
+    }
+    region.Unlock();
+    EXPECT_EQ(1, found);
+}
+
+TEST(TraceToolTest, ViewerShowsRecordsOfTraceProcesses) {
+    std::string own = OwnClass();
+    std::string output = TemporaryFile("viewtrace");
+    RegionWriter current;
+    ChildProcess viewer;
+    ASSERT_TRUE(viewer.Start(Quoted(ExecutableBeside("redudi-logview.exe")) + " --class " + own +
+                                 " --level 1 --count 2 --timeout 60",
+                             output));
+    for (const char* level : {"0", "3", "1"}) {
+        DWORD exitCode = 1;
+        RunTrace(std::string("-c ") + own + " -s Script -l " + level + " level " + level, exitCode);
+        EXPECT_EQ(0u, exitCode);
+    }
+    DWORD exitCode = 1;
+    ASSERT_TRUE(viewer.Wait(30000, exitCode));
+    EXPECT_EQ(0u, exitCode);
+    std::vector<std::string> lines = Lines(ReadWholeFile(output));
+    DeleteFileA(output.c_str());
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_NE(std::string::npos, lines[0].find(" " + own + "/Script L0 level 0")) << lines[0];
+    EXPECT_NE(std::string::npos, lines[1].find(" " + own + "/Script L1 level 1")) << lines[1];
+}
+
+TEST(TraceToolTest, BadArgumentsFailWithAMessage) {
+    for (const char* arguments : {"", "--level 300 x", "--flags -1 x", "--nope x", "--class"}) {
+        DWORD exitCode = 0;
+        std::string text = RunTrace(arguments, exitCode);
+        EXPECT_EQ(2u, exitCode) << arguments;
+        EXPECT_NE(std::string::npos, text.find("redudi-trace: ")) << arguments << ": " << text;
+    }
 }
 
 } // namespace
