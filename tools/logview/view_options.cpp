@@ -21,7 +21,8 @@ const char kViewUsage[] =
     "                        3 ordinary course)\n"
     "  -g, --grep TEXT       only records whose message contains TEXT\n"
     "  -n, --count N         exit after showing N records\n"
-    "  -t, --timeout SEC     stop following after SEC seconds (exit code 0)\n"
+    "  -t, --timeout SEC     stop following after SEC seconds (exit code 0, or 1 when\n"
+    "                        --count records had not all come)\n"
     "  -u, --utc             show times in UTC instead of local time\n"
     "  -h, --help            show this help\n";
 

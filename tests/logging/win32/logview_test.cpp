@@ -138,6 +138,9 @@ TEST(LogViewTest, TimeoutEndsFollowing) {
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_TRUE(run.lines.empty()) << run.text;
     EXPECT_GE(GetTickCount() - started, 900u);
+
+    ViewerRun missing = RunViewer("--count 1 --timeout 1 --class " + OwnClass());
+    EXPECT_EQ(1u, missing.exitCode);
 }
 
 TEST(LogViewTest, BadArgumentsFailWithAMessage) {

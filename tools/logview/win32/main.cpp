@@ -72,11 +72,12 @@ int Follow(const ViewOptions& options) {
         return 1;
     }
     DWORD timeout = options.timeout < 0 ? INFINITE : static_cast<DWORD>(options.timeout * 1000);
-    WaitForSingleObject(done, timeout);
+    bool counted = WaitForSingleObject(done, timeout) == WAIT_OBJECT_0;
     // Stops the reader before the printer it calls goes away.
     reader.reset();
     CloseHandle(done);
-    return 0;
+    // A script that asked for N records learns whether they all came.
+    return options.count > 0 && !counted ? 1 : 0;
 }
 
 } // namespace
