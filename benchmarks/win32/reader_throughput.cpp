@@ -2,7 +2,9 @@
 // processes trace flat out, and whether it lost any record the ring still
 // held. The baseline is the writers' own rate with no reader running,
 // measured in the same run.
-//   reader_throughput [RECORDS_PER_WRITER] [WRITERS]
+//   reader_throughput [RECORDS_PER_WRITER] [WRITERS] [LISTENER_PAUSE_MS]
+// A listener pause makes the reader fall behind on purpose, so that the ring
+// overwrites records it has not read and the skipping is checked too.
 #include <REDudi/logging.h>
 #include <REDudi/platform.h>
 
@@ -41,8 +43,9 @@ std::string Beside(const char* name) {
 // that then delivers a whole ring (199 records) without a further jump.
 class CheckingListener : public LogReaderListener {
 public:
-    CheckingListener(std::string className, int writers, std::uint32_t firstTicket)
-        : className_(std::move(className)), nextSequence_(writers, 0), expected_(firstTicket) {
+    CheckingListener(std::string className, int writers, std::uint32_t firstTicket, DWORD pause)
+        : className_(std::move(className)), nextSequence_(writers, 0), expected_(firstTicket),
+          pause_(pause) {
         arrived_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     }
 
@@ -71,6 +74,8 @@ public:
             ++outOfOrder_;
         nextSequence_[writer] = sequence + 1;
         ++delivered_;
+        if (pause_ > 0)
+            Sleep(pause_);
         lastDelivery_ = Now();
         SetEvent(arrived_);
     }
@@ -87,6 +92,7 @@ public:
     std::string className_;
     std::vector<int> nextSequence_;
     std::uint32_t expected_;
+    DWORD pause_;
     std::uint32_t runLeft_ = 0;
     long long delivered_ = 0, skipped_ = 0, lostWhileHeld_ = 0, outOfOrder_ = 0, malformed_ = 0;
     double lastDelivery_ = 0;
@@ -164,8 +170,10 @@ std::uint32_t RegionCount() {
 int main(int argc, char** argv) {
     int records = argc > 1 ? std::atoi(argv[1]) : 20000;
     int writers = argc > 2 ? std::atoi(argv[2]) : 4;
-    if (records <= 0 || writers <= 0) {
-        std::fprintf(stderr, "usage: reader_throughput [RECORDS_PER_WRITER] [WRITERS]\n");
+    int pause = argc > 3 ? std::atoi(argv[3]) : 0;
+    if (records <= 0 || writers <= 0 || pause < 0) {
+        std::fprintf(stderr, "usage: reader_throughput [RECORDS_PER_WRITER] [WRITERS] "
+                             "[LISTENER_PAUSE_MS]\n");
         return 2;
     }
     long long total = static_cast<long long>(records) * writers;
@@ -175,13 +183,16 @@ int main(int argc, char** argv) {
     // between the writers of both phases.
     std::unique_ptr<LogReader> reader(LogReader::GetNewLogReader());
 
+    // An untimed round first, so that neither phase pays for Wine warming up.
+    if (!RunWriters("BenchWarm" + tag, writers, records < 2000 ? records : 2000).ok)
+        return 1;
     Phase baseline = RunWriters("BenchBase" + tag, writers, records);
     if (!baseline.ok)
         return 1;
     double baselineRate = total / (baseline.written - baseline.start);
 
     std::uint32_t firstTicket = RegionCount();
-    CheckingListener listener("BenchRead" + tag, writers, firstTicket);
+    CheckingListener listener("BenchRead" + tag, writers, firstTicket, static_cast<DWORD>(pause));
     // The reader catches up on the baseline's records first; they are not
     // counted, and the writers start only after that.
     if (!reader->Start(&listener))
@@ -197,7 +208,8 @@ int main(int argc, char** argv) {
     double deliveredSeconds = listener.lastDelivery_ - timed.start;
     double deliveredRate = listener.delivered_ / deliveredSeconds;
     long long missingTail = static_cast<long long>(firstTicket + total - listener.expected_);
-    std::printf("Trace-log reader, %d writer processes x %d records, flat out\n", writers, records);
+    std::printf("Trace-log reader, %d writer processes x %d records, flat out%s\n", writers,
+                records, pause > 0 ? ", listener pausing after each record" : "");
     std::printf("  writers, no reader running (baseline): %10.0f records/s\n", baselineRate);
     std::printf("  writers, one reader following:         %10.0f records/s  (%.2f x baseline)\n",
                 writtenRate, writtenRate / baselineRate);
