@@ -124,8 +124,10 @@ unsigned WIN32_LogReader::Run() {
         if (result == WAIT_OBJECT_0)
             return 0;
         if (result == WAIT_TIMEOUT) {
-            Scan(mutex_, view_, seen_, batch);
-            Scan(legacyMutex_, legacyView_, legacySeen_, batch);
+            if (HasUnseen(view_, seen_))
+                Scan(mutex_, view_, seen_, batch);
+            if (HasUnseen(legacyView_, legacySeen_))
+                Scan(legacyMutex_, legacyView_, legacySeen_, batch);
         } else if (result == WAIT_OBJECT_0 + 1) {
             if (legacyOnly)
                 Scan(legacyMutex_, legacyView_, legacySeen_, batch);
@@ -137,6 +139,13 @@ unsigned WIN32_LogReader::Run() {
             return 0;
         }
     }
+}
+
+bool WIN32_LogReader::HasUnseen(const WIN32_LogMap* view, std::uint32_t seen) {
+    // A look without the mutex, so that an idle reader never makes writers
+    // wait. A 32-bit aligned field is never torn; a stale value only delays
+    // the records to the next rescan.
+    return view != nullptr && *static_cast<const volatile std::uint32_t*>(&view->count) != seen;
 }
 
 void WIN32_LogReader::Scan(HANDLE mutex, WIN32_LogMap* view, std::uint32_t& seen,

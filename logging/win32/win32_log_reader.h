@@ -29,6 +29,8 @@ private:
     // Copies what this reader has not seen of one region under its mutex,
     // then delivers it with the mutex released.
     void Scan(HANDLE mutex, WIN32_LogMap* view, std::uint32_t& seen, std::vector<ALogEntry>& batch);
+    // Whether a rescan would find anything.
+    static bool HasUnseen(const WIN32_LogMap* view, std::uint32_t seen);
     // Takes one set's mutex and opens its region; false leaves the set closed.
     bool OpenSet(const char* mutexName, const char* mappingName, SECURITY_ATTRIBUTES* security,
                  HANDLE& mutex, HANDLE& mapping, WIN32_LogMap*& view);

@@ -49,7 +49,9 @@ RegionWriter::~RegionWriter() {
 
 bool RegionWriter::Write(const std::string& className, const std::string& subClass,
                          unsigned char level, unsigned int flags, const std::string& message) {
-    if (view_ == nullptr || !Lock(1000))
+    // Longer than the library's writer waits: a test holding the mutex for a
+    // while must not make records of tests running beside it disappear.
+    if (view_ == nullptr || !Lock(10000))
         return false;
     std::uint32_t capacity = view_->capacity == 0 ? logmap::kCapacity : view_->capacity;
     ALogEntry& entry = view_->records[view_->next % capacity];

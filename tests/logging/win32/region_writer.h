@@ -23,7 +23,7 @@ public:
     bool IsOpen() const { return view_ != nullptr; }
 
     // Writes one record and pulses the event, like the library's writer.
-    // False when the mutex could not be had within a second.
+    // False when the mutex could not be had within ten seconds.
     bool Write(const std::string& className, const std::string& subClass, unsigned char level,
                unsigned int flags, const std::string& message);
 
