@@ -16,7 +16,7 @@ constexpr DWORD kStopGrace = 1000;
 // A pulse wakes only threads already waiting: one that comes while the
 // reader scans or delivers is lost, and the end of a burst would stay unseen
 // until the next writer. The reader therefore also rescans after this long
-// without a pulse; a rescan with nothing new costs one mutex acquisition.
+// without a pulse, any region whose count has moved (see HasUnseen).
 constexpr DWORD kRescanInterval = 500;
 } // namespace
 
