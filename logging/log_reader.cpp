@@ -1,0 +1,7 @@
+#include <REDudi/logging.h>
+
+namespace REDudi {
+
+LogReader::~LogReader() = default;
+
+} // namespace REDudi

@@ -1,0 +1,234 @@
+// redudi-logview end to end: the real program, fed by real writer processes,
+// its output captured in a file.
+#include "win32/child_process.h"
+#include "win32/region_writer.h"
+
+#include <REDudi/logging.h>
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using REDudi::testing::ChildProcess;
+using REDudi::testing::ExecutableBeside;
+using REDudi::testing::ReadWholeFile;
+using REDudi::testing::RegionWriter;
+using REDudi::testing::TemporaryFile;
+
+namespace {
+
+std::string OwnClass() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string("LV") + std::to_string(GetCurrentProcessId()) + "." + test->name();
+}
+
+std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
+
+struct ViewerRun {
+    DWORD exitCode = 0xDEAD;
+    std::vector<std::string> lines;
+    std::string text;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    std::string line;
+    while (std::getline(stream, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Runs the viewer to its end; a viewer still running after `timeout` ms is
+// killed and fails the test.
+ViewerRun RunViewer(const std::string& arguments, DWORD timeout = 30000) {
+    ViewerRun run;
+    std::string output = TemporaryFile("logview");
+    ChildProcess viewer;
+    EXPECT_TRUE(
+        viewer.Start(Quoted(ExecutableBeside("redudi-logview.exe")) + " " + arguments, output));
+    EXPECT_TRUE(viewer.Wait(timeout, run.exitCode)) << "viewer did not end: " << arguments;
+    run.text = ReadWholeFile(output);
+    run.lines = Lines(run.text);
+    DeleteFileA(output.c_str());
+    return run;
+}
+
+void WriteWithHelper(const std::string& arguments) {
+    ChildProcess writer;
+    ASSERT_TRUE(writer.Start(Quoted(ExecutableBeside("log_writer_helper.exe")) + " " + arguments));
+    DWORD exitCode = 1;
+    ASSERT_TRUE(writer.Wait(20000, exitCode));
+    EXPECT_EQ(0u, exitCode);
+}
+
+TEST(LogViewTest, FollowsWriterProcessesWithClassFilter) {
+    std::string own = OwnClass();
+    std::string output = TemporaryFile("follow");
+    ChildProcess viewer;
+    ASSERT_TRUE(viewer.Start(Quoted(ExecutableBeside("redudi-logview.exe")) + " --class " + own +
+                                 " --count 6 --timeout 60",
+                             output));
+    // Records written before the viewer reads are caught up, so the writers
+    // need not wait for it; the regions are kept open here meanwhile, since
+    // a region lives only while some process has it open.
+    RegionWriter current;
+    RegionWriter legacy(RegionWriter::Set::kLegacy);
+    WriteWithHelper(own + " SubA 3 3 a");
+    WriteWithHelper(own + "x SubA 3 3 other");
+    WriteWithHelper("--legacy " + own + " SubB 1 3 b");
+    DWORD exitCode = 1;
+    ASSERT_TRUE(viewer.Wait(30000, exitCode));
+    EXPECT_EQ(0u, exitCode);
+    std::vector<std::string> lines = Lines(ReadWholeFile(output));
+    DeleteFileA(output.c_str());
+
+    ASSERT_EQ(6u, lines.size());
+    std::regex format("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d 0x[0-9a-f]+ 0x[0-9a-f]+ " + own +
+                      "/Sub([AB]) L([13]) ([ab]) (\\d)");
+    int next[2] = {0, 0};
+    for (const std::string& line : lines) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(line, match, format)) << line;
+        int writer = match[3] == "a" ? 0 : 1;
+        EXPECT_EQ(writer == 0 ? "A" : "B", match[1].str()) << line;
+        EXPECT_EQ(writer == 0 ? "3" : "1", match[2].str()) << line;
+        EXPECT_EQ(std::to_string(next[writer]), match[4].str()) << line;
+        ++next[writer];
+    }
+}
+
+TEST(LogViewTest, DumpAppliesEveryFilterAndKeepsOneLinePerRecord) {
+    std::string own = OwnClass();
+    RegionWriter writer;
+    ASSERT_TRUE(writer.IsOpen());
+    ASSERT_TRUE(writer.Write(own, "S1", 1, 0, "needle 1"));
+    ASSERT_TRUE(writer.Write(own, "S1", 3, 0, "needle 2"));
+    ASSERT_TRUE(writer.Write(own, "S2", 1, 0, "needle 3"));
+    ASSERT_TRUE(writer.Write(own, "S1", 0, 0, "hay 4"));
+    ASSERT_TRUE(writer.Write(own + "x", "S1", 0, 0, "needle 5"));
+    ASSERT_TRUE(writer.Write(own, "S1", 2, 0, "a needle\r\nover lines 6"));
+
+    ViewerRun run =
+        RunViewer("--dump --utc --class " + own + " --subclass S1 --level 2 --grep needle");
+    EXPECT_EQ(0u, run.exitCode);
+    ASSERT_EQ(2u, run.lines.size()) << run.text;
+    EXPECT_NE(std::string::npos, run.lines[0].find(" " + own + "/S1 L1 needle 1")) << run.lines[0];
+    EXPECT_NE(std::string::npos, run.lines[1].find(" " + own + "/S1 L2 a needle  over lines 6"))
+        << run.lines[1];
+
+    ViewerRun limited = RunViewer("--dump --class " + own + " --count 3");
+    EXPECT_EQ(0u, limited.exitCode);
+    EXPECT_EQ(3u, limited.lines.size()) << limited.text;
+}
+
+TEST(LogViewTest, TimeoutEndsFollowing) {
+    DWORD started = GetTickCount();
+    ViewerRun run = RunViewer("--follow --timeout 1 --class " + OwnClass());
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_TRUE(run.lines.empty()) << run.text;
+    EXPECT_GE(GetTickCount() - started, 900u);
+
+    ViewerRun missing = RunViewer("--count 1 --timeout 1 --class " + OwnClass());
+    EXPECT_EQ(1u, missing.exitCode);
+}
+
+TEST(LogViewTest, BadArgumentsFailWithAMessage) {
+    struct Case {
+        const char* arguments;
+        const char* message;
+    } cases[] = {
+        {"--level x", "level must be"}, {"--level 256", "level must be"},
+        {"--count 0", "count must be"}, {"--timeout -1", "timeout must be"},
+        {"--class", "needs a value"},   {"--bogus", "unknown option '--bogus'"},
+        {"--dump --follow", "exclude"},
+    };
+    for (const Case& c : cases) {
+        ViewerRun run = RunViewer(c.arguments, 10000);
+        EXPECT_EQ(2u, run.exitCode) << c.arguments;
+        EXPECT_NE(std::string::npos, run.text.find(c.message)) << c.arguments << ": " << run.text;
+    }
+    ViewerRun help = RunViewer("--help", 10000);
+    EXPECT_EQ(0u, help.exitCode);
+    EXPECT_NE(std::string::npos, help.text.find("Usage: redudi-logview")) << help.text;
+}
+
+std::string RunTrace(const std::string& arguments, DWORD& exitCode) {
+    std::string output = TemporaryFile("trace");
+    ChildProcess trace;
+    EXPECT_TRUE(
+        trace.Start(Quoted(ExecutableBeside("redudi-trace.exe")) + " " + arguments, output));
+    EXPECT_TRUE(trace.Wait(20000, exitCode)) << arguments;
+    std::string text = ReadWholeFile(output);
+    DeleteFileA(output.c_str());
+    return text;
+}
+
+TEST(TraceToolTest, WritesOneRecordWithEveryField) {
+    std::string own = OwnClass();
+    RegionWriter region; // keeps the region open and lets the test look into it
+    ASSERT_TRUE(region.IsOpen());
+    DWORD exitCode = 1;
+    RunTrace("--class " + own + " --subclass Step --level 1 --flags 0x8001 -- 100% done  now",
+             exitCode);
+    EXPECT_EQ(0u, exitCode);
+
+    ASSERT_TRUE(region.Lock());
+    const REDudi::WIN32_LogMap* map = region.View();
+    int found = 0;
+    for (const REDudi::ALogEntry& entry : map->records) {
+        if (own != entry.className)
+            continue;
+        ++found;
+        EXPECT_STREQ("Step", entry.subClass);
+        EXPECT_EQ(1, entry.level);
+        EXPECT_EQ(0x8001u, entry.flags);
+        EXPECT_STREQ("100% done now", entry.message);
+    }
+    region.Unlock();
+    EXPECT_EQ(1, found);
+}
+
+TEST(TraceToolTest, ViewerShowsRecordsOfTraceProcesses) {
+    std::string own = OwnClass();
+    std::string output = TemporaryFile("viewtrace");
+    RegionWriter current;
+    ChildProcess viewer;
+    ASSERT_TRUE(viewer.Start(Quoted(ExecutableBeside("redudi-logview.exe")) + " --class " + own +
+                                 " --level 1 --count 2 --timeout 60",
+                             output));
+    for (const char* level : {"0", "3", "1"}) {
+        DWORD exitCode = 1;
+        RunTrace(std::string("-c ") + own + " -s Script -l " + level + " level " + level, exitCode);
+        EXPECT_EQ(0u, exitCode);
+    }
+    DWORD exitCode = 1;
+    ASSERT_TRUE(viewer.Wait(30000, exitCode));
+    EXPECT_EQ(0u, exitCode);
+    std::vector<std::string> lines = Lines(ReadWholeFile(output));
+    DeleteFileA(output.c_str());
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_NE(std::string::npos, lines[0].find(" " + own + "/Script L0 level 0")) << lines[0];
+    EXPECT_NE(std::string::npos, lines[1].find(" " + own + "/Script L1 level 1")) << lines[1];
+}
+
+TEST(TraceToolTest, BadArgumentsFailWithAMessage) {
+    for (const char* arguments : {"", "--level 300 x", "--flags -1 x", "--nope x", "--class"}) {
+        DWORD exitCode = 0;
+        std::string text = RunTrace(arguments, exitCode);
+        EXPECT_EQ(2u, exitCode) << arguments;
+        EXPECT_NE(std::string::npos, text.find("redudi-trace: ")) << arguments << ": " << text;
+    }
+}
+
+} // namespace
