@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 
 using namespace REDudi;
@@ -92,5 +93,21 @@ TEST(BlobTest, CopiesOwnTheirBytes) {
     assigned = source;
     EXPECT_EQ(0u, assigned.GetSize());
 }
+
+#ifdef _WIN32
+// The probes turn inaccessible caller memory into a plain failure instead of
+// an access violation.
+TEST(BlobTest, InaccessibleCallerMemoryFails) {
+    void* unmapped = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0x10));
+    ABlob blob;
+    EXPECT_FALSE(blob.Write(unmapped, 8));
+    EXPECT_FALSE(blob.Attach(unmapped, 8, false));
+    ASSERT_TRUE(blob.Write("abc", 3));
+    EXPECT_FALSE(blob.Read(unmapped, 8));
+    const char* readOnly = "read-only literal";
+    EXPECT_FALSE(blob.Read(const_cast<char*>(readOnly), 3));
+    EXPECT_EQ(3u, blob.GetSize());
+}
+#endif
 
 } // namespace
