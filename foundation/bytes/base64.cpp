@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace REDudi {
 
@@ -60,6 +61,31 @@ constexpr Tables BuildTables() {
 
 constexpr Tables kTables = BuildTables();
 
+// Whole-word stores where the byte order allows them; the portable form
+// otherwise.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+void StoreFour(char* p, std::uint16_t first, std::uint16_t second) {
+    std::uint32_t word = first | std::uint32_t(second) << 16;
+    std::memcpy(p, &word, 4);
+}
+void StoreWord(unsigned char* p, std::uint32_t word) {
+    std::memcpy(p, &word, 4);
+}
+#else
+void StoreFour(char* p, std::uint16_t first, std::uint16_t second) {
+    p[0] = static_cast<char>(first & 0xFF);
+    p[1] = static_cast<char>(first >> 8);
+    p[2] = static_cast<char>(second & 0xFF);
+    p[3] = static_cast<char>(second >> 8);
+}
+void StoreWord(unsigned char* p, std::uint32_t word) {
+    p[0] = static_cast<unsigned char>(word);
+    p[1] = static_cast<unsigned char>(word >> 8);
+    p[2] = static_cast<unsigned char>(word >> 16);
+    p[3] = static_cast<unsigned char>(word >> 24);
+}
+#endif
+
 void EncodeBytes(const unsigned char* in, std::size_t length, PString& out) {
     if (length == 0)
         return;
@@ -70,12 +96,7 @@ void EncodeBytes(const unsigned char* in, std::size_t length, PString& out) {
     for (; i + 3 <= length; i += 3) {
         std::uint32_t group =
             std::uint32_t(in[i]) << 16 | std::uint32_t(in[i + 1]) << 8 | in[i + 2];
-        std::uint16_t first = kTables.pair[group >> 12];
-        std::uint16_t second = kTables.pair[group & 0xFFF];
-        p[0] = static_cast<char>(first & 0xFF);
-        p[1] = static_cast<char>(first >> 8);
-        p[2] = static_cast<char>(second & 0xFF);
-        p[3] = static_cast<char>(second >> 8);
+        StoreFour(p, kTables.pair[group >> 12], kTables.pair[group & 0xFFF]);
         p += 4;
     }
     if (i < length) {
@@ -119,9 +140,9 @@ void DecodeText(const unsigned char* in, std::size_t length, std::string& out) {
                              kTables.bits[2][in[i + 2]] | kTables.bits[3][in[i + 3]];
         if (word & kFillMarker)
             break;
-        p[0] = static_cast<unsigned char>(word);
-        p[1] = static_cast<unsigned char>(word >> 8);
-        p[2] = static_cast<unsigned char>(word >> 16);
+        // Writes a fourth byte too: the next group or the spare byte at the
+        // end of the output overwrites it.
+        StoreWord(p, word);
         p += 3;
     }
     out.resize(static_cast<std::size_t>(p - reinterpret_cast<unsigned char*>(&out[0])));
