@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 
 using namespace REDudi;
 
@@ -144,6 +146,43 @@ TEST(DynaByteBufferTest, CopiesAreIndependent) {
     buffer.ClearBuffer();
     EXPECT_EQ("abcd", Queued(assigned));
     EXPECT_EQ(4u, assigned.GetNumStorageBytes());
+}
+
+// A producer adds numbered lines in pieces that split the lines at odd
+// places while a consumer takes whole lines; the mutex keeps every line
+// intact and in order. The consumer gives up after a deadline rather than
+// hang.
+TEST(DynaByteBufferTest, ProducerAndConsumerThreadsShareOneBuffer) {
+    constexpr int kLines = 2000;
+    ADynaByteBuffer buffer(16, 8);
+    std::thread producer([&buffer] {
+        std::string pending;
+        for (int i = 0; i < kLines; ++i) {
+            pending += std::to_string(i) + "\n";
+            if (pending.size() >= 7) {
+                buffer.AddToBuffer(pending.data(), 5);
+                pending.erase(0, 5);
+            }
+        }
+        buffer.AddToBuffer(pending.data(), static_cast<unsigned int>(pending.size()));
+    });
+    int next = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (next < kLines && std::chrono::steady_clock::now() < deadline) {
+        char line[16];
+        if (buffer.GetDataUpTo('\n', line, sizeof line, nullptr, false, false)) {
+            if (std::to_string(next) != line) {
+                ADD_FAILURE() << "line " << next << " came as " << line;
+                break;
+            }
+            ++next;
+        } else {
+            std::this_thread::yield();
+        }
+    }
+    producer.join();
+    EXPECT_EQ(kLines, next);
+    EXPECT_EQ(0u, buffer.GetNumDataBytes());
 }
 
 } // namespace
