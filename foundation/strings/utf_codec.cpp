@@ -118,26 +118,43 @@ std::size_t Utf16ToUtf8(const std::uint16_t* in, std::size_t length, std::uint8_
     std::uint8_t* const begin = out;
     std::size_t i = 0;
     while (i < length) {
-        if (in[i] < 0x80) {
-            std::size_t ascii = CopyAsciiUnitsToBytes(in + i, length - i, out);
-            i += ascii;
-            out += ascii;
+        std::uint32_t u = in[i];
+        if (u < 0x80) {
+            // Runs of ASCII go a block at a time; a lone ASCII unit between
+            // other characters is cheaper on its own.
+            if (length - i >= 16 && in[i + 1] < 0x80) {
+                std::size_t ascii = CopyAsciiUnitsToBytes(in + i, length - i, out);
+                i += ascii;
+                out += ascii;
+            } else {
+                *out++ = static_cast<std::uint8_t>(u);
+                ++i;
+            }
+            continue;
+        }
+        if (u < 0x800) {
+            out[0] = static_cast<std::uint8_t>(0xC0 | (u >> 6));
+            out[1] = static_cast<std::uint8_t>(0x80 | (u & 0x3F));
+            out += 2;
+            ++i;
+            continue;
+        }
+        if (!IsSurrogate(u)) {
+            out[0] = static_cast<std::uint8_t>(0xE0 | (u >> 12));
+            out[1] = static_cast<std::uint8_t>(0x80 | ((u >> 6) & 0x3F));
+            out[2] = static_cast<std::uint8_t>(0x80 | (u & 0x3F));
+            out += 3;
+            ++i;
             continue;
         }
         std::uint32_t cp;
         if (!NextCodePoint16(in, length, i, cp))
             return kUtfError;
-        if (cp < 0x800) {
-            *out++ = static_cast<std::uint8_t>(0xC0 | (cp >> 6));
-        } else if (cp < 0x10000) {
-            *out++ = static_cast<std::uint8_t>(0xE0 | (cp >> 12));
-            *out++ = static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F));
-        } else {
-            *out++ = static_cast<std::uint8_t>(0xF0 | (cp >> 18));
-            *out++ = static_cast<std::uint8_t>(0x80 | ((cp >> 12) & 0x3F));
-            *out++ = static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F));
-        }
-        *out++ = static_cast<std::uint8_t>(0x80 | (cp & 0x3F));
+        out[0] = static_cast<std::uint8_t>(0xF0 | (cp >> 18));
+        out[1] = static_cast<std::uint8_t>(0x80 | ((cp >> 12) & 0x3F));
+        out[2] = static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+        out[3] = static_cast<std::uint8_t>(0x80 | (cp & 0x3F));
+        out += 4;
     }
     return static_cast<std::size_t>(out - begin);
 }
@@ -148,9 +165,20 @@ std::size_t Utf8ToUtf16(const std::uint8_t* in, std::size_t length, std::uint16_
     while (i < length) {
         std::uint32_t lead = in[i];
         if (lead < 0x80) {
-            std::size_t ascii = CopyAsciiBytesToUnits(in + i, length - i, out);
-            i += ascii;
-            out += ascii;
+            if (length - i >= 16 && in[i + 1] < 0x80) {
+                std::size_t ascii = CopyAsciiBytesToUnits(in + i, length - i, out);
+                i += ascii;
+                out += ascii;
+            } else {
+                *out++ = static_cast<std::uint16_t>(lead);
+                ++i;
+            }
+            continue;
+        }
+        // The two-byte form needs no range test beyond its lead.
+        if (lead >= 0xC2 && lead <= 0xDF && length - i >= 2 && (in[i + 1] & 0xC0) == 0x80) {
+            *out++ = static_cast<std::uint16_t>((lead & 0x1F) << 6 | (in[i + 1] & 0x3F));
+            i += 2;
             continue;
         }
         // The second byte's range depends on the lead so that overlong forms,
