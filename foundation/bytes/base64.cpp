@@ -19,12 +19,8 @@ constexpr char kAlphabetText[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrst
 constexpr std::uint8_t kNoValue = 0xFF;
 constexpr std::uint32_t kFillMarker = 1u << 24;
 
-} // namespace
-
 // The library-wide alphabet; a character's value is its position in it.
 const PString kBase64Alphabet REDUDI_LOAD_ORDER(REDUDI_ORDER_BASE64_ALPHABET)(kAlphabetText);
-
-namespace {
 
 struct Tables {
     std::array<std::uint8_t, 256> value{};
