@@ -3,6 +3,7 @@
 
 REDUDI_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 REDUDI_PACKAGES=(cmake ninja-build g++ clang googletest libbenchmark-dev
+                 libicu-dev libssl-dev libglib2.0-dev
                  g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64)
 
 # Installs whatever of the build's packages is missing (Debian, as root).

@@ -11,9 +11,20 @@ failed=0
 build_preset windows-x86
 build_preset windows-x64
 build_preset native
+build_preset fuzz
 
 echo "== native tests (ASan, UBSan)"
 ctest --preset native -j2 || failed=1
+
+echo "== fuzzers (${REDUDI_FUZZ_SECONDS:-30} s each)"
+for fuzzer in utf8_fuzzer base64_fuzzer; do
+    corpus="build/fuzz/corpus/$fuzzer"
+    mkdir -p "$corpus"
+    build/fuzz/bin/$fuzzer -max_total_time="${REDUDI_FUZZ_SECONDS:-30}" -max_len=512 \
+        -print_final_stats=1 "$corpus" >"build/fuzz/$fuzzer.log" 2>&1 ||
+        { failed=1; tail -40 "build/fuzz/$fuzzer.log"; }
+    grep -E "^(Done|stat::number_of_executed_units)" "build/fuzz/$fuzzer.log" || true
+done
 
 echo "== Windows x86_64 tests under Wine"
 start_wine

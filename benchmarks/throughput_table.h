@@ -1,0 +1,48 @@
+// Collects each benchmark's throughput and, after the run, prints for every
+// case the library's throughput against each peer measured in the same run.
+// Benchmarks are named "<case>/<implementation>"; the library is "REDudi".
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+class ThroughputTable : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            auto found = run.counters.find("bytes_per_second");
+            if (run.error_occurred || found == run.counters.end())
+                continue;
+            std::string name = run.benchmark_name();
+            std::size_t slash = name.rfind('/');
+            if (slash == std::string::npos)
+                continue;
+            rates_[name.substr(0, slash)][name.substr(slash + 1)] = found->second.value;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintRatios() const {
+        std::printf("\n%-28s %-10s %12s %18s\n", "case", "peer", "MB/s", "REDudi / peer");
+        for (const auto& [name, rates] : rates_) {
+            auto ours = rates.find("REDudi");
+            for (const auto& [implementation, rate] : rates) {
+                std::printf("%-28s %-10s %12.0f", name.c_str(), implementation.c_str(), rate / 1e6);
+                if (ours != rates.end() && implementation != "REDudi")
+                    std::printf(" %17.2fx", ours->second / rate);
+                std::printf("\n");
+            }
+        }
+    }
+
+private:
+    std::map<std::string, std::map<std::string, double>> rates_;
+};
+
+} // namespace bench
