@@ -1,5 +1,7 @@
 #include "logging/win32/win32_logger.h"
 
+#include "logging/win32/log_region.h"
+
 #include "logging/trace_text.h"
 
 #include <cstdio>
@@ -58,10 +60,7 @@ WIN32_Logger::~WIN32_Logger() {
         CloseHandle(event_);
     if (mutex_ != nullptr)
         CloseHandle(mutex_);
-    if (map_ != nullptr)
-        UnmapViewOfFile(map_);
-    if (mapping_ != nullptr)
-        CloseHandle(mapping_);
+    CloseLogRegion(map_, mapping_);
 }
 
 void WIN32_Logger::Open() {
@@ -82,18 +81,7 @@ void WIN32_Logger::Open() {
     WaitForSingleObject(mutex_, INFINITE);
     const PString mappingName =
         AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString(logmap::kMappingName));
-    mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, security, PAGE_READWRITE, 0,
-                                  logmap::kRegionSize, mappingName.c_str());
-    const bool created = mapping_ != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
-    if (mapping_ != nullptr) {
-        map_ = static_cast<WIN32_LogMap*>(
-            MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, logmap::kRegionSize));
-        if (map_ != nullptr && created) {
-            std::memset(map_, 0, logmap::kRegionSize);
-            map_->size = logmap::kRegionSize;
-            map_->capacity = logmap::kCapacity;
-        }
-    }
+    map_ = OpenLogRegion(mappingName.c_str(), security, mapping_);
     ReleaseMutex(mutex_);
 }
 
