@@ -1,5 +1,7 @@
 #include "win32/child_process.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -71,6 +73,11 @@ std::string TemporaryFile(const std::string& tag) {
     GetTempPathA(MAX_PATH, folder);
     return std::string(folder) + "redudi_" + std::to_string(GetCurrentProcessId()) + "_" + tag +
            ".txt";
+}
+
+std::string OwnTestClass(const std::string& prefix) {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    return prefix + std::to_string(GetCurrentProcessId()) + "." + test->name();
 }
 
 } // namespace testing

@@ -35,5 +35,10 @@ std::string ReadWholeFile(const std::string& path);
 // A file name in the temporary folder, unique to this process and `tag`.
 std::string TemporaryFile(const std::string& tag);
 
+// A class name unique to this process and the running test, starting with
+// `prefix`: every test process shares the machine's one log, and a class of
+// its own keeps a test's records apart from those of tests running in parallel.
+std::string OwnTestClass(const std::string& prefix);
+
 } // namespace testing
 } // namespace REDudi

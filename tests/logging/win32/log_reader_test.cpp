@@ -22,11 +22,8 @@ using REDudi::testing::RegionWriter;
 
 namespace {
 
-// Every test process shares the machine's one log: a class of our own keeps
-// our records apart from those of tests running in parallel.
 std::string OwnClass() {
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string("RT") + std::to_string(GetCurrentProcessId()) + "." + test->name();
+    return REDudi::testing::OwnTestClass("RT");
 }
 
 std::string Numbered(int i) {

@@ -23,8 +23,7 @@ using REDudi::testing::TemporaryFile;
 namespace {
 
 std::string OwnClass() {
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string("LV") + std::to_string(GetCurrentProcessId()) + "." + test->name();
+    return REDudi::testing::OwnTestClass("LV");
 }
 
 std::string Quoted(const std::string& path) {
