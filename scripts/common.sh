@@ -2,9 +2,22 @@
 # session that runs the Windows binaries.
 
 REDUDI_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-REDUDI_PACKAGES=(cmake ninja-build g++ clang googletest libbenchmark-dev
-                 libicu-dev libssl-dev libglib2.0-dev
-                 g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64)
+# One package a line.
+REDUDI_PACKAGES=(
+    cmake
+    ninja-build
+    g++
+    clang
+    googletest
+    libbenchmark-dev
+    libicu-dev
+    libssl-dev
+    libglib2.0-dev
+    g++-mingw-w64-x86-64
+    g++-mingw-w64-i686
+    wine
+    wine64
+)
 
 # Installs whatever of the build's packages is missing (Debian, as root).
 ensure_packages() {
@@ -22,8 +35,16 @@ ensure_packages() {
 }
 
 # Configures and builds one CMake preset.
+# Uses ccache where it is installed (it is not required): several work trees
+# of this repository then share their compiled objects.
 build_preset() {
-    cmake --preset "$1" -S "$REDUDI_ROOT" >/dev/null &&
+    local launcher=()
+    if command -v ccache >/dev/null 2>&1; then
+        export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$REDUDI_ROOT")}"
+        export CCACHE_NOHASHDIR=true
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake --preset "$1" -S "$REDUDI_ROOT" "${launcher[@]}" >/dev/null &&
         cmake --build --preset "$1" -- "${@:2}"
 }
 

@@ -17,7 +17,12 @@ echo "== native tests (ASan, UBSan)"
 ctest --preset native -j2 || failed=1
 
 echo "== fuzzers (${REDUDI_FUZZ_SECONDS:-30} s each)"
-for fuzzer in utf8_fuzzer base64_fuzzer; do
+# One fuzzer a line.
+FUZZERS=(
+    utf8_fuzzer
+    base64_fuzzer
+)
+for fuzzer in "${FUZZERS[@]}"; do
     corpus="build/fuzz/corpus/$fuzzer"
     mkdir -p "$corpus"
     build/fuzz/bin/$fuzzer -max_total_time="${REDUDI_FUZZ_SECONDS:-30}" -max_len=512 \
