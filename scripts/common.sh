@@ -17,6 +17,8 @@ REDUDI_PACKAGES=(
     g++-mingw-w64-i686
     wine
     wine64
+    zip
+    unzip
 )
 
 # Installs whatever of the build's packages is missing (Debian, as root).
