@@ -19,6 +19,7 @@ REDUDI_PACKAGES=(
     wine64
     zip
     unzip
+    doxygen
 )
 
 # Installs whatever of the build's packages is missing (Debian, as root).

@@ -35,7 +35,8 @@ echo "== Windows x86_64 tests under Wine"
 start_wine
 ctest --preset windows-x64 -j2 || failed=1
 
-echo "== release archives and a consumer built against them"
+echo "== reference documentation, release archives and a consumer built against them"
+bash scripts/docs.sh || failed=1
 bash scripts/package.sh && bash scripts/check-package.sh || failed=1
 
 exit $failed
