@@ -23,7 +23,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-const int kUncontendedCalls = 20000;
+const int kUncontendedCalls = 4000;
 const auto kContendedRun = std::chrono::milliseconds(1500);
 const int kReaders = 8;
 

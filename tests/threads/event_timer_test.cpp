@@ -116,17 +116,19 @@ TEST_F(EventTimerTest, ARepeatedTimerFiresItsCountAtItsScaledInterval) {
 }
 
 TEST_F(EventTimerTest, TimersFireInOrderOfDueTimeThenOfAdding) {
-    // Added before the thread starts, so that all are counted from one moment.
-    ASSERT_TRUE(timer_.AddTimer("late", 400, 1, true));
+    // Added before the thread starts, so that all are counted from one moment:
+    // due at 200, 200, 300, 400 and 600 ms.
+    ASSERT_TRUE(timer_.AddTimer("twice", 300, 2, true));
+    ASSERT_TRUE(timer_.AddTimer("last", 400, 1, true));
     ASSERT_TRUE(timer_.AddTimer("first", 200, 1, true));
     ASSERT_TRUE(timer_.AddTimer("second", 200, 1, true));
     ASSERT_TRUE(timer_.AddTimer("silent", 100, 1, false));
     ASSERT_TRUE(timer_.AddTimer("never", 100, 0, true));
     EXPECT_FALSE(timer_.RemoveTimer("never")) << "repeat 0 adds nothing";
     timer_.SetTargetThread(recorder_.thread());
-    recorder_.AwaitCount(3);
+    recorder_.AwaitCount(5);
     EXPECT_EQ(NamesOf(recorder_.After(std::chrono::milliseconds(300))),
-              (std::vector<std::string>{"first", "second", "late"}));
+              (std::vector<std::string>{"first", "second", "twice", "last", "twice"}));
 }
 
 TEST_F(EventTimerTest, ATimerRemovedWhileDueFiresOnceMore) {
@@ -164,6 +166,8 @@ TEST_F(EventTimerTest, FiringsForAnEndedThreadAreLostAndTheTimerGoesOn) {
     std::unique_ptr<Recorder> gone(new Recorder);
     ASSERT_TRUE(timer_.AddTimer("lost", 50, -1, true));
     timer_.SetTargetThread(gone->thread());
+    // The built-in timer is not needed while another keeps the loop turning.
+    EXPECT_TRUE(timer_.RemoveTimer(kInternalTimer));
     gone->AwaitCount(1);
     gone->thread()->Terminate(false);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
