@@ -255,6 +255,12 @@ private:
 // lock initialised with a name is shared by every process that uses that
 // name; an empty name gives a lock private to this object. Waits take
 // timeouts only: nothing here throws ThreadTerminateException.
+//
+// A waiting writer reserves nothing: as long as readers keep overlapping, it
+// waits until its timeout. The writer's entry is recursive, and a writer may
+// also read. A process that ends holding the lock exclusively hands it to
+// the next taker; one that ends holding it shared stays counted, so writers
+// then give up at their timeouts while readers still get in.
 class REDUDI_API MRSWMutex {
 public:
     // False when already valid or when an object could not be created.
