@@ -249,3 +249,5 @@ REDUDI_API bool ConvertUnicodeToUTF32(const UnicodeStdString& in, Utf32StdString
 REDUDI_API bool ConvertUTF32ToUnicode(const Utf32StdString& in, UnicodeStdString& out);
 
 } // namespace REDudi
+
+#include <REDudi/locale_names.h>

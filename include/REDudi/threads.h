@@ -239,12 +239,116 @@ protected:
 
     static unsigned int ThreadBootStrap(Thread* thread, void* data);
 
+    // The thread this object runs on, for waits made on its own behalf.
+    Thread* OwnThread() const { return thread_; }
+
 private:
     // Not copyable: a copy would get no thread, assignment does nothing.
     AThread(const AThread& other);
     virtual AThread& operator=(AThread& other);
 
     Thread* thread_;
+};
+
+
+// A lock that lets any number of readers in at once, or one writer alone. A
+// lock initialised with a name is shared by every process that uses that
+// name; an empty name gives a lock private to this object. Waits take
+// timeouts only: nothing here throws ThreadTerminateException.
+//
+// A waiting writer reserves nothing: as long as readers keep overlapping, it
+// waits until its timeout. The writer's entry is recursive, and a writer may
+// also read. A process that ends holding the lock exclusively hands it to
+// the next taker; one that ends holding it shared stays counted, so writers
+// then give up at their timeouts while readers still get in.
+class REDUDI_API MRSWMutex {
+public:
+    // False when already valid or when an object could not be created.
+    virtual bool Initialize(const PString& name) = 0;
+    virtual bool IsValid() = 0;
+    // Gives up after 3000 ms.
+    virtual bool AcquireShared() = 0;
+    virtual bool AcquireShared(unsigned int timeout) = 0;
+    virtual void ReleaseShared() = 0;
+    // Gives up after 5000 ms.
+    virtual bool AcquireExclusive() = 0;
+    virtual bool AcquireExclusive(unsigned int timeout) = 0;
+    virtual void ReleaseExclusive() = 0;
+    virtual ~MRSWMutex();
+
+    // A new lock, not yet initialised, owned by the caller; or null.
+    static MRSWMutex* GetNewMRSWMutex();
+};
+
+// The exported multi-reader single-writer lock, initialised with `name` on
+// construction. Every operation of an unusable lock fails.
+class REDUDI_API AMRSWMutex {
+public:
+    explicit AMRSWMutex(const PString& name);
+    virtual ~AMRSWMutex();
+
+    virtual bool IsValid();
+    virtual bool AcquireShared();
+    virtual bool AcquireShared(unsigned int timeout);
+    virtual void ReleaseShared();
+    virtual bool AcquireExclusive();
+    virtual bool AcquireExclusive(unsigned int timeout);
+    virtual void ReleaseExclusive();
+
+private:
+    AMRSWMutex(const AMRSWMutex&);
+    AMRSWMutex& operator=(const AMRSWMutex&);
+
+    MRSWMutex* mutex_;
+};
+
+// A thread that turns time into named events: each timer, when due, posts
+// its name into the event queue of the target thread. A timer fires `repeat`
+// times, or for ever when `repeat` is negative. The scaling factor stretches
+// or shrinks every wait at once.
+class REDUDI_API AEventTimer : public AThread {
+public:
+    class REDUDI_API ATimer {
+    public:
+        ATimer(const PString& name, int interval, short repeat, bool signal);
+        virtual ~ATimer();
+
+        PString name;
+        int interval;
+        // Milliseconds until the timer is due.
+        int remaining;
+        // Firings still to come; negative for ever, 0 when finished.
+        int repeat;
+        bool signal;
+    };
+
+    AEventTimer();
+    ~AEventTimer() override;
+
+    bool IsValid() const override;
+    // True also when `repeat` is 0 and nothing was added.
+    bool AddTimer(PString name, int interval, short repeat, bool signal);
+    // Removes the first timer of that name.
+    bool RemoveTimer(PString name);
+    // Starts the timer thread; the events go to `thread`.
+    void SetTargetThread(Thread* thread);
+    void SetScaling(float scaling);
+    // Leaves only the built-in timer that keeps the loop turning.
+    void ClearAllEvents();
+
+protected:
+    unsigned int Run() override;
+
+private:
+    AEventTimer(const AEventTimer&);
+    AEventTimer& operator=(const AEventTimer&);
+
+    void Insert(const ATimer& timer);
+
+    Thread* target_;
+    std::list<ATimer> timers_;
+    Mutex* listLock_;
+    float scaling_;
 };
 
 } // namespace REDudi
