@@ -247,10 +247,16 @@ bool WIN32_FileManager::CopyFileSpec(const AFileSpec& source, const AFileSpec& d
                                      bool overwrite, bool createDirectories) const {
     if (!FileExists(source) || DirExists(destination))
         return false;
-    if (FileExists(destination) && !overwrite)
+    const bool replacing = FileExists(destination);
+    if (replacing && !overwrite)
         return true;
     if (!destination.IsObjectValid() ||
         IsSamePlace(source.GetFullPath(), destination.GetFullPath()))
+        return false;
+    // CopyFileA refuses a read-only destination on Windows, but not everywhere
+    // its files live (Wine running as root writes through the read-only bit).
+    if (replacing &&
+        (GetFileAttributesA(destination.GetFullPath().c_str()) & FILE_ATTRIBUTE_READONLY) != 0)
         return false;
     const AFileSpec parent = destination.GetParentDirectory();
     if (!DirExists(parent)) {
