@@ -319,8 +319,9 @@ TEST_F(FileManagerTest, FileOperationsKeepWhatTheyMustNot) {
         EXPECT_EQ(row.operation(*manager_, Spec("src.txt"), Spec(row.destination)), row.result)
             << row.name;
         EXPECT_EQ(Tree(), row.tree) << row.name;
-        if (row.destinationContent != nullptr)
+        if (row.destinationContent != nullptr) {
             EXPECT_EQ(Content(row.destination), row.destinationContent) << row.name;
+        }
         TearDown();
         SetUp();
     }
@@ -431,8 +432,9 @@ TEST_F(ListingTest, FindMatchingFileSearchesSubdirectories) {
         bool found = !row.found;
         EXPECT_EQ(manager_->FindMatchingFile(found, Spec(row.pattern), row.recursive), row.result)
             << row.pattern;
-        if (row.result)
+        if (row.result) {
             EXPECT_EQ(found, row.found) << row.pattern;
+        }
     }
 }
 
@@ -471,8 +473,9 @@ TEST_F(FileManagerTest, CopyFilesFlattensAndKeepsStructure) {
                   row.result)
             << row.name;
         EXPECT_EQ(Tree("out"), row.tree) << row.name;
-        if (row.clash != nullptr)
+        if (row.clash != nullptr) {
             EXPECT_EQ(Content("out\\n.txt"), row.clash) << row.name;
+        }
         EXPECT_EQ(Tree("src"), (Paths{"n.txt", "s\\", "s\\n.txt", "s\\o.txt"})) << row.name;
         TearDown();
         SetUp();
