@@ -1,6 +1,7 @@
 // The file manager on directory trees built by each test in its own scratch
 // directory: results of every failing step, what is left behind, and what is
-// never touched.
+// never touched. Trees are written as their sorted entries joined by spaces,
+// directories ending with a backslash.
 #include "scratch_directory.h"
 
 #include <REDudi/files.h>
@@ -10,17 +11,29 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace REDudi {
 namespace {
 
 using testing_files::RelativePaths;
 using testing_files::ScratchTest;
-using Paths = std::vector<std::string>;
+
+enum Op {
+    kCopyDir,
+    kCopyTreeOnly,
+    kCopyDirNoCreate,
+    kMoveDir,
+    kRenameDir,
+    kCopyFile,
+    kCopyFileNoCreate,
+    kMoveFile,
+    kRenameFile,
+    kCreate,
+    kCreateOver,
+    kDelete
+};
 
 class FileManagerTest : public ScratchTest {
 protected:
@@ -30,25 +43,46 @@ protected:
         ASSERT_NE(manager_, nullptr);
     }
 
-    // a\f.txt, a\s\g.txt, a\s\t\ (empty) and an empty b.
-    void MakeSourceTree() {
-        MakeFile("a\\f.txt", "f");
-        MakeFile("a\\s\\g.txt", "g");
-        MakeDir("a\\s\\t");
-        MakeDir("b");
+    bool Apply(Op op, const AFileSpec& s, const AFileSpec& d, bool overwrite) {
+        FileManager& m = *manager_;
+        switch (op) {
+        case kCopyDir:
+            return m.CopyDir(s, d, overwrite, true, true);
+        case kCopyTreeOnly:
+            return m.CopyDir(s, d, overwrite, false, true);
+        case kCopyDirNoCreate:
+            return m.CopyDir(s, d, overwrite, true, false);
+        case kMoveDir:
+            return m.MoveDir(s, d, overwrite);
+        case kRenameDir:
+            return m.RenameDir(s, d, overwrite);
+        case kCopyFile:
+            return m.CopyFileSpec(s, d, overwrite, true);
+        case kCopyFileNoCreate:
+            return m.CopyFileSpec(s, d, overwrite, false);
+        case kMoveFile:
+            return m.MoveFileSpec(s, d, overwrite);
+        case kRenameFile:
+            return m.RenameFileSpec(s, d, overwrite);
+        case kCreate:
+            return m.CreateFileSpec(d, false);
+        case kCreateOver:
+            return m.CreateFileSpec(d, true);
+        case kDelete:
+            return m.DeleteFileSpec(d);
+        }
+        return false;
+    }
+
+    std::string TreeText(const std::string& relative = "") const {
+        std::string text;
+        for (const std::string& entry : Tree(relative))
+            text += (text.empty() ? "" : " ") + entry;
+        return text;
     }
 
     std::unique_ptr<FileManager> manager_;
 };
-
-char MissingDrive() {
-    const DWORD drives = GetLogicalDrives();
-    for (char letter = 'Q'; letter <= 'Y'; ++letter) {
-        if ((drives & (1u << (letter - 'A'))) == 0)
-            return letter;
-    }
-    return 0;
-}
 
 TEST_F(FileManagerTest, CreateDirCreatesEveryMissingLevel) {
     MakeDir("exists");
@@ -57,10 +91,11 @@ TEST_F(FileManagerTest, CreateDirCreatesEveryMissingLevel) {
     EXPECT_TRUE(manager_->CreateDir(Spec("exists")));
     EXPECT_FALSE(manager_->CreateDir(AFileSpec::GetInvalid()));
 
-    const char drive = MissingDrive();
-    ASSERT_NE(drive, 0);
-    AFileSpec missing = Spec("");
+    char drive = 'Q';
+    while (drive < 'Z' && (GetLogicalDrives() & (1u << (drive - 'A'))) != 0)
+        ++drive;
     const std::string onMissingDrive = std::string(1, drive) + ":\\x\\y";
+    AFileSpec missing;
     missing.SetFromMarshalledIQVFileSpec(onMissingDrive.data(), 6);
     EXPECT_FALSE(manager_->CreateDir(missing));
 }
@@ -81,246 +116,89 @@ TEST_F(FileManagerTest, CreateDirNearTheLengthLimit) {
 }
 
 TEST_F(FileManagerTest, DeleteDirRemovesOnlyWhatItMay) {
-    MakeSourceTree();
+    MakeFile("a\\f.txt");
+    MakeDir("b");
     EXPECT_TRUE(manager_->DeleteDir(Spec("a"), false));
-    EXPECT_TRUE(Exists("a\\f.txt"));
     EXPECT_TRUE(manager_->DeleteDir(Spec("b"), false));
-    EXPECT_FALSE(Exists("b"));
     EXPECT_FALSE(manager_->DeleteDir(Spec("b"), true));
-
     MakeReadOnly("a\\f.txt");
     EXPECT_FALSE(manager_->DeleteDir(Spec("a"), true));
-    EXPECT_EQ(Tree(), (Paths{"a\\", "a\\f.txt"}));
+    EXPECT_EQ(TreeText(), "a\\ a\\f.txt");
 }
 
+// a holds f.txt and s\g.txt and the empty s\t; b is empty.
 TEST_F(FileManagerTest, DirectoryCopyMoveAndRename) {
-    const Paths source = {"a\\", "a\\f.txt", "a\\s\\", "a\\s\\g.txt", "a\\s\\t\\"};
-    const Paths copied = {"b\\a\\", "b\\a\\f.txt", "b\\a\\s\\", "b\\a\\s\\g.txt", "b\\a\\s\\t\\"};
-    Paths copy = source;
-    copy.push_back("b\\");
-    copy.insert(copy.end(), copied.begin(), copied.end());
-    Paths moved = {"b\\"};
-    moved.insert(moved.end(), copied.begin(), copied.end());
-    const Paths renamed = {"b\\", "b\\f.txt", "b\\s\\", "b\\s\\g.txt", "b\\s\\t\\"};
-    Paths untouched = source;
-    untouched.push_back("b\\");
-    Paths treeOnly = untouched;
-    treeOnly.insert(treeOnly.end(), {"b\\a\\", "b\\a\\s\\", "b\\a\\s\\t\\"});
-    std::sort(treeOnly.begin(), treeOnly.end());
-
+    const std::string source = "a\\ a\\f.txt a\\s\\ a\\s\\g.txt a\\s\\t\\ ";
+    const std::string copied = "b\\a\\ b\\a\\f.txt b\\a\\s\\ b\\a\\s\\g.txt b\\a\\s\\t\\";
     const struct {
-        const char* name;
-        std::function<bool(FileManager&, const AFileSpec&, const AFileSpec&)> operation;
+        Op op;
         const char* destination;
         bool result;
-        Paths tree;
+        std::string tree;
     } rows[] = {
-        {"copy",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.CopyDir(s, d, false, true, true);
-         },
-         "b", true, copy},
-        {"copy tree only",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.CopyDir(s, d, false, false, true);
-         },
-         "b", true, treeOnly},
-        {"copy, destination not created",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.CopyDir(s, d, false, true, false);
-         },
-         "missing", true, untouched},
-        {"move",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.MoveDir(s, d, false);
-         },
-         "b", true, moved},
-        {"rename",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.RenameDir(s, d, false);
-         },
-         "b", true, renamed},
-        {"copy into itself",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.CopyDir(s, d, false, true, true);
-         },
-         "a\\s", false, untouched},
-        {"copy onto itself",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.CopyDir(s, d, true, true, true);
-         },
-         "A", false, untouched},
-        {"move into a new subdirectory",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.MoveDir(s, d, false);
-         },
-         "a\\new", false, untouched},
-        {"move into itself, other case",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.MoveDir(s, d, false);
-         },
-         "A\\S\\T", false, untouched},
-        {"rename into itself",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.RenameDir(s, d, true);
-         },
-         "a\\s", false, untouched},
-        {"rename onto itself",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.RenameDir(s, d, true);
-         },
-         "a", false, untouched},
-        {"invalid destination",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec&) {
-             return m.MoveDir(s, AFileSpec::GetInvalid(), false);
-         },
-         "b", false, untouched},
+        {kCopyDir, "b", true, source + "b\\ " + copied},
+        {kCopyTreeOnly, "b", true, source + "b\\ b\\a\\ b\\a\\s\\ b\\a\\s\\t\\"},
+        {kCopyDirNoCreate, "missing", true, source + "b\\"},
+        {kMoveDir, "b", true, "b\\ " + copied},
+        {kRenameDir, "b", true, "b\\ b\\f.txt b\\s\\ b\\s\\g.txt b\\s\\t\\"},
+        {kCopyDir, "a\\s", false, source + "b\\"},
+        {kCopyDir, "A", false, source + "b\\"},
+        {kMoveDir, "a\\new", false, source + "b\\"},
+        {kMoveDir, "A\\S\\T", false, source + "b\\"},
+        {kRenameDir, "a\\s", false, source + "b\\"},
+        {kRenameDir, "a", false, source + "b\\"},
+        {kRenameDir, "a\\s\\..", false, source + "b\\"},
     };
     for (const auto& row : rows) {
-        MakeSourceTree();
-        EXPECT_EQ(row.operation(*manager_, Spec("a"), Spec(row.destination)), row.result)
-            << row.name;
-        EXPECT_EQ(Tree(), row.tree) << row.name;
+        MakeFile("a\\f.txt");
+        MakeFile("a\\s\\g.txt");
+        MakeDir("a\\s\\t");
+        MakeDir("b");
+        EXPECT_EQ(Apply(row.op, Spec("a"), Spec(row.destination), true), row.result)
+            << row.op << " " << row.destination;
+        EXPECT_EQ(TreeText(), row.tree) << row.op << " " << row.destination;
         TearDown();
         SetUp();
     }
+    EXPECT_FALSE(manager_->MoveDir(Spec("a"), AFileSpec::GetInvalid(), false));
 }
 
+// src.txt holds "new", old.txt "old", d is an empty directory.
 TEST_F(FileManagerTest, FileOperationsKeepWhatTheyMustNot) {
     const struct {
-        const char* name;
-        std::function<bool(FileManager&, const AFileSpec&, const AFileSpec&)> operation;
+        Op op;
+        bool overwrite;
         const char* destination;
         bool result;
-        Paths tree;
-        const char* destinationContent;
+        const char* tree;
+        const char* content; // of the destination afterwards, if it exists
     } rows[] = {
-        {"copy over, no overwrite",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.CopyFileSpec(s, d, false, false);
-         },
-         "old.txt",
-         true,
-         {"d\\", "old.txt", "src.txt"},
-         "old"},
-        {"copy over",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.CopyFileSpec(s, d, true, false);
-         },
-         "old.txt",
-         true,
-         {"d\\", "old.txt", "src.txt"},
+        {kCopyFile, false, "old.txt", true, "d\\ old.txt src.txt", "old"},
+        {kCopyFile, true, "old.txt", true, "d\\ old.txt src.txt", "new"},
+        {kCopyFileNoCreate, false, "n\\m\\c.txt", true, "d\\ old.txt src.txt", nullptr},
+        {kCopyFile, false, "n\\m\\c.txt", true, "d\\ n\\ n\\m\\ n\\m\\c.txt old.txt src.txt",
          "new"},
-        {"copy, directory not created",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.CopyFileSpec(s, d, false, false);
-         },
-         "n\\m\\c.txt",
-         true,
-         {"d\\", "old.txt", "src.txt"},
-         nullptr},
-        {"copy, directories created",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.CopyFileSpec(s, d, false, true);
-         },
-         "n\\m\\c.txt",
-         true,
-         {"d\\", "n\\", "n\\m\\", "n\\m\\c.txt", "old.txt", "src.txt"},
-         "new"},
-        {"copy onto a directory",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.CopyFileSpec(s, d, true, true);
-         },
-         "d",
-         false,
-         {"d\\", "old.txt", "src.txt"},
-         nullptr},
-        {"copy onto itself",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.CopyFileSpec(s, d, true, true);
-         },
-         "SRC.txt",
-         false,
-         {"d\\", "old.txt", "src.txt"},
-         "new"},
-        {"move over, no overwrite",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.MoveFileSpec(s, d, false);
-         },
-         "old.txt",
-         true,
-         {"d\\", "old.txt", "src.txt"},
-         "old"},
-        {"move over",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.MoveFileSpec(s, d, true);
-         },
-         "old.txt",
-         true,
-         {"d\\", "old.txt"},
-         "new"},
-        {"rename into new directories",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.RenameFileSpec(s, d, false);
-         },
-         "d\\e\\r.txt",
-         true,
-         {"d\\", "d\\e\\", "d\\e\\r.txt", "old.txt"},
-         "new"},
-        {"move onto a directory",
-         [](FileManager& m, const AFileSpec& s, const AFileSpec& d) {
-             return m.MoveFileSpec(s, d, true);
-         },
-         "d",
-         false,
-         {"d\\", "old.txt", "src.txt"},
-         nullptr},
-        {"create over, no overwrite",
-         [](FileManager& m, const AFileSpec&, const AFileSpec& d) {
-             return m.CreateFileSpec(d, false);
-         },
-         "old.txt",
-         true,
-         {"d\\", "old.txt", "src.txt"},
-         "old"},
-        {"create over",
-         [](FileManager& m, const AFileSpec&, const AFileSpec& d) {
-             return m.CreateFileSpec(d, true);
-         },
-         "old.txt",
-         true,
-         {"d\\", "old.txt", "src.txt"},
-         ""},
-        {"create in a missing directory",
-         [](FileManager& m, const AFileSpec&, const AFileSpec& d) {
-             return m.CreateFileSpec(d, false);
-         },
-         "n\\c.txt",
-         false,
-         {"d\\", "old.txt", "src.txt"},
-         nullptr},
-        {"delete a directory",
-         [](FileManager& m, const AFileSpec&, const AFileSpec& d) { return m.DeleteFileSpec(d); },
-         "d",
-         false,
-         {"d\\", "old.txt", "src.txt"},
-         nullptr},
-        {"delete",
-         [](FileManager& m, const AFileSpec&, const AFileSpec& d) { return m.DeleteFileSpec(d); },
-         "old.txt",
-         true,
-         {"d\\", "src.txt"},
-         nullptr},
+        {kCopyFile, true, "d", false, "d\\ old.txt src.txt", nullptr},
+        {kCopyFile, true, "SRC.txt", false, "d\\ old.txt src.txt", "new"},
+        {kMoveFile, false, "old.txt", true, "d\\ old.txt src.txt", "old"},
+        {kMoveFile, true, "old.txt", true, "d\\ old.txt", "new"},
+        {kRenameFile, false, "d\\e\\r.txt", true, "d\\ d\\e\\ d\\e\\r.txt old.txt", "new"},
+        {kMoveFile, true, "d", false, "d\\ old.txt src.txt", nullptr},
+        {kCreate, false, "old.txt", true, "d\\ old.txt src.txt", "old"},
+        {kCreateOver, true, "old.txt", true, "d\\ old.txt src.txt", ""},
+        {kCreate, false, "n\\c.txt", false, "d\\ old.txt src.txt", nullptr},
+        {kDelete, false, "d", false, "d\\ old.txt src.txt", nullptr},
+        {kDelete, false, "old.txt", true, "d\\ src.txt", nullptr},
     };
     for (const auto& row : rows) {
         MakeFile("src.txt", "new");
         MakeFile("old.txt", "old");
         MakeDir("d");
-        EXPECT_EQ(row.operation(*manager_, Spec("src.txt"), Spec(row.destination)), row.result)
-            << row.name;
-        EXPECT_EQ(Tree(), row.tree) << row.name;
-        if (row.destinationContent != nullptr) {
-            EXPECT_EQ(Content(row.destination), row.destinationContent) << row.name;
+        EXPECT_EQ(Apply(row.op, Spec("src.txt"), Spec(row.destination), row.overwrite), row.result)
+            << row.op << " " << row.destination;
+        EXPECT_EQ(TreeText(), row.tree) << row.op << " " << row.destination;
+        if (row.content != nullptr) {
+            EXPECT_EQ(Content(row.destination), row.content) << row.op << " " << row.destination;
         }
         TearDown();
         SetUp();
@@ -339,60 +217,101 @@ TEST_F(FileManagerTest, ReadOnlyFilesAreNeitherDeletedNorOverwritten) {
     EXPECT_TRUE(Exists("src.txt"));
 }
 
+TEST_F(FileManagerTest, PartialCopyStaysWhenAStepFails) {
+    MakeFile("src\\a.txt", "a");
+    MakeFile("src\\b.txt", "b");
+    MakeFile("out\\src\\b.txt", "locked");
+    MakeReadOnly("out\\src\\b.txt");
+    EXPECT_FALSE(manager_->CopyDir(Spec("src"), Spec("out"), true, true, true));
+    EXPECT_EQ(Content("out\\src\\b.txt"), "locked");
+    EXPECT_FALSE(manager_->MoveDir(Spec("src"), Spec("out"), true));
+    EXPECT_EQ(TreeText("src"), "a.txt b.txt");
+}
+
+// src holds n.txt ("top") and s with n.txt ("sub") and o.txt.
+TEST_F(FileManagerTest, CopyFilesFlattensAndKeepsStructure) {
+    const struct {
+        const char* destination;
+        const char* pattern;
+        bool overwrite, recursive, keepStructure, result;
+        const char* tree;
+        const char* clash; // content of out\n.txt, if any
+    } rows[] = {
+        {"out", "src\\*", false, true, false, true, "n.txt o.txt", "sub"},
+        {"out", "src\\*", true, true, false, true, "n.txt o.txt", "top"},
+        {"out", "src\\*", false, true, true, true, "n.txt s\\ s\\n.txt s\\o.txt", "top"},
+        {"out", "src\\*", false, false, true, true, "n.txt", "top"},
+        {"out", "src\\s\\o.txt", false, false, true, true, "o.txt", nullptr},
+        {"out", "src", false, true, true, false, "", nullptr},
+        {"src\\s\\out", "src\\*", false, true, true, false, "", nullptr},
+    };
+    for (const auto& row : rows) {
+        MakeFile("src\\n.txt", "top");
+        MakeFile("src\\s\\n.txt", "sub");
+        MakeFile("src\\s\\o.txt", "o");
+        MakeDir("out");
+        EXPECT_EQ(manager_->CopyFiles(Spec(row.destination), Spec(row.pattern), row.overwrite,
+                                      row.recursive, row.keepStructure),
+                  row.result)
+            << row.pattern << " " << row.recursive << row.keepStructure;
+        EXPECT_EQ(TreeText("out"), row.tree) << row.pattern;
+        if (row.clash != nullptr) {
+            EXPECT_EQ(Content("out\\n.txt"), row.clash) << row.overwrite << row.keepStructure;
+        }
+        EXPECT_EQ(TreeText("src"), "n.txt s\\ s\\n.txt s\\o.txt") << row.pattern;
+        TearDown();
+        SetUp();
+    }
+}
+
 // x holds a.txt, b.log, a directory d.txt with c.txt and e.log, and a
-// directory plain with f.txt.
+// directory plain with f.txt and deep\g.txt.
 class ListingTest : public FileManagerTest {
 protected:
     void SetUp() override {
         FileManagerTest::SetUp();
-        MakeFile("x\\a.txt");
-        MakeFile("x\\b.log");
-        MakeFile("x\\d.txt\\c.txt");
-        MakeFile("x\\d.txt\\e.log");
-        MakeFile("x\\plain\\f.txt");
-        MakeFile("x\\plain\\deep\\g.txt");
+        for (const char* file : {"a.txt", "b.log", "d.txt\\c.txt", "d.txt\\e.log", "plain\\f.txt",
+                                 "plain\\deep\\g.txt"})
+            MakeFile(std::string("x\\") + file);
     }
 
-    Paths Sorted(Paths paths) {
-        std::sort(paths.begin(), paths.end());
-        return paths;
+    // The listing after a first entry that must stay, sorted.
+    std::string Listed(bool files, const char* spec, bool recursive, bool& result) {
+        std::list<AFileSpec> listing(1, Spec("kept"));
+        result = files ? manager_->GetFileListing(listing, Spec(spec), recursive)
+                       : manager_->GetDirListing(listing, Spec(spec), recursive);
+        std::vector<std::string> paths = RelativePaths(listing, root_);
+        std::string text = paths.front() == "kept" ? "" : "lost";
+        std::sort(paths.begin() + 1, paths.end());
+        for (std::size_t i = 1; i < paths.size(); ++i)
+            text += (text.empty() ? "" : " ") + paths[i];
+        return text;
     }
 };
 
 TEST_F(ListingTest, ListingsMatchPatternsAndAppend) {
     const struct {
-        const char* name;
         bool files;
         const char* spec;
         bool recursive;
-        Paths expected;
+        const char* expected;
     } rows[] = {
-        {"files", true, "x", false, {"x\\a.txt", "x\\b.log"}},
-        {"files, recursive",
-         true,
-         "x",
-         true,
-         {"x\\a.txt", "x\\b.log", "x\\d.txt\\c.txt", "x\\d.txt\\e.log", "x\\plain\\deep\\g.txt",
-          "x\\plain\\f.txt"}},
-        {"pattern", true, "x\\*.txt", false, {"x\\a.txt"}},
-        {"pattern, recursive", true, "x\\*.txt", true, {"x\\a.txt", "x\\d.txt\\c.txt"}},
-        {"one file", true, "x\\b.log", false, {"x\\b.log"}},
-        {"no match", true, "x\\*.none", true, {}},
-        {"missing directory", true, "y\\*", true, {}},
-        {"directories", false, "x", false, {"x\\d.txt", "x\\plain"}},
-        {"directories, recursive", false, "x", true, {"x\\d.txt", "x\\plain", "x\\plain\\deep"}},
+        {true, "x", false, "x\\a.txt x\\b.log"},
+        {true, "x", true,
+         "x\\a.txt x\\b.log x\\d.txt\\c.txt x\\d.txt\\e.log x\\plain\\deep\\g.txt x\\plain\\f.txt"},
+        {true, "x\\*.txt", false, "x\\a.txt"},
+        {true, "x\\*.txt", true, "x\\a.txt x\\d.txt\\c.txt"},
+        {true, "x\\b.log", false, "x\\b.log"},
+        {true, "x\\*.none", true, ""},
+        {true, "y\\*", true, ""},
+        {false, "x", false, "x\\d.txt x\\plain"},
+        {false, "x", true, "x\\d.txt x\\plain x\\plain\\deep"},
     };
     for (const auto& row : rows) {
-        std::list<AFileSpec> listing(1, Spec("kept"));
-        const bool result = row.files
-                                ? manager_->GetFileListing(listing, Spec(row.spec), row.recursive)
-                                : manager_->GetDirListing(listing, Spec(row.spec), row.recursive);
-        EXPECT_TRUE(result) << row.name;
-        Paths listed = RelativePaths(listing, root_);
-        ASSERT_FALSE(listed.empty()) << row.name;
-        EXPECT_EQ(listed.front(), "kept") << row.name;
-        listed.erase(listed.begin());
-        EXPECT_EQ(Sorted(listed), row.expected) << row.name;
+        bool result = false;
+        EXPECT_EQ(Listed(row.files, row.spec, row.recursive, result), row.expected)
+            << row.spec << " " << row.files << row.recursive;
+        EXPECT_TRUE(result) << row.spec;
     }
     std::list<AFileSpec> listing;
     EXPECT_FALSE(manager_->GetFileListing(listing, AFileSpec::GetInvalid(), true));
@@ -401,20 +320,18 @@ TEST_F(ListingTest, ListingsMatchPatternsAndAppend) {
 // A name the ANSI code page cannot represent comes back from the search with
 // "?" in it and cannot be found under that path: it is left out.
 TEST_F(ListingTest, EntriesThatCannotBeFoundAgainAreLeftOut) {
-    MakeFile("w\\ok.txt");
-    const std::string directory = Path("w");
+    const std::string directory = Path("x");
     const std::wstring wide = std::wstring(directory.begin(), directory.end()) + L"\\\u4e2d.txt";
     CloseHandle(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    ASSERT_EQ(Tree("w").size(), 2u);
-    std::list<AFileSpec> listing;
-    ASSERT_TRUE(manager_->GetFileListing(listing, Spec("w"), false));
-    EXPECT_EQ(RelativePaths(listing, root_), Paths{"w\\ok.txt"});
+    ASSERT_EQ(Tree("x").size(), 10u);
+    bool result = false;
+    EXPECT_EQ(Listed(true, "x", false, result), "x\\a.txt x\\b.log");
 }
 
 TEST_F(ListingTest, DirectoriesComeBeforeTheirContent) {
     std::list<AFileSpec> listing;
     ASSERT_TRUE(manager_->GetDirListing(listing, Spec("x"), true));
-    const Paths listed = RelativePaths(listing, root_);
+    const std::vector<std::string> listed = RelativePaths(listing, root_);
     const auto plain = std::find(listed.begin(), listed.end(), "x\\plain");
     const auto deep = std::find(listed.begin(), listed.end(), "x\\plain\\deep");
     ASSERT_NE(deep, listed.end());
@@ -425,17 +342,15 @@ TEST_F(ListingTest, DeleteFilesRecursesIntoEverySubdirectory) {
     EXPECT_FALSE(manager_->DeleteFiles(Spec("x"), true));
     EXPECT_FALSE(manager_->DeleteFiles(Spec("y\\*.txt"), true));
     EXPECT_TRUE(manager_->DeleteFiles(Spec("x\\*.txt"), true));
-    EXPECT_EQ(Tree("x"), (Paths{"b.log", "d.txt\\", "d.txt\\e.log", "plain\\", "plain\\deep\\"}));
+    EXPECT_EQ(TreeText("x"), "b.log d.txt\\ d.txt\\e.log plain\\ plain\\deep\\");
     EXPECT_TRUE(manager_->DeleteAllFiles(Spec("x"), false));
-    EXPECT_EQ(Tree("x"), (Paths{"d.txt\\", "d.txt\\e.log", "plain\\", "plain\\deep\\"}));
+    EXPECT_EQ(TreeText("x"), "d.txt\\ d.txt\\e.log plain\\ plain\\deep\\");
 }
 
 TEST_F(ListingTest, FindMatchingFileSearchesSubdirectories) {
     const struct {
         const char* pattern;
-        bool recursive;
-        bool result;
-        bool found;
+        bool recursive, result, found;
     } rows[] = {
         {"x\\*.txt", false, true, true},  {"x\\g.txt", false, true, false},
         {"x\\g.txt", true, true, true},   {"x\\*.none", true, true, false},
@@ -445,65 +360,8 @@ TEST_F(ListingTest, FindMatchingFileSearchesSubdirectories) {
         bool found = !row.found;
         EXPECT_EQ(manager_->FindMatchingFile(found, Spec(row.pattern), row.recursive), row.result)
             << row.pattern;
-        if (row.result) {
-            EXPECT_EQ(found, row.found) << row.pattern;
-        }
+        EXPECT_EQ(found, row.result ? row.found : !row.found) << row.pattern;
     }
-}
-
-TEST_F(FileManagerTest, CopyFilesFlattensAndKeepsStructure) {
-    const struct {
-        const char* name;
-        const char* pattern;
-        bool overwrite, recursive, keepStructure, result;
-        Paths tree;
-        const char* clash; // content of out\n.txt, if any
-    } rows[] = {
-        {"flat, first copy wins", "src\\*", false, true, false, true, {"n.txt", "o.txt"}, "sub"},
-        {"flat, overwrite", "src\\*", true, true, false, true, {"n.txt", "o.txt"}, "top"},
-        {"structure",
-         "src\\*",
-         false,
-         true,
-         true,
-         true,
-         {"n.txt", "s\\", "s\\n.txt", "s\\o.txt"},
-         "top"},
-        {"not recursive", "src\\*", false, false, true, true, {"n.txt"}, "top"},
-        {"one file", "src\\s\\o.txt", false, false, true, true, {"o.txt"}, nullptr},
-        {"directory as pattern", "src", false, true, true, false, {}, nullptr},
-        {"into its own tree", "src\\*", false, true, true, false, {}, nullptr},
-    };
-    for (const auto& row : rows) {
-        MakeFile("src\\n.txt", "top");
-        MakeFile("src\\s\\n.txt", "sub");
-        MakeFile("src\\s\\o.txt", "o");
-        MakeDir("out");
-        const AFileSpec destination =
-            std::string(row.name) == "into its own tree" ? Spec("src\\s\\out") : Spec("out");
-        EXPECT_EQ(manager_->CopyFiles(destination, Spec(row.pattern), row.overwrite, row.recursive,
-                                      row.keepStructure),
-                  row.result)
-            << row.name;
-        EXPECT_EQ(Tree("out"), row.tree) << row.name;
-        if (row.clash != nullptr) {
-            EXPECT_EQ(Content("out\\n.txt"), row.clash) << row.name;
-        }
-        EXPECT_EQ(Tree("src"), (Paths{"n.txt", "s\\", "s\\n.txt", "s\\o.txt"})) << row.name;
-        TearDown();
-        SetUp();
-    }
-}
-
-TEST_F(FileManagerTest, PartialCopyStaysWhenAStepFails) {
-    MakeFile("src\\a.txt", "a");
-    MakeFile("src\\b.txt", "b");
-    MakeFile("out\\src\\b.txt", "locked");
-    MakeReadOnly("out\\src\\b.txt");
-    EXPECT_FALSE(manager_->CopyDir(Spec("src"), Spec("out"), true, true, true));
-    EXPECT_EQ(Content("out\\src\\b.txt"), "locked");
-    EXPECT_FALSE(manager_->MoveDir(Spec("src"), Spec("out"), true));
-    EXPECT_EQ(Tree("src"), (Paths{"a.txt", "b.txt"}));
 }
 
 } // namespace

@@ -11,24 +11,29 @@ namespace testing_files {
 
 namespace {
 
-void RemoveTree(const std::string& directory) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+// Wide, so that names the ANSI code page cannot represent go too.
+void RemoveTree(const std::wstring& directory) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((directory + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
                 continue;
-            const std::string path = directory + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            const std::wstring path = directory + L"\\" + name;
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(path);
             else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &found));
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(directory.c_str());
+    RemoveDirectoryW(directory.c_str());
+}
+
+void RemoveTree(const std::string& directory) {
+    RemoveTree(std::wstring(directory.begin(), directory.end()));
 }
 
 void CollectTree(const std::string& directory, const std::string& prefix,
