@@ -317,6 +317,32 @@ TEST_F(ListingTest, ListingsMatchPatternsAndAppend) {
     EXPECT_FALSE(manager_->GetFileListing(listing, AFileSpec::GetInvalid(), true));
 }
 
+class ContainmentProbe : public WIN32_FileManager {
+public:
+    using WIN32_FileManager::IsParent;
+};
+
+// The listing-based test finds only directories that exist, with exactly the
+// listed spelling; the copies refuse more than that by themselves.
+TEST_F(ListingTest, IsParentFindsListedDirectoriesOnly) {
+    const struct {
+        const char* ancestor;
+        const char* candidate;
+        bool isParent;
+    } rows[] = {
+        {"x", "x\\plain\\deep", true}, {"x", "x\\plain", true},        {"x", "x", false},
+        {"x", "X\\PLAIN", false},      {"x", "x\\plain\\none", false}, {"x\\plain", "x", false},
+        {"missing", "x", false},
+    };
+    ContainmentProbe probe;
+    for (const auto& row : rows) {
+        bool isParent = !row.isParent;
+        EXPECT_TRUE(probe.IsParent(isParent, Spec(row.ancestor), Spec(row.candidate)))
+            << row.candidate;
+        EXPECT_EQ(isParent, row.isParent) << row.ancestor << " " << row.candidate;
+    }
+}
+
 // A name the ANSI code page cannot represent comes back from the search with
 // "?" in it and cannot be found under that path: it is left out.
 TEST_F(ListingTest, EntriesThatCannotBeFoundAgainAreLeftOut) {
