@@ -4,6 +4,10 @@
 
 namespace REDudi {
 
+static_assert(sizeof(ASharedLibrary) == 2 * sizeof(void*) &&
+                  sizeof(ASharedLibrary2) == 2 * sizeof(void*),
+              "a shared-library facade is its virtual table and its pointer");
+
 namespace {
 
 using Validity = facade::Shielded<facade::FullTest>;
