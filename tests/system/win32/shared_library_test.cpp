@@ -38,7 +38,8 @@ struct SimplePathFamily {
 };
 
 bool IsLoaded(const char* name) {
-    return GetModuleHandleA(name) != nullptr;
+    HMODULE module = nullptr;
+    return GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, name, &module) != 0;
 }
 
 template <class Family>
