@@ -48,6 +48,7 @@ TEST(ModuleFileVersion, ByPath) {
     } rows[] = {
         {ExecutableBeside("version_us.dll"), true, true, "5.1.2600.0"},
         {ExecutableBeside("version_de.dll"), false, UserIsGerman(), "7.0.4.2"},
+        {ExecutableBeside("version_blocks.dll"), true, true, "from 040904b0"},
         {ExecutableBeside("plain_library.dll"), false, false, ""},
         {ExecutableBeside("no_such_library.dll"), false, false, ""},
         {folder, false, false, ""},
