@@ -91,6 +91,45 @@ TEST(SystemInfo, ProcessorIndicesBeyondTheCount) {
     }
 }
 
+// Takes the registered speed away for its lifetime and puts it back.
+class SpeedUnregistered {
+public:
+    SpeedUnregistered() {
+        DWORD size = sizeof saved_;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProcessorKey, 0, KEY_ALL_ACCESS, &key_) ==
+                ERROR_SUCCESS &&
+            RegQueryValueExA(key_, "~MHz", nullptr, nullptr, reinterpret_cast<BYTE*>(&saved_),
+                             &size) == ERROR_SUCCESS)
+            removed_ = RegDeleteValueA(key_, "~MHz") == ERROR_SUCCESS;
+    }
+    ~SpeedUnregistered() {
+        if (removed_)
+            RegSetValueExA(key_, "~MHz", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved_),
+                           sizeof saved_);
+        if (key_ != nullptr)
+            RegCloseKey(key_);
+    }
+    bool Removed() const { return removed_; }
+
+private:
+    HKEY key_ = nullptr;
+    DWORD saved_ = 0;
+    bool removed_ = false;
+};
+
+TEST(SystemInfo, MeasuresWhenNoSpeedIsRegistered) {
+    ASystemInfo info;
+    SpeedUnregistered unregistered;
+    ASSERT_TRUE(unregistered.Removed());
+    DWORD started = GetTickCount();
+    unsigned int mhz = info.GetProcessorSpeedInMhz(0);
+    DWORD took = GetTickCount() - started;
+    EXPECT_GE(mhz, 100u);
+    EXPECT_LE(mhz, 10000u);
+    EXPECT_LT(took, 5500u) << "the measurement has 5 seconds";
+    EXPECT_EQ(0u, info.GetProcessorSpeedInMhz(info.GetProcessorCount()));
+}
+
 TEST(SystemInfo, CopiesShareOneObjectAndReleaseOnce) {
     auto original = std::make_unique<ASystemInfo>();
     ASystemInfo copy(*original);
