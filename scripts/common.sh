@@ -20,6 +20,7 @@ REDUDI_PACKAGES=(
     zip
     unzip
     doxygen
+    locales
 )
 
 # Installs whatever of the build's packages is missing (Debian, as root).

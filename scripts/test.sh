@@ -23,6 +23,7 @@ FUZZERS=(
     base64_fuzzer
     locale_name_fuzzer
     path_normalisation_fuzzer
+    sysinfo_fuzzer
 )
 for fuzzer in "${FUZZERS[@]}"; do
     corpus="build/fuzz/corpus/$fuzzer"
