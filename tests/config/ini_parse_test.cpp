@@ -86,7 +86,7 @@ TEST(IniParseTest, StreamParserMatchesMemoryParser) {
         IniFile::section fromStream("s");
         bool header = false;
         while (!header && ini.ReadLine(line, 1023, stream) != nullptr)
-            header = line[std::strspn(line, " \t")] == '[' && std::strchr(line, ']') != nullptr;
+            header = line[std::strspn(line, " \t\v\f\r\n")] == '[' && std::strchr(line, ']');
         if (header)
             ini.ParseSection(stream, fromStream);
         std::fclose(stream);
