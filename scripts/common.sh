@@ -21,6 +21,9 @@ REDUDI_PACKAGES=(
     unzip
     doxygen
     locales
+    libinih-dev
+    libsimpleini-dev
+    libiniparser-dev
 )
 
 # Installs whatever of the build's packages is missing (Debian, as root).
