@@ -274,3 +274,6 @@ private:
 };
 
 } // namespace REDudi
+
+// The registry-backed property manager.
+#include <REDudi/property_manager.h>
