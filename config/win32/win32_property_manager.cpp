@@ -33,26 +33,45 @@ private:
     HKEY key_ = nullptr;
 };
 
-// Reads one value's data with the query function `query` (A or W). A value
-// that grows between learning its size and reading it is read again rather
-// than reported as missing; `slack` bytes of zeros follow the data.
+// Reads one value's data with the query function `query` (A or W), followed
+// by `slack` bytes of zeros. Most values fit a small buffer, so one query
+// usually does; a larger value is sized first and read again, also when it
+// grew in between.
 template <class Query>
 bool ReadValueData(Query query, std::vector<char>& data, DWORD slack) {
-    for (int attempt = 0; attempt < 4; ++attempt) {
+    const DWORD kFirstTry = 256;
+    data.assign(kFirstTry + slack, 0);
+    DWORD read = kFirstTry;
+    LONG result = query(reinterpret_cast<BYTE*>(data.data()), &read);
+    for (int attempt = 0; result == ERROR_MORE_DATA && attempt < 4; ++attempt) {
         DWORD size = 0;
         if (query(nullptr, &size) != ERROR_SUCCESS)
             return false;
         data.assign(size + slack, 0);
-        DWORD read = size;
-        LONG result = query(reinterpret_cast<BYTE*>(data.data()), &read);
-        if (result == ERROR_SUCCESS) {
-            data.resize(read);
-            return true;
-        }
-        if (result != ERROR_MORE_DATA)
-            return false;
+        read = size;
+        result = query(reinterpret_cast<BYTE*>(data.data()), &read);
     }
-    return false;
+    if (result != ERROR_SUCCESS)
+        return false;
+    data.resize(read);
+    return true;
+}
+
+// The narrow text of value `name` of an open key, up to its first NUL.
+bool QueryText(HKEY key, const PString& name, PString& value) {
+    std::vector<char> data;
+    auto query = [&](BYTE* buffer, DWORD* size) {
+        return RegQueryValueExA(key, name.c_str(), nullptr, nullptr, buffer, size);
+    };
+    if (!ReadValueData(query, data, 1))
+        return false;
+    value.assign(data.data(), strnlen(data.data(), data.size()));
+    return true;
+}
+
+// The case-insensitive test for an unchanged value.
+bool SameTextIgnoringCase(const PString& a, const PString& b) {
+    return a.size() == b.size() && a.CompareNoCase(b) == 0;
 }
 
 } // namespace
@@ -121,14 +140,7 @@ bool WIN32_PropertyManager::GetProperty(const PString& path, PString& value) {
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, open.Out()) !=
         ERROR_SUCCESS)
         return false;
-    std::vector<char> data;
-    auto query = [&](BYTE* buffer, DWORD* size) {
-        return RegQueryValueExA(open.Get(), name.c_str(), nullptr, nullptr, buffer, size);
-    };
-    if (!ReadValueData(query, data, 1))
-        return false;
-    value.assign(data.data(), strnlen(data.data(), data.size()));
-    return true;
+    return QueryText(open.Get(), name, value);
 }
 
 bool WIN32_PropertyManager::GetPropertyWide(const PString& path, UString& value) {
@@ -169,16 +181,20 @@ bool WIN32_PropertyManager::GetProperty(const PString& path, UString& value) {
 }
 
 bool WIN32_PropertyManager::SetProperty(const PString& path, const PString& value) {
-    PString current;
-    if (GetProperty(path, current) && current.CompareNoCase(value) == 0 &&
-        current.size() == value.size())
-        return true;
     PString key;
     PString name;
     ConvertToRegKey(path, key, name);
     OpenKey open;
-    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, key.c_str(), open.Out()) != ERROR_SUCCESS)
-        return false;
+    PString current;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, key.c_str(), open.Out()) != ERROR_SUCCESS) {
+        // A value that may be read but not written still counts as set
+        // when it already holds the text.
+        return GetProperty(path, current) && SameTextIgnoringCase(current, value);
+    }
+    // The key that is written serves the comparison too, which spares the
+    // second open of a separate read.
+    if (QueryText(open.Get(), name, current) && SameTextIgnoringCase(current, value))
+        return true;
     // The registry counts a terminating NUL itself when the byte after the
     // data is one, as it is behind every string's text; a copy followed by
     // another byte keeps the stored data exactly the text.
