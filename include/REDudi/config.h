@@ -277,3 +277,4 @@ private:
 
 // The registry-backed property manager.
 #include <REDudi/property_manager.h>
+#include <REDudi/ini_import.h>

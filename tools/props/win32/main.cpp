@@ -1,6 +1,7 @@
 // redudi-props: reads and writes the registry properties below a root, for
 // administrators and scripts.
-#include <REDudi/property_manager.h>
+#include <REDudi/config.h>
+#include <REDudi/files.h>
 
 #include "config/property_paths.h"
 #include "ini_text.h"
@@ -32,6 +33,34 @@ std::string Backslashed(std::string text) {
     }
     return text;
 }
+
+// An importer that remembers the first property it could not write: the
+// library's import reports only whether the file could be read.
+template <class Importer>
+class CheckedImport : public Importer {
+public:
+    explicit CheckedImport(const APropertyManager& manager) : Importer(manager) {}
+    using Importer::Import;
+
+    void NamePlugin(const std::string& name) { this->pluginName_ = PString(name.c_str()); }
+    const std::string& FirstFailure() const { return firstFailure_; }
+    int Written() const { return written_; }
+
+protected:
+    bool Import(const PString& path, const PString& value) override {
+        if (Importer::Import(path, value)) {
+            ++written_;
+            return true;
+        }
+        if (firstFailure_.empty())
+            firstFailure_ = path;
+        return false;
+    }
+
+private:
+    std::string firstFailure_;
+    int written_ = 0;
+};
 
 class PropsTool {
 public:
@@ -214,7 +243,45 @@ private:
         return 0;
     }
 
-    int Import() { return Fail("import is not available in this build"); }
+    template <class Importer>
+    int ImportWith(Importer& importer, const AFileSpec& file) {
+        if (!importer.Import(file))
+            return Fail("cannot read the INI file " + options_.target);
+        if (!importer.FirstFailure().empty())
+            return Fail("import stopped: cannot set " + importer.FirstFailure() + ": " +
+                        WriteFailure(Locate(importer.FirstFailure()).key) + " (" +
+                        std::to_string(importer.Written()) + " properties written before)");
+        return 0;
+    }
+
+    int Import() {
+        char full[MAX_PATH];
+        char* fileName = nullptr;
+        DWORD length = GetFullPathNameA(options_.target.c_str(), MAX_PATH, full, &fileName);
+        if (length == 0 || length >= MAX_PATH || fileName == nullptr)
+            return Fail("cannot read the INI file " + options_.target + ": not a file name");
+        std::FILE* probe = std::fopen(full, "r");
+        if (probe == nullptr)
+            return Fail("cannot read the INI file " + options_.target + ": " +
+                        ErrorText(static_cast<LONG>(GetLastError())));
+        std::fclose(probe);
+        // A file specification names files relative to a folder of its
+        // own; the file's folder made current gives it the user's meaning.
+        std::string name = fileName;
+        *fileName = '\0';
+        if (!SetCurrentDirectoryA(full))
+            return Fail("cannot read the INI file " + options_.target);
+        AFileSpec file;
+        file.SetToCurrentDirectory();
+        file += PString(name.c_str());
+        if (!options_.plugin.empty()) {
+            CheckedImport<APluginIniImport> importer(manager_);
+            importer.NamePlugin(options_.plugin);
+            return ImportWith(importer, file);
+        }
+        CheckedImport<APropertyManagerIniImport> importer(manager_);
+        return ImportWith(importer, file);
+    }
 
     int Export() {
         std::vector<Entry> entries;
@@ -250,7 +317,7 @@ private:
         return 0;
     }
 
-    const PropsOptions& options_;
+    PropsOptions options_;
     APropertyManager manager_;
     std::string rootKey_;
 };
