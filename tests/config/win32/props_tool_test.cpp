@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 using REDudi::testing::ChildProcess;
@@ -181,6 +182,43 @@ TEST_F(PropsToolTest, ExportWritesIniTextAndNamesWhatItCannot) {
         << run.output;
     EXPECT_NE(std::string::npos, run.output.find("/Net/Proxy/Note left out: it contains '#' or"))
         << run.output;
+}
+
+TEST_F(PropsToolTest, ExportedTextImportsBackToTheSameProperties) {
+    ASSERT_EQ(0u, RunProps("set " + root_ + " /Port 80").exitCode);
+    ASSERT_EQ(0u, RunProps("set " + root_ + " /Net/Proxy/Host example").exitCode);
+    ASSERT_EQ(0u, RunProps("set " + root_ + " /Net/Name \"two words\"").exitCode);
+    ToolRun exported = RunProps("export " + root_);
+    ASSERT_EQ(0u, exported.exitCode) << exported.output;
+
+    std::string file = TemporaryFile("export") + ".ini";
+    FILE* out = std::fopen(file.c_str(), "wb");
+    ASSERT_NE(nullptr, out);
+    std::fputs(exported.output.c_str(), out);
+    std::fclose(out);
+    RegistryTestRoot copy("copy");
+    ToolRun imported = RunProps("import " + copy.Root() + " \"" + file + "\"");
+    DeleteFileA(file.c_str());
+    EXPECT_EQ(0u, imported.exitCode) << imported.output;
+
+    ToolRun original = RunProps("list " + root_ + " --recursive");
+    ToolRun copied = RunProps("list " + copy.Root() + " --recursive");
+    EXPECT_EQ(0u, copied.exitCode);
+    EXPECT_EQ(original.output, copied.output);
+    EXPECT_NE(std::string::npos, copied.output.find("/Net/Name=two words\n")) << copied.output;
+}
+
+TEST_F(PropsToolTest, PluginImportFilesUnderTheGivenOrTheFilesName) {
+    std::string file = TemporaryFile("plugin") + ".ini";
+    FILE* out = std::fopen(file.c_str(), "wb");
+    ASSERT_NE(nullptr, out);
+    std::fputs("[Display]\nColor=red\n[General]\nName=Viewer\n[Window]\nSize=3\n", out);
+    std::fclose(out);
+    ToolRun run = RunProps("import " + root_ + " \"" + file + "\" --plugin Start");
+    DeleteFileA(file.c_str());
+    EXPECT_EQ(0u, run.exitCode) << run.output;
+    EXPECT_EQ("red", Stored("properties\\map\\Start\\Display", "Color"));
+    EXPECT_EQ("3", Stored("properties\\map\\Viewer\\Window", "Size"));
 }
 
 } // namespace
