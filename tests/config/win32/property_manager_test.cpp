@@ -76,58 +76,49 @@ TEST_F(PropertyManagerTest, PathsMapBelowTheRootWhateverItsSpelling) {
     }
 }
 
-TEST_F(PropertyManagerTest, NarrowTextHasNoTerminatorAndWideTextHasOne) {
-    ASSERT_TRUE(manager_.SetProperty(PString("/N"), PString("abc")));
-    RawValue narrow = ReadRawValue(Key(), "N");
-    EXPECT_EQ(DWORD(REG_SZ), narrow.type);
-    EXPECT_EQ("abc", narrow.bytes);
-    EXPECT_EQ(WideBytes(u"abc").substr(0, 6), ReadRawValueWide(Key(), "N").bytes);
-
-    ASSERT_TRUE(manager_.SetProperty(PString("/W"), Wide(u"\u00e9z")));
-    RawValue wide = ReadRawValueWide(Key(), "W");
-    EXPECT_EQ(DWORD(REG_SZ), wide.type);
-    EXPECT_EQ(WideBytes(u"\u00e9z"), wide.bytes);
-
-    ASSERT_TRUE(manager_.SetProperty(PString("/E"), PString("")));
-    RawValue empty = ReadRawValueWide(Key(), "E");
-    EXPECT_TRUE(empty.found);
-    EXPECT_EQ("", empty.bytes);
-
+// Every value is REG_SZ; narrow text is stored without a terminating NUL,
+// wide text with one. Typed values and literals are stored as their text.
+TEST_F(PropertyManagerTest, ValuesAreStoredAsText) {
+    struct Case {
+        const char* name;
+        std::function<bool(const PString&)> write;
+        std::u16string text;
+        bool terminated;
+    } cases[] = {
+        {"N", [&](const PString& p) { return manager_.SetProperty(p, PString("abc")); }, u"abc",
+         false},
+        {"E", [&](const PString& p) { return manager_.SetProperty(p, PString("")); }, u"", false},
+        {"W", [&](const PString& p) { return manager_.SetProperty(p, Wide(u"\u00e9z")); },
+         u"\u00e9z", true},
+        {"T", [&](const PString& p) { return manager_.SetProperty(p, true); }, u"true", false},
+        {"F", [&](const PString& p) { return manager_.SetProperty(p, false); }, u"false", false},
+        {"I", [&](const PString& p) { return manager_.SetProperty(p, -42); }, u"-42", false},
+        {"U", [&](const PString& p) { return manager_.SetProperty(p, 4294967295u); },
+         u"4294967295", false},
+        {"H", [&](const PString& p) { return manager_.SetProperty(p, 0.5f); }, u"0.5", false},
+        {"G", [&](const PString& p) { return manager_.SetProperty(p, 1234567.0f); },
+         u"1.23457e+06", false},
+        {"S", [&](const PString& p) { return manager_.SetProperty(p, 123456.0f); }, u"123456",
+         false},
+        // Literals store their text, not "true".
+        {"L", [&](const PString& p) { return manager_.SetProperty(p, "text"); }, u"text", false},
+        {"Z", [&](const PString& p) { return manager_.SetProperty(p, "false"); }, u"false", false},
+        {"A", [&](const PString& p) { return manager_.SetProperty(p, u"wide"); }, u"wide", true},
+        {"B", [&](const PString& p) { return manager_.SetProperty(p, L"wide"); }, u"wide", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(c.write(PString("/") + c.name)) << c.name;
+        RawValue raw = ReadRawValueWide(Key(), c.name);
+        std::string bytes = WideBytes(c.text);
+        EXPECT_EQ(DWORD(REG_SZ), raw.type) << c.name;
+        EXPECT_EQ(c.terminated ? bytes : bytes.substr(0, bytes.size() - 2), raw.bytes) << c.name;
+    }
+    EXPECT_EQ("abc", Stored("", "N"));
     UString back;
     EXPECT_TRUE(manager_.GetProperty(PString("/W"), back));
     EXPECT_EQ(Wide(u"\u00e9z"), back);
     EXPECT_TRUE(manager_.GetProperty(PString("/N"), back));
     EXPECT_EQ(Wide(u"abc"), back);
-}
-
-TEST_F(PropertyManagerTest, TypedValuesTravelAsText) {
-    struct Case {
-        const char* name;
-        std::function<bool()> write;
-        const char* text;
-    } cases[] = {
-        {"T", [&] { return manager_.SetProperty(PString("/T"), true); }, "true"},
-        {"F", [&] { return manager_.SetProperty(PString("/F"), false); }, "false"},
-        {"I", [&] { return manager_.SetProperty(PString("/I"), -42); }, "-42"},
-        {"U", [&] { return manager_.SetProperty(PString("/U"), 4294967295u); }, "4294967295"},
-        {"H", [&] { return manager_.SetProperty(PString("/H"), 0.5f); }, "0.5"},
-        {"G", [&] { return manager_.SetProperty(PString("/G"), 1234567.0f); }, "1.23457e+06"},
-        {"S", [&] { return manager_.SetProperty(PString("/S"), 123456.0f); }, "123456"},
-        // A literal stores its text, not "true".
-        {"L", [&] { return manager_.SetProperty(PString("/L"), "text"); }, "text"},
-        {"Z", [&] { return manager_.SetProperty(PString("/Z"), "false"); }, "false"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_TRUE(c.write()) << c.name;
-        EXPECT_EQ(c.text, Stored("", c.name)) << c.name;
-    }
-}
-
-TEST_F(PropertyManagerTest, WideLiteralsStoreTheirText) {
-    EXPECT_TRUE(manager_.SetProperty(PString("/A"), u"wide"));
-    EXPECT_TRUE(manager_.SetProperty(PString("/B"), L"wide"));
-    EXPECT_EQ(WideBytes(u"wide"), ReadRawValueWide(Key(), "A").bytes);
-    EXPECT_EQ(WideBytes(u"wide"), ReadRawValueWide(Key(), "B").bytes);
 }
 
 TEST_F(PropertyManagerTest, TypedReadsParseOrLeaveTheirOutput) {

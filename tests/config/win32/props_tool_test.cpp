@@ -55,12 +55,13 @@ protected:
     std::string root_;
 };
 
-TEST_F(PropsToolTest, BadUseFailsWithAMessage) {
+TEST_F(PropsToolTest, HelpAndBadUse) {
     struct Case {
         std::string arguments;
         DWORD exitCode;
         const char* message;
     } cases[] = {
+        {"--help", 0, "export ROOT [--ini]"},
         {"", 2, "no command given"},
         {"frob " + root_, 2, "unknown command 'frob'"},
         {"get", 2, "get needs a ROOT"},

@@ -38,16 +38,21 @@ std::string RegistryTestRoot::Root() const {
     return root;
 }
 
-RawValue ReadRawValue(const std::string& key, const std::string& name) {
+namespace {
+
+// One read through either family of registry functions (`Text` is the
+// character type of the family).
+template <class Text, class Open, class Query>
+RawValue ReadRaw(const Text& key, const Text& name, Open open, Query query, DWORD slack) {
     RawValue value;
     HKEY handle;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != 0)
+    if (open(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != 0)
         return value;
     DWORD size = 0;
-    if (RegQueryValueExA(handle, name.c_str(), nullptr, &value.type, nullptr, &size) == 0) {
-        std::vector<char> data(size + 1);
-        if (RegQueryValueExA(handle, name.c_str(), nullptr, &value.type,
-                             reinterpret_cast<BYTE*>(data.data()), &size) == 0) {
+    if (query(handle, name.c_str(), nullptr, &value.type, nullptr, &size) == 0) {
+        std::vector<char> data(size + slack);
+        if (query(handle, name.c_str(), nullptr, &value.type,
+                  reinterpret_cast<BYTE*>(data.data()), &size) == 0) {
             value.found = true;
             value.bytes.assign(data.data(), size);
         }
@@ -56,23 +61,14 @@ RawValue ReadRawValue(const std::string& key, const std::string& name) {
     return value;
 }
 
+} // namespace
+
+RawValue ReadRawValue(const std::string& key, const std::string& name) {
+    return ReadRaw(key, name, RegOpenKeyExA, RegQueryValueExA, 1);
+}
+
 RawValue ReadRawValueWide(const std::string& key, const std::string& name) {
-    RawValue value;
-    HKEY handle;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Widen(key).c_str(), 0, KEY_QUERY_VALUE, &handle) != 0)
-        return value;
-    DWORD size = 0;
-    std::wstring wideName = Widen(name);
-    if (RegQueryValueExW(handle, wideName.c_str(), nullptr, &value.type, nullptr, &size) == 0) {
-        std::vector<char> data(size + 2);
-        if (RegQueryValueExW(handle, wideName.c_str(), nullptr, &value.type,
-                             reinterpret_cast<BYTE*>(data.data()), &size) == 0) {
-            value.found = true;
-            value.bytes.assign(data.data(), size);
-        }
-    }
-    RegCloseKey(handle);
-    return value;
+    return ReadRaw(Widen(key), Widen(name), RegOpenKeyExW, RegQueryValueExW, 2);
 }
 
 bool KeyExists(const std::string& key) {
