@@ -22,6 +22,7 @@ FUZZERS=(
     utf8_fuzzer
     base64_fuzzer
     ini_fuzzer
+    property_path_fuzzer
 )
 for fuzzer in "${FUZZERS[@]}"; do
     corpus="build/fuzz/corpus/$fuzzer"

@@ -14,7 +14,7 @@ class AFileSpec;
 class REDUDI_API APropertyManagerIniImport : public IIniFileEnumerator {
 public:
     // Works below the root of a copy of `manager`.
-    explicit APropertyManagerIniImport(const APropertyManager& manager);
+    APropertyManagerIniImport(const APropertyManager& manager);
     APropertyManagerIniImport(const APropertyManagerIniImport& other);
     APropertyManagerIniImport& operator=(const APropertyManagerIniImport& other);
 
@@ -50,7 +50,7 @@ protected:
 // as they are, every other section below /properties/map/<plug-in name>.
 class REDUDI_API APluginIniImport : public IIniFileEnumerator {
 public:
-    explicit APluginIniImport(const APropertyManager& manager);
+    APluginIniImport(const APropertyManager& manager);
     APluginIniImport(const APluginIniImport& other);
     APluginIniImport& operator=(const APluginIniImport& other);
 

@@ -79,7 +79,7 @@ private:
 class REDUDI_API APropertyManager {
 public:
     APropertyManager();
-    explicit APropertyManager(const PString& root);
+    APropertyManager(const PString& root);
     APropertyManager(const APropertyManager& other);
     APropertyManager& operator=(const APropertyManager& other);
 
