@@ -116,6 +116,12 @@ TEST_F(IniImportTest, NothingIsWrittenWithoutARootOrAFile) {
     EXPECT_FALSE(rooted.Import(missing));
     EXPECT_FALSE(rooted.Import(PString("redudi_no_such_file.ini")));
     EXPECT_FALSE(KeyExists(branch_.Key()));
+
+    // Only a call without any text is refused; a missing value is empty.
+    EXPECT_FALSE(rooted.EnumerateKeyValuePairsUserCallback(nullptr, nullptr, nullptr));
+    EXPECT_FALSE(plugin.EnumerateKeyValuePairsUserCallback(nullptr, nullptr, nullptr));
+    EXPECT_TRUE(rooted.EnumerateKeyValuePairsUserCallback("S", "k", nullptr));
+    EXPECT_EQ("", Stored("S", "k"));
 }
 
 TEST_F(IniImportTest, AFailedWriteEndsTheImportButNotItsResult) {

@@ -299,6 +299,9 @@ TEST_F(PropertyManagerTest, PropertyListStopsAtDataBeyond256Bytes) {
         EXPECT_EQ(c.complete, manager_.GetPropertyList(PString("/L"), names)) << c.size;
         EXPECT_EQ(c.complete ? 3u : 1u, names.size()) << c.size;
         EXPECT_EQ(PString("a"), names.front()) << c.size;
+        std::vector<std::string> seen;
+        EXPECT_TRUE(manager_.QueryProperties(PString("/L"), CollectNarrow, &seen)) << c.size;
+        EXPECT_EQ(c.complete ? 3u : 1u, seen.size()) << c.size;
     }
 }
 
