@@ -7,3 +7,4 @@ cd "$REDUDI_ROOT"
 ensure_packages
 build_preset bench
 build/bench/bin/conversions_bench --benchmark_min_time=0.3 "$@"
+build/bench/bin/ini_bench --benchmark_min_time=0.5

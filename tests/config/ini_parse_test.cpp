@@ -36,6 +36,9 @@ const ParseRow kParseRows[] = {
     {"value ends at a comment mark", "[a]\nPath = D:\\Temp ; comment\nPort = 80 #web\n",
      "[a]\nPath=D:\\Temp\nPort=80\n\n"},
     {"comment mark before = hides the key", "[a]\nx#y=1\nk;=2\nr\rs=3\n", "[a]\n\n"},
+    {"every C white space skipped", "\t\v\f\r [a]\n\t\v\f\r k \t\v\f= \t\v\f1\t\v\f\r\n",
+     "[a]\nk=1\n\n"},
+    {"other control characters are text", "\x08[a]\n[b]\n\x0e=1\n", "[b]\n\x0e=1\n\n"},
     {"empty and blank values", "[a]\nk=\nj =   \t\n", "[a]\nk=\nj=\n\n"},
     {"inner spaces of names and values kept", "[a]\n my key = my value \n",
      "[a]\nmy key=my value\n\n"},
@@ -52,6 +55,8 @@ const ParseRow kParseRows[] = {
      "[a]\nk=" + Repeat('v', 1019) + "y\n\n"},
     {"key line longer than 1022 characters continues",
      "[a]\nk=" + Repeat('v', 1020) + "y=1\n", "[a]\nk=" + Repeat('v', 1020) + "\ny=1\n\n"},
+    {"comment longer than 1022 characters skipped whole",
+     "[a]\n;" + Repeat('c', 1100) + "x=1\n=" + Repeat('c', 1100) + "y=2\nk=v\n", "[a]\nk=v\n\n"},
     {"header within 1022 characters", "[" + Repeat('s', 1020) + "]\nk=v\n",
      "[" + Repeat('s', 1020) + "]\nk=v\n\n"},
     {"header ] beyond 1022 characters", "[" + Repeat('s', 1021) + "]\nk=v\n", ""},
@@ -81,7 +86,7 @@ TEST(IniParseTest, StreamParserMatchesMemoryParser) {
         IniFile::section fromStream("s");
         bool header = false;
         while (!header && ini.ReadLine(line, 1023, stream) != nullptr)
-            header = line[std::strspn(line, " \t")] == '[' && std::strchr(line, ']') != nullptr;
+            header = line[std::strspn(line, " \t\v\f\r\n")] == '[' && std::strchr(line, ']');
         if (header)
             ini.ParseSection(stream, fromStream);
         std::fclose(stream);
