@@ -4,6 +4,9 @@
 
 namespace REDudi {
 
+static_assert(sizeof(APropertyManager) == 2 * sizeof(void*),
+              "an APropertyManager is its virtual table and its pointer");
+
 APropertyManager::APropertyManager() : manager_(PropertyManager::GetNewPropertyManager()) {}
 
 APropertyManager::APropertyManager(const PString& root)
