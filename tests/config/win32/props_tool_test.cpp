@@ -209,17 +209,42 @@ TEST_F(PropsToolTest, ExportedTextImportsBackToTheSameProperties) {
     EXPECT_NE(std::string::npos, copied.output.find("/Net/Name=two words\n")) << copied.output;
 }
 
-TEST_F(PropsToolTest, PluginImportFilesUnderTheGivenOrTheFilesName) {
-    std::string file = TemporaryFile("plugin") + ".ini";
+ToolRun ImportText(const std::string& root, const std::string& text, const std::string& options) {
+    std::string file = TemporaryFile("import") + ".ini";
     FILE* out = std::fopen(file.c_str(), "wb");
-    ASSERT_NE(nullptr, out);
-    std::fputs("[Display]\nColor=red\n[General]\nName=Viewer\n[Window]\nSize=3\n", out);
+    EXPECT_NE(nullptr, out);
+    if (out == nullptr)
+        return ToolRun();
+    std::fputs(text.c_str(), out);
     std::fclose(out);
-    ToolRun run = RunProps("import " + root_ + " \"" + file + "\" --plugin Start");
+    ToolRun run = RunProps("import " + root + " \"" + file + "\"" + options);
     DeleteFileA(file.c_str());
+    return run;
+}
+
+TEST_F(PropsToolTest, PluginImportFilesUnderTheGivenOrTheFilesName) {
+    ToolRun run = ImportText(
+        root_, "[Display]\nColor=red\n[General]\nName=Viewer\n[Window]\nSize=3\n", " --plugin Start");
     EXPECT_EQ(0u, run.exitCode) << run.output;
     EXPECT_EQ("red", Stored("properties\\map\\Start\\Display", "Color"));
     EXPECT_EQ("3", Stored("properties\\map\\Viewer\\Window", "Size"));
+}
+
+TEST_F(PropsToolTest, ImportWritesNothingWhenAPropertyCannotBeStored) {
+    // The key path below HKEY_LOCAL_MACHINE may hold at most 259 characters.
+    std::size_t room = 259 - branch_.Key().size() - 3;
+    struct Case {
+        std::string section;
+        DWORD exitCode;
+    } cases[] = {{std::string(room, 'k'), 0}, {std::string(room + 1, 'k'), 1}};
+    for (const Case& c : cases) {
+        ToolRun run = ImportText(root_ + "/r", "[A]\nk=1\n[" + c.section + "]\nk=2\n", "");
+        EXPECT_EQ(c.exitCode, run.exitCode) << c.section.size() << "\n" << run.output;
+        EXPECT_EQ(c.exitCode == 0 ? "1" : "<missing>", Stored("r\\A", "k")) << c.section.size();
+        EXPECT_EQ(c.exitCode == 0 ? "2" : "<missing>", Stored("r\\" + c.section, "k"))
+            << c.section.size();
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, (branch_.Key() + "\\r").c_str());
+    }
 }
 
 } // namespace

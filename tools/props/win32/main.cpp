@@ -34,20 +34,65 @@ std::string Backslashed(std::string text) {
     return text;
 }
 
-// An importer that remembers the first property it could not write: the
-// library's import reports only whether the file could be read.
+// Why the registry would refuse a property path below `root`, or empty:
+// key names of 1 to 255 characters, value names of at most 16383, and key
+// paths of at most 259 characters, as the narrow registry functions convert
+// them in a buffer of MAX_PATH characters.
+std::string PathProblem(const PString& root, const PString& path) {
+    PString key;
+    PString name;
+    property_paths::ConvertToRegKey(root, path, key, name);
+    if (name.size() > 16383)
+        return "its name is longer than 16383 characters";
+    if (key.size() > MAX_PATH - 1)
+        return "its key path is longer than " + std::to_string(MAX_PATH - 1) + " characters";
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = key.find('\\', start);
+        std::size_t length = (end == PString::npos ? key.size() : end) - start;
+        if (length == 0 || length > 255)
+            return "its key has a name that is empty or longer than 255 characters";
+        if (end == PString::npos)
+            return "";
+        start = end + 1;
+    }
+}
+
+// An importer that first only checks every path, so that a file with a
+// property the registry would refuse changes nothing, and then imports,
+// remembering the first property it could not write: the library's import
+// reports only whether the file could be read.
 template <class Importer>
 class CheckedImport : public Importer {
 public:
-    explicit CheckedImport(const APropertyManager& manager) : Importer(manager) {}
+    CheckedImport(const APropertyManager& manager, const std::string& plugin)
+        : Importer(manager), plugin_(plugin.c_str()) {
+        this->pluginName_ = plugin_;
+    }
     using Importer::Import;
 
-    void NamePlugin(const std::string& name) { this->pluginName_ = PString(name.c_str()); }
+    // The number of refused properties; each is named on standard error.
+    int Check(const AFileSpec& file, bool& readable) {
+        checking_ = true;
+        readable = Import(file);
+        checking_ = false;
+        this->pluginName_ = plugin_;
+        return refused_;
+    }
     const std::string& FirstFailure() const { return firstFailure_; }
     int Written() const { return written_; }
 
 protected:
     bool Import(const PString& path, const PString& value) override {
+        if (checking_) {
+            std::string problem = PathProblem(this->manager_.GetPropertiesRoot(), path);
+            if (!problem.empty()) {
+                std::fprintf(stderr, "redudi-props: %s cannot be stored: %s\n", path.c_str(),
+                             problem.c_str());
+                ++refused_;
+            }
+            return true;
+        }
         if (Importer::Import(path, value)) {
             ++written_;
             return true;
@@ -58,6 +103,9 @@ protected:
     }
 
 private:
+    PString plugin_;
+    bool checking_ = false;
+    int refused_ = 0;
     std::string firstFailure_;
     int written_ = 0;
 };
@@ -245,8 +293,14 @@ private:
 
     template <class Importer>
     int ImportWith(Importer& importer, const AFileSpec& file) {
-        if (!importer.Import(file))
+        bool readable = false;
+        int refused = importer.Check(file, readable);
+        if (!readable)
             return Fail("cannot read the INI file " + options_.target);
+        if (refused > 0)
+            return Fail("nothing imported: " + std::to_string(refused) +
+                        " properties cannot be stored");
+        importer.Import(file);
         if (!importer.FirstFailure().empty())
             return Fail("import stopped: cannot set " + importer.FirstFailure() + ": " +
                         WriteFailure(Locate(importer.FirstFailure()).key) + " (" +
@@ -275,11 +329,10 @@ private:
         file.SetToCurrentDirectory();
         file += PString(name.c_str());
         if (!options_.plugin.empty()) {
-            CheckedImport<APluginIniImport> importer(manager_);
-            importer.NamePlugin(options_.plugin);
+            CheckedImport<APluginIniImport> importer(manager_, options_.plugin);
             return ImportWith(importer, file);
         }
-        CheckedImport<APropertyManagerIniImport> importer(manager_);
+        CheckedImport<APropertyManagerIniImport> importer(manager_, "");
         return ImportWith(importer, file);
     }
 
