@@ -78,6 +78,7 @@ TEST_F(PropsToolTest, HelpAndBadUse) {
         {"set " + root_ + " /x 1e39 --type float", 2, "is not a float"},
         {"set " + root_ + " /x TRUE --type bool", 2, "is not a bool"},
         {"get // /x", 1, "the root '//' names no key"},
+        {"set " + root_ + " /" + std::string(256, 'k') + "/x 1", 1, "longer than 255"},
         {"get " + root_ + "/Missing /x", 1, "cannot open the root"},
         {"import " + root_ + " C:\\no\\such\\file.ini", 1, "file.ini"},
     };

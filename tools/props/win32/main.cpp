@@ -8,6 +8,7 @@
 #include "props_options.h"
 #include "win32/registry_view.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
@@ -44,18 +45,15 @@ std::string PathProblem(const PString& root, const PString& path) {
     property_paths::ConvertToRegKey(root, path, key, name);
     if (name.size() > 16383)
         return "its name is longer than 16383 characters";
-    if (key.size() > MAX_PATH - 1)
-        return "its key path is longer than " + std::to_string(MAX_PATH - 1) + " characters";
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t end = key.find('\\', start);
-        std::size_t length = (end == PString::npos ? key.size() : end) - start;
-        if (length == 0 || length > 255)
+    for (std::size_t start = 0; start <= key.size();) {
+        std::size_t end = std::min(key.find('\\', start), key.size());
+        if (end == start || end - start > 255)
             return "its key has a name that is empty or longer than 255 characters";
-        if (end == PString::npos)
-            return "";
         start = end + 1;
     }
+    if (key.size() > MAX_PATH - 1)
+        return "its key path is longer than " + std::to_string(MAX_PATH - 1) + " characters";
+    return "";
 }
 
 // An importer that first only checks every path, so that a file with a
@@ -219,8 +217,11 @@ private:
             written = manager_.SetProperty(path, text == "true");
             break;
         }
-        if (!written)
-            return Fail("cannot set " + path + ": " + WriteFailure(Locate(path).key));
+        if (!written) {
+            std::string problem = PathProblem(manager_.GetPropertiesRoot(), path);
+            return Fail("cannot set " + path + ": " +
+                        (problem.empty() ? WriteFailure(Locate(path).key) : problem));
+        }
         return 0;
     }
 
