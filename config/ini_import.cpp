@@ -25,74 +25,78 @@ bool OpenIniFile(IniFile& iniFile, const PString& file) {
 } // namespace
 
 // The steps both importers share, written once for either class.
-#define REDUDI_INI_IMPORT_COMMON(Importer)                                                        \
-    Importer::Importer(const APropertyManager& manager) : open_(false) { manager_ = manager; }    \
-                                                                                                  \
-    Importer::Importer(const Importer& other)                                                     \
-        : IIniFileEnumerator(other), iniFile_(other.iniFile_), open_(other.open_),                \
-          pluginName_(other.pluginName_) {                                                        \
-        manager_ = other.manager_;                                                                \
-    }                                                                                             \
-                                                                                                  \
-    Importer& Importer::operator=(const Importer& other) {                                        \
-        if (this != &other) {                                                                     \
-            manager_ = other.manager_;                                                            \
-            iniFile_ = other.iniFile_;                                                            \
-            open_ = other.open_;                                                                  \
-            pluginName_ = other.pluginName_;                                                      \
-        }                                                                                         \
-        return *this;                                                                             \
-    }                                                                                             \
-                                                                                                  \
-    Importer::~Importer() {                                                                       \
-        iniFile_.Close();                                                                         \
-        open_ = false;                                                                            \
-        pluginName_.clear();                                                                      \
-    }                                                                                             \
-                                                                                                  \
-    bool Importer::IsValid() const { return manager_.IsValid(); }                                 \
-                                                                                                  \
-    bool Importer::Import(const PString& path, const PString& value) {                            \
-        return manager_.SetProperty(path, value);                                                 \
-    }                                                                                             \
-                                                                                                  \
-    /* The result does not tell whether a failed write stopped the import. */                     \
-    bool Importer::Import() {                                                                     \
-        if (!open_ || !IsValid())                                                                 \
-            return false;                                                                         \
-        bool stopped = false;                                                                     \
-        return iniFile_.EnumerateKeyValuePairs(this, stopped);                                    \
-    }                                                                                             \
-                                                                                                  \
-    bool Importer::Import(const AFileSpec& file) {                                                \
-        if (!OpenPluginIniFile(file))                                                             \
-            return false;                                                                         \
-        bool result = Import();                                                                   \
-        ClosePluginIniFile();                                                                     \
-        return result;                                                                            \
-    }                                                                                             \
-                                                                                                  \
-    bool Importer::Import(const PString& file) {                                                  \
-        if (!OpenPluginIniFile(file))                                                             \
-            return false;                                                                         \
-        bool result = Import();                                                                   \
-        ClosePluginIniFile();                                                                     \
-        return result;                                                                            \
-    }                                                                                             \
-                                                                                                  \
-    bool Importer::OpenPluginIniFile(const AFileSpec& file) {                                     \
-        open_ = iniFile_.Open(file);                                                              \
-        return open_;                                                                             \
-    }                                                                                             \
-                                                                                                  \
-    bool Importer::OpenPluginIniFile(const PString& file) {                                       \
-        open_ = OpenIniFile(iniFile_, file);                                                      \
-        return open_;                                                                             \
-    }                                                                                             \
-                                                                                                  \
-    void Importer::ClosePluginIniFile() {                                                         \
-        iniFile_.Close();                                                                         \
-        open_ = false;                                                                            \
+#define REDUDI_INI_IMPORT_COMMON(Importer)                                                         \
+    Importer::Importer(const APropertyManager& manager) : open_(false) {                           \
+        manager_ = manager;                                                                        \
+    }                                                                                              \
+                                                                                                   \
+    Importer::Importer(const Importer& other)                                                      \
+        : IIniFileEnumerator(other), iniFile_(other.iniFile_), open_(other.open_),                 \
+          pluginName_(other.pluginName_) {                                                         \
+        manager_ = other.manager_;                                                                 \
+    }                                                                                              \
+                                                                                                   \
+    Importer& Importer::operator=(const Importer& other) {                                         \
+        if (this != &other) {                                                                      \
+            manager_ = other.manager_;                                                             \
+            iniFile_ = other.iniFile_;                                                             \
+            open_ = other.open_;                                                                   \
+            pluginName_ = other.pluginName_;                                                       \
+        }                                                                                          \
+        return *this;                                                                              \
+    }                                                                                              \
+                                                                                                   \
+    Importer::~Importer() {                                                                        \
+        iniFile_.Close();                                                                          \
+        open_ = false;                                                                             \
+        pluginName_.clear();                                                                       \
+    }                                                                                              \
+                                                                                                   \
+    bool Importer::IsValid() const {                                                               \
+        return manager_.IsValid();                                                                 \
+    }                                                                                              \
+                                                                                                   \
+    bool Importer::Import(const PString& path, const PString& value) {                             \
+        return manager_.SetProperty(path, value);                                                  \
+    }                                                                                              \
+                                                                                                   \
+    /* The result does not tell whether a failed write stopped the import. */                      \
+    bool Importer::Import() {                                                                      \
+        if (!open_ || !IsValid())                                                                  \
+            return false;                                                                          \
+        bool stopped = false;                                                                      \
+        return iniFile_.EnumerateKeyValuePairs(this, stopped);                                     \
+    }                                                                                              \
+                                                                                                   \
+    bool Importer::Import(const AFileSpec& file) {                                                 \
+        if (!OpenPluginIniFile(file))                                                              \
+            return false;                                                                          \
+        bool result = Import();                                                                    \
+        ClosePluginIniFile();                                                                      \
+        return result;                                                                             \
+    }                                                                                              \
+                                                                                                   \
+    bool Importer::Import(const PString& file) {                                                   \
+        if (!OpenPluginIniFile(file))                                                              \
+            return false;                                                                          \
+        bool result = Import();                                                                    \
+        ClosePluginIniFile();                                                                      \
+        return result;                                                                             \
+    }                                                                                              \
+                                                                                                   \
+    bool Importer::OpenPluginIniFile(const AFileSpec& file) {                                      \
+        open_ = iniFile_.Open(file);                                                               \
+        return open_;                                                                              \
+    }                                                                                              \
+                                                                                                   \
+    bool Importer::OpenPluginIniFile(const PString& file) {                                        \
+        open_ = OpenIniFile(iniFile_, file);                                                       \
+        return open_;                                                                              \
+    }                                                                                              \
+                                                                                                   \
+    void Importer::ClosePluginIniFile() {                                                          \
+        iniFile_.Close();                                                                          \
+        open_ = false;                                                                             \
     }
 
 REDUDI_INI_IMPORT_COMMON(APropertyManagerIniImport)
@@ -118,8 +122,7 @@ bool APluginIniImport::EnumerateKeyValuePairsUserCallback(const char* section, c
         pluginName_ = TextOf(value);
         return true;
     }
-    return Import(ini_import::PluginPropertyPath(sectionName, keyName, pluginName_),
-                  TextOf(value));
+    return Import(ini_import::PluginPropertyPath(sectionName, keyName, pluginName_), TextOf(value));
 }
 
 } // namespace REDudi

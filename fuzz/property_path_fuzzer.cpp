@@ -26,13 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PString name("-");
     property_paths::ConvertToRegKey(trimmed, path, key, name);
     std::size_t slash = path.rfind('/');
-    if (slash == PString::npos ? (key != "-" || name != "-")
-                               : (key.find('/') != PString::npos || name.compare(path.substr(slash + 1)) != 0))
+    if (slash == PString::npos
+            ? (key != "-" || name != "-")
+            : (key.find('/') != PString::npos || name.compare(path.substr(slash + 1)) != 0))
         std::abort();
 
     PString plugin = ini_import::PluginPropertyPath(root, path, trimmed);
-    if (plugin.size() < path.size() + 1 || plugin.compare(plugin.size() - path.size() - 1,
-                                                          PString::npos, "/" + path) != 0)
+    if (plugin.size() < path.size() + 1 ||
+        plugin.compare(plugin.size() - path.size() - 1, PString::npos, "/" + path) != 0)
         std::abort();
     return 0;
 }

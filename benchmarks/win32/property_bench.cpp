@@ -132,8 +132,7 @@ int main(int argc, char** argv) {
     // Writes alternate between two values, so that every one is a real write.
     const PString texts[2] = {PString("some setting text A"), PString("some setting text B")};
     Compare(
-        "write text", rounds,
-        [&](int i) { manager.SetProperty(PString("/Text"), texts[i & 1]); },
+        "write text", rounds, [&](int i) { manager.SetProperty(PString("/Text"), texts[i & 1]); },
         [&](int i) { PlainWrite("Text", texts[i & 1]); });
     Compare(
         "write number", rounds,

@@ -155,8 +155,8 @@ bool WIN32_PropertyManager::GetPropertyWide(const PString& path, UString& value)
         return false;
     std::vector<char> data;
     auto query = [&](BYTE* buffer, DWORD* size) {
-        return RegQueryValueExW(open.Get(), reinterpret_cast<const wchar_t*>(name.c_str()),
-                                nullptr, nullptr, buffer, size);
+        return RegQueryValueExW(open.Get(), reinterpret_cast<const wchar_t*>(name.c_str()), nullptr,
+                                nullptr, buffer, size);
     };
     if (!ReadValueData(query, data, 2))
         return false;
@@ -380,8 +380,8 @@ bool WIN32_PropertyManager::GetPropertyList(const PString& path, std::list<PStri
         DWORD nameLength = kNameUnits;
         BYTE data[kDataBytes];
         DWORD dataSize = kDataBytes;
-        result = RegEnumValueA(open.Get(), index, name, &nameLength, nullptr, nullptr, data,
-                               &dataSize);
+        result =
+            RegEnumValueA(open.Get(), index, name, &nameLength, nullptr, nullptr, data, &dataSize);
         if (result != ERROR_SUCCESS)
             break;
         names.push_back(PString(name, nameLength));

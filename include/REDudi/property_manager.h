@@ -48,8 +48,7 @@ public:
     // Throws the int 123 when a name cannot be converted.
     virtual bool QueryProperties(const PString& path, WidePropertyCallback callback,
                                  void* context) = 0;
-    virtual bool QueryProperties(const PString& path, PropertyCallback callback,
-                                 void* context) = 0;
+    virtual bool QueryProperties(const PString& path, PropertyCallback callback, void* context) = 0;
     virtual bool GetSubKeyList(const PString& path, std::list<PString>& names) = 0;
     // False when a value with more than 256 bytes of data ended the list early.
     virtual bool GetPropertyList(const PString& path, std::list<PString>& names) = 0;
@@ -103,8 +102,7 @@ public:
     virtual bool UnsetProperty(const PString& path);
     virtual bool DeleteKey(const PString& path);
     virtual bool QuerySubKeys(const PString& path, SubKeyCallback callback, void* context);
-    virtual bool QueryProperties(const PString& path, WidePropertyCallback callback,
-                                 void* context);
+    virtual bool QueryProperties(const PString& path, WidePropertyCallback callback, void* context);
     virtual bool QueryProperties(const PString& path, PropertyCallback callback, void* context);
     virtual bool GetSubKeyList(const PString& path, std::list<PString>& names);
     virtual bool GetPropertyList(const PString& path, std::list<PString>& names);

@@ -34,8 +34,8 @@ TEST(PropertyPathsTest, SlashHandlerTurnsInnerSlashesIntoBackslashes) {
         const char* text;
         const char* converted;
     } cases[] = {
-        {"", ""},           {"/", ""},          {"a/b//", "a\\b"},
-        {"/a/b", "\\a\\b"}, {"a\\b/c", "a\\b\\c"}, {"a\\", "a\\"},
+        {"", ""},       {"/", ""}, {"a/b//", "a\\b"}, {"/a/b", "\\a\\b"}, {"a\\b/c", "a\\b\\c"},
+        {"a\\", "a\\"},
     };
     for (const Case& c : cases) {
         PString text(c.text);
@@ -80,8 +80,8 @@ TEST(PropertyPathsTest, BeginsWithRootComparesOverTheRootsLength) {
         const char* root;
         bool begins;
     } cases[] = {
-        {"abc/x", "ABC", true}, {"ab", "abc", false}, {"abc", "abc", true},
-        {"abd/x", "abc", false}, {"x", "", true},     {"", "", true},
+        {"abc/x", "ABC", true},  {"ab", "abc", false}, {"abc", "abc", true},
+        {"abd/x", "abc", false}, {"x", "", true},      {"", "", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.begins, BeginsWithRoot(PString(c.path), PString(c.root)))

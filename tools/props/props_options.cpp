@@ -46,9 +46,8 @@ bool ParseCommand(const std::string& word, Command& command) {
         const char* word;
         Command command;
     } commands[] = {
-        {"get", Command::kGet},       {"set", Command::kSet},
-        {"list", Command::kList},     {"delete", Command::kDelete},
-        {"import", Command::kImport}, {"export", Command::kExport},
+        {"get", Command::kGet},       {"set", Command::kSet},       {"list", Command::kList},
+        {"delete", Command::kDelete}, {"import", Command::kImport}, {"export", Command::kExport},
     };
     for (const auto& c : commands) {
         if (word == c.word) {

@@ -24,9 +24,9 @@ class IniText {
 public:
     IniText(const std::string& tag, const std::string& text) {
         spec_.SetToTemporaryDirectory();
-        spec_ += PString(("redudi_import_" + tag + "_" + std::to_string(GetCurrentProcessId()) +
-                          ".ini")
-                             .c_str());
+        spec_ +=
+            PString(("redudi_import_" + tag + "_" + std::to_string(GetCurrentProcessId()) + ".ini")
+                        .c_str());
         std::ofstream(spec_.GetFullPath().c_str(), std::ios::binary) << text;
     }
     ~IniText() { DeleteFileA(spec_.GetFullPath().c_str()); }
@@ -42,8 +42,8 @@ protected:
     IniImportTest() : branch_("imp"), manager_(PString(branch_.Root().c_str())) {}
 
     std::string Stored(const std::string& below, const std::string& name) const {
-        RawValue raw = ReadRawValue(below.empty() ? branch_.Key() : branch_.Key() + "\\" + below,
-                                    name);
+        RawValue raw =
+            ReadRawValue(below.empty() ? branch_.Key() : branch_.Key() + "\\" + below, name);
         return raw.found ? raw.bytes : "<missing>";
     }
 
@@ -66,8 +66,8 @@ TEST_F(IniImportTest, EveryKeyBecomesAPropertyOfItsSection) {
     EXPECT_TRUE(importer.IsValid());
     EXPECT_TRUE(importer.Import(ini.Spec()));
     Expected cases[] = {
-        {"Net", "Port", "80"},         {"Net", "Host", "example"}, {"Net\\Proxy", "Port", "8080"},
-        {"Abs\\Path", "x", "1"},       {"", "top", "<missing>"},
+        {"Net", "Port", "80"},   {"Net", "Host", "example"}, {"Net\\Proxy", "Port", "8080"},
+        {"Abs\\Path", "x", "1"}, {"", "top", "<missing>"},
     };
     for (const Expected& c : cases)
         EXPECT_EQ(c.value, Stored(c.key, c.name)) << c.key << " " << c.name;

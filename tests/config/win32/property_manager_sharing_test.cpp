@@ -64,8 +64,8 @@ TEST(PropertyManagerSharingTest, ProcessesShareTheRegistry) {
     for (int p = 0; p < 3; ++p) {
         children.emplace_back(new ChildProcess);
         ASSERT_TRUE(children.back()->Start("\"" + ExecutableBeside("property_manager_helper.exe") +
-                                           "\" " + branch.Root() + " P" + std::to_string(p) +
-                                           " " + std::to_string(kCount)));
+                                           "\" " + branch.Root() + " P" + std::to_string(p) + " " +
+                                           std::to_string(kCount)));
     }
     APropertyManager manager(PString(branch.Root().c_str()));
     for (int p = 0; p < 3; ++p) {

@@ -71,11 +71,11 @@ TEST_F(PropertyManagerTest, ValuesAreStoredAsText) {
         {"T", [&](const PString& p) { return manager_.SetProperty(p, true); }, u"true", false},
         {"F", [&](const PString& p) { return manager_.SetProperty(p, false); }, u"false", false},
         {"I", [&](const PString& p) { return manager_.SetProperty(p, -42); }, u"-42", false},
-        {"U", [&](const PString& p) { return manager_.SetProperty(p, 4294967295u); },
-         u"4294967295", false},
+        {"U", [&](const PString& p) { return manager_.SetProperty(p, 4294967295u); }, u"4294967295",
+         false},
         {"H", [&](const PString& p) { return manager_.SetProperty(p, 0.5f); }, u"0.5", false},
-        {"G", [&](const PString& p) { return manager_.SetProperty(p, 1234567.0f); },
-         u"1.23457e+06", false},
+        {"G", [&](const PString& p) { return manager_.SetProperty(p, 1234567.0f); }, u"1.23457e+06",
+         false},
         {"S", [&](const PString& p) { return manager_.SetProperty(p, 123456.0f); }, u"123456",
          false},
         // Literals store their text, not "true".
@@ -143,12 +143,8 @@ TEST_F(PropertyManagerTest, TextEqualIgnoringCaseIsLeftAsStored) {
         const char* written;
         const char* after;
     } cases[] = {
-        {"on", "ON", "on"},
-        {"on", "On", "on"},
-        {"on", "onn", "onn"},
-        {"on", "o", "o"},
-        {"", "", ""},
-        {"", "x", "x"},
+        {"on", "ON", "on"}, {"on", "On", "on"}, {"on", "onn", "onn"},
+        {"on", "o", "o"},   {"", "", ""},       {"", "x", "x"},
     };
     for (const Case& c : cases) {
         Plant("", "P", c.stored);
@@ -203,8 +199,8 @@ void CollectName(char* name, void* context) {
 }
 
 void CollectNarrow(char* name, unsigned char* data, void* context) {
-    static_cast<std::vector<std::string>*>(context)->push_back(
-        std::string(name) + "=" + reinterpret_cast<char*>(data));
+    static_cast<std::vector<std::string>*>(context)->push_back(std::string(name) + "=" +
+                                                               reinterpret_cast<char*>(data));
 }
 
 void CollectWide(char* name, const unsigned short* data, void* context) {
@@ -352,8 +348,7 @@ TEST_F(PropertyManagerTest, BadNamesFailWithoutTouchingOtherProperties) {
         {"/" + std::string(20000, 'n')},
     };
     for (const Case& c : cases) {
-        EXPECT_FALSE(manager_.SetProperty(PString(c.path.c_str()), PString("x")))
-            << c.path.size();
+        EXPECT_FALSE(manager_.SetProperty(PString(c.path.c_str()), PString("x"))) << c.path.size();
         PString back;
         EXPECT_FALSE(manager_.GetProperty(PString(c.path.c_str()), back)) << c.path.size();
     }

@@ -107,8 +107,8 @@ TEST_F(PropsToolTest, SetStoresEachTypeAtItsLimits) {
         {"w", "wide", "wide", std::string("wide\0", 5)},
     };
     for (const Case& c : cases) {
-        ToolRun run = RunProps("set " + root_ + " /Net/" + c.name + " \"" + c.value +
-                               "\" --type " + c.type);
+        ToolRun run =
+            RunProps("set " + root_ + " /Net/" + c.name + " \"" + c.value + "\" --type " + c.type);
         EXPECT_EQ(0u, run.exitCode) << c.name << "\n" << run.output;
         EXPECT_EQ(c.stored, Stored("Net", c.name)) << c.name;
     }
@@ -117,8 +117,8 @@ TEST_F(PropsToolTest, SetStoresEachTypeAtItsLimits) {
     EXPECT_EQ("some text\n", get.output);
 
     // Wine's own reader sees what the tool wrote.
-    ToolRun query = RunCommand("reg.exe query \"HKEY_LOCAL_MACHINE\\" + branch_.Key() +
-                               "\\Net\" /v i");
+    ToolRun query =
+        RunCommand("reg.exe query \"HKEY_LOCAL_MACHINE\\" + branch_.Key() + "\\Net\" /v i");
     EXPECT_EQ(0u, query.exitCode) << query.output;
     EXPECT_NE(std::string::npos, query.output.find("REG_SZ")) << query.output;
     EXPECT_NE(std::string::npos, query.output.find("-2147483648")) << query.output;
@@ -224,8 +224,9 @@ ToolRun ImportText(const std::string& root, const std::string& text, const std::
 }
 
 TEST_F(PropsToolTest, PluginImportFilesUnderTheGivenOrTheFilesName) {
-    ToolRun run = ImportText(
-        root_, "[Display]\nColor=red\n[General]\nName=Viewer\n[Window]\nSize=3\n", " --plugin Start");
+    ToolRun run =
+        ImportText(root_, "[Display]\nColor=red\n[General]\nName=Viewer\n[Window]\nSize=3\n",
+                   " --plugin Start");
     EXPECT_EQ(0u, run.exitCode) << run.output;
     EXPECT_EQ("red", Stored("properties\\map\\Start\\Display", "Color"));
     EXPECT_EQ("3", Stored("properties\\map\\Viewer\\Window", "Size"));

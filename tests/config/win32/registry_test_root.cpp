@@ -51,8 +51,8 @@ RawValue ReadRaw(const Text& key, const Text& name, Open open, Query query, DWOR
     DWORD size = 0;
     if (query(handle, name.c_str(), nullptr, &value.type, nullptr, &size) == 0) {
         std::vector<char> data(size + slack);
-        if (query(handle, name.c_str(), nullptr, &value.type,
-                  reinterpret_cast<BYTE*>(data.data()), &size) == 0) {
+        if (query(handle, name.c_str(), nullptr, &value.type, reinterpret_cast<BYTE*>(data.data()),
+                  &size) == 0) {
             value.found = true;
             value.bytes.assign(data.data(), size);
         }

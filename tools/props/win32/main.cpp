@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
-#include <io.h>
 #include <functional>
+#include <io.h>
 #include <list>
 #include <string>
 #include <vector>
@@ -176,8 +176,8 @@ private:
         if (!found || !manager_.GetProperty(PString(path.c_str()), value))
             return Fail("no property " + path + " below " + options_.root);
         if (type != REG_SZ)
-            std::fprintf(stderr, "redudi-props: %s is stored as %s; shown as text\n",
-                         path.c_str(), TypeName(type).c_str());
+            std::fprintf(stderr, "redudi-props: %s is stored as %s; shown as text\n", path.c_str(),
+                         TypeName(type).c_str());
         if (options_.json)
             std::printf("{\"name\":\"%s\",\"value\":\"%s\",\"type\":\"%s\"}\n",
                         JsonEscaped(path).c_str(), JsonEscaped(value).c_str(),

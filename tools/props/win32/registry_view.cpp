@@ -22,8 +22,8 @@ bool ValueNames(const std::string& key, std::vector<std::string>& names) {
     LONG result = ERROR_SUCCESS;
     for (DWORD index = 0;; ++index) {
         DWORD length = static_cast<DWORD>(name.size());
-        result = RegEnumValueA(handle, index, name.data(), &length, nullptr, nullptr, nullptr,
-                               nullptr);
+        result =
+            RegEnumValueA(handle, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
         if (result != ERROR_SUCCESS)
             break;
         names.emplace_back(name.data(), length);
