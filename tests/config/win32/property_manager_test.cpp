@@ -255,11 +255,21 @@ TEST_F(PropertyManagerTest, EnumerationsRefuseEmptyPathsNullCallbacksAndMissingK
     EXPECT_FALSE(manager_.GetSubKeyList(PString("/Missing"), names));
     EXPECT_TRUE(names.empty());
     EXPECT_TRUE(seen.empty());
-    try {
-        manager_.QueryProperties(PString("/Missing"), CollectWide, &seen);
-        ADD_FAILURE() << "a missing key must throw in the wide enumeration";
-    } catch (int code) {
-        EXPECT_EQ(123, code);
+    // The wide enumeration throws for a missing key and for a value name
+    // that has no narrow form.
+    HKEY key;
+    ASSERT_EQ(0, RegCreateKeyW(HKEY_LOCAL_MACHINE,
+                               std::wstring(Key().begin(), Key().end()).append(L"\\U").c_str(),
+                               &key));
+    RegSetValueExW(key, L"\u4e00", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"x"), 4);
+    RegCloseKey(key);
+    for (const char* path : {"/Missing", "/U"}) {
+        try {
+            manager_.QueryProperties(PString(path), CollectWide, &seen);
+            ADD_FAILURE() << path << " must throw in the wide enumeration";
+        } catch (int code) {
+            EXPECT_EQ(123, code) << path;
+        }
     }
 }
 
