@@ -25,6 +25,7 @@ FUZZERS=(
     ini_fuzzer
     path_normalisation_fuzzer
     sysinfo_fuzzer
+    property_path_fuzzer
 )
 for fuzzer in "${FUZZERS[@]}"; do
     corpus="build/fuzz/corpus/$fuzzer"

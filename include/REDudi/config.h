@@ -276,3 +276,7 @@ private:
 };
 
 } // namespace REDudi
+
+// The registry-backed property manager.
+#include <REDudi/property_manager.h>
+#include <REDudi/ini_import.h>
