@@ -1,0 +1,277 @@
+// Expands a template in one pass, in time linear in the template and the
+// output for well-formed templates.
+//
+// The directive rules are written as edits of one working text at a scan
+// position that never moves backwards. Everything before the position is
+// final, so it is appended to the output as the scan passes it, and the rest
+// of the working text is kept in a buffer read from a start index. Only a
+// kept conditional body must be scanned again in front of the text after its
+// closing text; it is moved up against that text (its length, not the
+// remaining text's) and the start index set to it. Nested kept conditionals
+// move their bodies once per level.
+//
+// Searches that a malformed template could repeat over the same text (the
+// end marker, attributes, openers and closing texts of nested directives)
+// remember their last answer until the buffer changes, so a run of broken
+// directives does not rescan the rest of the template for each of them.
+#pragma once
+
+#include "preprocessor/directive_texts.h"
+#include "preprocessor/expansion_hooks.h"
+
+#include <cstddef>
+
+namespace REDudi {
+namespace preprocessing {
+
+template <class S>
+class TemplateExpander {
+public:
+    TemplateExpander(ExpansionHooks<S>& hooks, const S& text)
+        : hooks_(hooks), texts_(DirectiveTexts<S>::Get()), work_(text) {}
+
+    S Run() {
+        Pos position = 0;
+        for (;;) {
+            Opener opener = Opener::None;
+            Pos found = work_.find(texts_.commonPrefix, position);
+            while (found != S::npos && (opener = OpenerAt(found)) == Opener::None)
+                found = work_.find(texts_.commonPrefix, found + 1);
+            if (found == S::npos) {
+                output_.append(work_, position, S::npos);
+                return std::move(output_);
+            }
+            output_.append(work_, position, found - position);
+            position = Handle(opener, found);
+        }
+    }
+
+private:
+    using Pos = std::size_t;
+    enum class Opener { None, Variable, Condition, Loop, File };
+    // The searches whose answers are remembered.
+    enum Search {
+        EndMarker,
+        Name,
+        Index,
+        Source,
+        Dest,
+        OpenCondition,
+        CloseCondition,
+        OpenLoop,
+        CloseLoop,
+        SearchCount
+    };
+
+    struct Remembered {
+        Pos from = S::npos;
+        Pos found = S::npos;
+    };
+
+    Opener OpenerAt(Pos at) const {
+        if (StartsAt(texts_.openCondition, at))
+            return Opener::Condition;
+        if (StartsAt(texts_.openVariable, at))
+            return Opener::Variable;
+        if (StartsAt(texts_.openFile, at))
+            return Opener::File;
+        if (StartsAt(texts_.openLoop, at))
+            return Opener::Loop;
+        return Opener::None;
+    }
+
+    bool StartsAt(const S& text, Pos at) const { return work_.compare(at, text.size(), text) == 0; }
+
+    Pos Handle(Opener opener, Pos at) {
+        switch (opener) {
+        case Opener::Condition:
+            return ProcessCondition(at);
+        case Opener::Variable:
+            return ReplaceVariable(at);
+        case Opener::File:
+            return ProcessFile(at);
+        default:
+            return ProcessLoop(at);
+        }
+    }
+
+    const S& Pattern(Search search) const {
+        switch (search) {
+        case EndMarker:
+            return texts_.endMarker;
+        case Name:
+            return texts_.nameAttribute;
+        case Index:
+            return texts_.indexAttribute;
+        case Source:
+            return texts_.sourceAttribute;
+        case Dest:
+            return texts_.destAttribute;
+        case OpenCondition:
+            return texts_.openCondition;
+        case CloseCondition:
+            return texts_.closeCondition;
+        case OpenLoop:
+            return texts_.openLoop;
+        default:
+            return texts_.closeLoop;
+        }
+    }
+
+    // The first occurrence at or after `from`. A remembered answer holds for
+    // every start between its own start and the occurrence it found.
+    Pos Find(Search search, Pos from) {
+        Remembered& last = remembered_[search];
+        if (last.from != S::npos && last.from <= from &&
+            (last.found == S::npos || from <= last.found))
+            return last.found;
+        last.from = from;
+        last.found = work_.find(Pattern(search), from);
+        return last.found;
+    }
+
+    // The quotation mark that ends an attribute value inside the span.
+    Pos FindQuote(Pos from, Pos spanEnd) const {
+        for (Pos at = from; at < spanEnd; ++at)
+            if (work_[at] == texts_.quote)
+                return at;
+        return S::npos;
+    }
+
+    void BufferChanged() {
+        for (Remembered& last : remembered_)
+            last = Remembered();
+    }
+
+    bool Extract(const S& opening, Pos at, Pos& length, S& value, bool lookUp) {
+        length = opening.size();
+        Pos marker = Find(EndMarker, at);
+        if (marker == S::npos)
+            return false;
+        length = marker + texts_.endMarker.size() - at;
+        Pos name = Find(Name, at);
+        if (name == S::npos || name >= marker)
+            return false;
+        Pos nameStart = name + texts_.nameAttribute.size();
+        Pos nameEnd = FindQuote(nameStart, marker);
+        if (nameEnd == S::npos)
+            return true;
+        S nameText = work_.substr(nameStart, nameEnd - nameStart);
+        Pos index = Find(Index, nameEnd);
+        if (index == S::npos || index >= marker)
+            return hooks_.Resolve(nameText, nullptr, lookUp, value);
+        Pos indexStart = index + texts_.indexAttribute.size();
+        Pos indexEnd = FindQuote(indexStart, marker);
+        if (indexEnd == S::npos)
+            return false;
+        S indexText = work_.substr(indexStart, indexEnd - indexStart);
+        return hooks_.Resolve(nameText, &indexText, lookUp, value);
+    }
+
+    std::size_t CountOpeners(Search opener, Pos from, Pos to) {
+        std::size_t count = 0;
+        for (Pos at = Find(opener, from); at != S::npos && at < to; at = Find(opener, at + 1))
+            ++count;
+        return count;
+    }
+
+    // The closing text that balances the openers from `from` on.
+    bool FindMatchingEnd(Search opener, Search closer, Pos from, Pos& end) {
+        std::size_t depth = 0;
+        for (;;) {
+            Pos closing = Find(closer, from);
+            if (closing == S::npos)
+                return false;
+            std::size_t count = CountOpeners(opener, from, closing);
+            if (depth + count == 0) {
+                end = closing;
+                return true;
+            }
+            depth += count - 1;
+            from = closing + Pattern(closer).size();
+        }
+    }
+
+    Pos KeepAndSkip(Pos at, Pos length) {
+        output_.append(work_, at, length);
+        return at + length;
+    }
+
+    Pos ReplaceVariable(Pos at) {
+        Pos length = 0;
+        S value;
+        if (!Extract(texts_.openVariable, at, length, value, true))
+            return KeepAndSkip(at, length);
+        output_ += value;
+        return at + length;
+    }
+
+    Pos ProcessCondition(Pos at) {
+        Pos length = 0;
+        S value;
+        if (!Extract(texts_.openCondition, at, length, value, true))
+            return KeepAndSkip(at, 1);
+        Pos bodyStart = at + length;
+        Pos closing = 0;
+        if (!FindMatchingEnd(OpenCondition, CloseCondition, bodyStart, closing))
+            return KeepAndSkip(at, length);
+        Pos closingEnd = closing + texts_.closeCondition.size();
+        if (value == texts_.falseValue)
+            return closingEnd;
+        Pos bodyLength = closing - bodyStart;
+        Pos movedStart = closingEnd - bodyLength;
+        S::traits_type::move(&work_[movedStart], &work_[bodyStart], bodyLength);
+        BufferChanged();
+        return movedStart;
+    }
+
+    Pos ProcessLoop(Pos at) {
+        Pos length = 0;
+        S loopName;
+        if (!Extract(texts_.openLoop, at, length, loopName, false))
+            return KeepAndSkip(at, 1);
+        Pos bodyStart = at + length;
+        Pos closing = 0;
+        if (!FindMatchingEnd(OpenLoop, CloseLoop, bodyStart, closing))
+            return KeepAndSkip(at, length);
+        if (hooks_.HasLoopHandler()) {
+            const S body = work_.substr(bodyStart, closing - bodyStart);
+            for (bool more = hooks_.BeginFor(loopName); more; more = hooks_.NextFor(loopName))
+                output_ += hooks_.Expand(body);
+        }
+        return closing + texts_.closeLoop.size();
+    }
+
+    Pos ProcessFile(Pos at) {
+        Pos marker = Find(EndMarker, at);
+        if (marker == S::npos)
+            return KeepAndSkip(at, texts_.openFile.size());
+        Pos spanEnd = marker + texts_.endMarker.size();
+        Pos source = Find(Source, at);
+        if (source == S::npos || source >= marker)
+            return KeepAndSkip(at, spanEnd - at);
+        Pos sourceStart = source + texts_.sourceAttribute.size();
+        Pos sourceEnd = FindQuote(sourceStart, marker);
+        if (sourceEnd == S::npos)
+            return KeepAndSkip(at, spanEnd - at);
+        Pos dest = Find(Dest, sourceEnd);
+        if (dest == S::npos || dest >= marker)
+            return KeepAndSkip(at, spanEnd - at);
+        Pos destStart = dest + texts_.destAttribute.size();
+        Pos destEnd = FindQuote(destStart, marker);
+        if (destEnd == S::npos)
+            return KeepAndSkip(at, spanEnd - at);
+        hooks_.AddFile(work_.substr(sourceStart, sourceEnd - sourceStart),
+                       work_.substr(destStart, destEnd - destStart));
+        return spanEnd;
+    }
+
+    ExpansionHooks<S>& hooks_;
+    const DirectiveTexts<S>& texts_;
+    S work_;
+    S output_;
+    Remembered remembered_[SearchCount];
+};
+
+} // namespace preprocessing
+} // namespace REDudi
