@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 using namespace REDudi;
@@ -53,16 +54,18 @@ using Files = REDudi::testing::RecordingFiles<FileGenerationHandler, PString>;
 class TextPreprocessorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        bag.values = {{"title", "Report"},
-                      {"show", "0"},
-                      {"yes", "1"},
-                      {"zeros", "00"},
-                      {"Item0", "a"},
-                      {"Item1", "b"},
-                      {"Item2", "c"},
-                      {"Item4294967295", "last"},
-                      {"evil", "<!-- qvvar name=\"title\" -->"}};
-        preprocessor.SetParameterProvider(&bag);
+        const char* const entries[][2] = {{"title", "Report"},
+                                          {"show", "0"},
+                                          {"yes", "1"},
+                                          {"zeros", "00"},
+                                          {"Item0", "a"},
+                                          {"Item1", "b"},
+                                          {"Item2", "c"},
+                                          {"Item4294967295", "last"},
+                                          {"evil", "<!-- qvvar name=\"title\" -->"}};
+        for (const auto& entry : entries)
+            ASSERT_TRUE(bag->SetProperty(entry[0], entry[1]));
+        preprocessor.SetParameterProvider(bag.get());
         preprocessor.SetFileGenerator(&files);
     }
 
@@ -72,7 +75,7 @@ protected:
         return result;
     }
 
-    MapProvider bag;
+    std::unique_ptr<PropertyBag> bag{PropertyBag::GetNewPropertyBag()};
     StepwisePreprocessor preprocessor;
     Files files;
 };
@@ -196,8 +199,8 @@ TEST_F(TextPreprocessorTest, PerCallProviderComesFirst) {
 
 TEST_F(TextPreprocessorTest, NothingWithoutProviders) {
     ATextPreprocessor bare;
-    EXPECT_EQ(PString(), bare.Preprocess(PString("text"), &bag));
-    EXPECT_EQ(PString(), bare.Preprocess(1u, &bag));
+    EXPECT_EQ(PString(), bare.Preprocess(PString("text"), bag.get()));
+    EXPECT_EQ(PString(), bare.Preprocess(1u, bag.get()));
 
     struct Texts : TextProvider {
         PString GetText(unsigned int id) override {
