@@ -21,7 +21,13 @@ echo "== fuzzers (${REDUDI_FUZZ_SECONDS:-30} s each)"
 FUZZERS=(
     utf8_fuzzer
     base64_fuzzer
+    template_fuzzer
 )
+# Seed corpora kept in the repository (fuzz/corpus/<fuzzer>/).
+for seeds in fuzz/corpus/*/; do
+    mkdir -p "build/fuzz/corpus/$(basename "$seeds")"
+    cp "$seeds"* "build/fuzz/corpus/$(basename "$seeds")/"
+done
 for fuzzer in "${FUZZERS[@]}"; do
     corpus="build/fuzz/corpus/$fuzzer"
     mkdir -p "$corpus"
