@@ -19,6 +19,7 @@
 #include "preprocessor/directive_texts.h"
 #include "preprocessor/expansion_hooks.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace REDudi {
@@ -28,15 +29,17 @@ template <class S>
 class TemplateExpander {
 public:
     TemplateExpander(ExpansionHooks<S>& hooks, const S& text)
-        : hooks_(hooks), texts_(DirectiveTexts<S>::Get()), work_(text) {}
+        : hooks_(hooks), texts_(DirectiveTexts<S>::Get()), work_(text) {
+        output_.reserve(work_.size());
+    }
 
     S Run() {
         Pos position = 0;
         for (;;) {
             Opener opener = Opener::None;
-            Pos found = work_.find(texts_.commonPrefix, position);
+            Pos found = FindIn(texts_.commonPrefix, position, work_.size());
             while (found != S::npos && (opener = OpenerAt(found)) == Opener::None)
-                found = work_.find(texts_.commonPrefix, found + 1);
+                found = FindIn(texts_.commonPrefix, found + 1, work_.size());
             if (found == S::npos) {
                 output_.append(work_, position, S::npos);
                 return std::move(output_);
@@ -65,6 +68,7 @@ private:
 
     struct Remembered {
         Pos from = S::npos;
+        Pos limit = 0;
         Pos found = S::npos;
     };
 
@@ -118,24 +122,61 @@ private:
         }
     }
 
-    // The first occurrence at or after `from`. A remembered answer holds for
-    // every start between its own start and the occurrence it found.
-    Pos Find(Search search, Pos from) {
+    // The first occurrence that starts in [from, limit) and lies inside the
+    // buffer. A remembered answer for the same limit holds for every start
+    // between its own start and the occurrence it found. Attributes are
+    // searched only up to the end of their directive, so that a directive
+    // without an index does not send the search through the rest of the
+    // template.
+    Pos Find(Search search, Pos from, Pos limit = S::npos) {
         Remembered& last = remembered_[search];
-        if (last.from != S::npos && last.from <= from &&
+        if (last.from != S::npos && last.limit == limit && last.from <= from &&
             (last.found == S::npos || from <= last.found))
             return last.found;
         last.from = from;
-        last.found = work_.find(Pattern(search), from);
+        last.limit = limit;
+        last.found = FindIn(Pattern(search), from, limit);
         return last.found;
+    }
+
+    // One unit of the pattern found by the library's search (memchr for
+    // bytes), the rest compared in place: the patterns are short. The unit
+    // is the pattern's '!' where it has one, since HTML has a '<' every few
+    // dozen bytes but few '!'.
+    Pos FindIn(const S& pattern, Pos from, Pos limit) const {
+        const Pos size = work_.size();
+        if (limit > size)
+            limit = size;
+        const Pos length = pattern.size();
+        if (from >= limit || length > size - from)
+            return S::npos;
+        const auto* data = work_.data();
+        const auto* wanted = pattern.data();
+        const Pos anchor = length > 1 && wanted[1] == '!' ? 1 : 0;
+        const Pos lastStart = std::min(limit - 1, size - length);
+        for (Pos at = from; at <= lastStart;) {
+            const auto* unit =
+                S::traits_type::find(data + at + anchor, lastStart - at + 1, wanted[anchor]);
+            if (!unit)
+                return S::npos;
+            at = static_cast<Pos>(unit - data) - anchor;
+            Pos matched = 0;
+            while (matched < length && data[at + matched] == wanted[matched])
+                ++matched;
+            if (matched == length)
+                return at;
+            ++at;
+        }
+        return S::npos;
     }
 
     // The quotation mark that ends an attribute value inside the span.
     Pos FindQuote(Pos from, Pos spanEnd) const {
-        for (Pos at = from; at < spanEnd; ++at)
-            if (work_[at] == texts_.quote)
-                return at;
-        return S::npos;
+        if (from >= spanEnd)
+            return S::npos;
+        const auto* data = work_.data();
+        const auto* found = S::traits_type::find(data + from, spanEnd - from, texts_.quote);
+        return found ? static_cast<Pos>(found - data) : S::npos;
     }
 
     void BufferChanged() {
@@ -149,16 +190,16 @@ private:
         if (marker == S::npos)
             return false;
         length = marker + texts_.endMarker.size() - at;
-        Pos name = Find(Name, at);
-        if (name == S::npos || name >= marker)
+        Pos name = Find(Name, at, marker);
+        if (name == S::npos)
             return false;
         Pos nameStart = name + texts_.nameAttribute.size();
         Pos nameEnd = FindQuote(nameStart, marker);
         if (nameEnd == S::npos)
             return true;
         S nameText = work_.substr(nameStart, nameEnd - nameStart);
-        Pos index = Find(Index, nameEnd);
-        if (index == S::npos || index >= marker)
+        Pos index = Find(Index, nameEnd, marker);
+        if (index == S::npos)
             return hooks_.Resolve(nameText, nullptr, lookUp, value);
         Pos indexStart = index + texts_.indexAttribute.size();
         Pos indexEnd = FindQuote(indexStart, marker);
@@ -170,7 +211,7 @@ private:
 
     std::size_t CountOpeners(Search opener, Pos from, Pos to) {
         std::size_t count = 0;
-        for (Pos at = Find(opener, from); at != S::npos && at < to; at = Find(opener, at + 1))
+        for (Pos at = Find(opener, from, to); at != S::npos; at = Find(opener, at + 1, to))
             ++count;
         return count;
     }
@@ -237,7 +278,7 @@ private:
         if (hooks_.HasLoopHandler()) {
             const S body = work_.substr(bodyStart, closing - bodyStart);
             for (bool more = hooks_.BeginFor(loopName); more; more = hooks_.NextFor(loopName))
-                output_ += hooks_.Expand(body);
+                output_ += TemplateExpander(hooks_, body).Run();
         }
         return closing + texts_.closeLoop.size();
     }
@@ -247,15 +288,15 @@ private:
         if (marker == S::npos)
             return KeepAndSkip(at, texts_.openFile.size());
         Pos spanEnd = marker + texts_.endMarker.size();
-        Pos source = Find(Source, at);
-        if (source == S::npos || source >= marker)
+        Pos source = Find(Source, at, marker);
+        if (source == S::npos)
             return KeepAndSkip(at, spanEnd - at);
         Pos sourceStart = source + texts_.sourceAttribute.size();
         Pos sourceEnd = FindQuote(sourceStart, marker);
         if (sourceEnd == S::npos)
             return KeepAndSkip(at, spanEnd - at);
-        Pos dest = Find(Dest, sourceEnd);
-        if (dest == S::npos || dest >= marker)
+        Pos dest = Find(Dest, sourceEnd, marker);
+        if (dest == S::npos)
             return KeepAndSkip(at, spanEnd - at);
         Pos destStart = dest + texts_.destAttribute.size();
         Pos destEnd = FindQuote(destStart, marker);

@@ -7,3 +7,5 @@ cd "$REDUDI_ROOT"
 ensure_packages
 build_preset bench
 build/bench/bin/conversions_bench --benchmark_min_time=0.3 "$@"
+# Template expansion at 1, 8 and 64 MB against ctemplate.
+build/bench/bin/template_bench
