@@ -28,12 +28,20 @@ namespace preprocessing {
 template <class S>
 class TemplateExpander {
 public:
-    TemplateExpander(ExpansionHooks<S>& hooks, const S& text)
-        : hooks_(hooks), texts_(DirectiveTexts<S>::Get()), work_(text) {
-        output_.reserve(work_.size());
+    // Expands `text`, appending to `output`.
+    TemplateExpander(ExpansionHooks<S>& hooks, const S& text, S& output)
+        : TemplateExpander(hooks, output) {
+        work_ = text;
     }
 
-    S Run() {
+    static S Expand(ExpansionHooks<S>& hooks, const S& text) {
+        S output;
+        output.reserve(text.size());
+        TemplateExpander(hooks, text, output).Run();
+        return output;
+    }
+
+    void Run() {
         Pos position = 0;
         for (;;) {
             Opener opener = Opener::None;
@@ -42,7 +50,7 @@ public:
                 found = FindIn(texts_.commonPrefix, found + 1, work_.size());
             if (found == S::npos) {
                 output_.append(work_, position, S::npos);
-                return std::move(output_);
+                return;
             }
             output_.append(work_, position, found - position);
             position = Handle(opener, found);
@@ -51,6 +59,15 @@ public:
 
 private:
     using Pos = std::size_t;
+
+    TemplateExpander(ExpansionHooks<S>& hooks, S& output)
+        : hooks_(hooks), texts_(DirectiveTexts<S>::Get()), output_(output) {}
+
+    // Reuses the buffer for another text (the next pass of a loop body).
+    void Restart(const typename S::value_type* text, Pos length) {
+        work_.assign(text, length);
+        BufferChanged();
+    }
     enum class Opener { None, Variable, Condition, Loop, File };
     // The searches whose answers are remembered.
     enum Search {
@@ -276,9 +293,13 @@ private:
         if (!FindMatchingEnd(OpenLoop, CloseLoop, bodyStart, closing))
             return KeepAndSkip(at, length);
         if (hooks_.HasLoopHandler()) {
-            const S body = work_.substr(bodyStart, closing - bodyStart);
-            for (bool more = hooks_.BeginFor(loopName); more; more = hooks_.NextFor(loopName))
-                output_ += TemplateExpander(hooks_, body).Run();
+            // Each pass appends straight to the output; the body is not
+            // changed by the passes, which work on their own buffer.
+            TemplateExpander pass(hooks_, output_);
+            for (bool more = hooks_.BeginFor(loopName); more; more = hooks_.NextFor(loopName)) {
+                pass.Restart(work_.data() + bodyStart, closing - bodyStart);
+                pass.Run();
+            }
         }
         return closing + texts_.closeLoop.size();
     }
@@ -310,7 +331,7 @@ private:
     ExpansionHooks<S>& hooks_;
     const DirectiveTexts<S>& texts_;
     S work_;
-    S output_;
+    S& output_;
     Remembered remembered_[SearchCount];
 };
 

@@ -125,7 +125,7 @@ PString ATextPreprocessor::Preprocess(unsigned int id, ParameterProvider* provid
 
 PString ATextPreprocessor::DoTheDeal(const PString& text) {
     Hooks hooks(*this);
-    return PString(preprocessing::TemplateExpander<std::string>(hooks, text).Run());
+    return PString(preprocessing::TemplateExpander<std::string>::Expand(hooks, text));
 }
 
 int ATextPreprocessor::ReplaceVariable(PString& text, int position) {

@@ -129,7 +129,7 @@ UString ATextPreprocessorUnicode::Preprocess(unsigned int id, ParameterProviderU
 
 UString ATextPreprocessorUnicode::DoTheDeal(const UString& text) {
     Hooks hooks(*this);
-    return UString(preprocessing::TemplateExpander<UnicodeStdString>(hooks, text).Run());
+    return UString(preprocessing::TemplateExpander<UnicodeStdString>::Expand(hooks, text));
 }
 
 int ATextPreprocessorUnicode::ReplaceVariable(UString& text, int position) {
