@@ -3,16 +3,22 @@
 //
 // The directive rules are written as edits of one working text at a scan
 // position that never moves backwards. Everything before the position is
-// final, so it is appended to the output as the scan passes it, and the rest
-// of the working text is kept in a buffer read from a start index. Only a
-// kept conditional body must be scanned again in front of the text after its
-// closing text; it is moved up against that text (its length, not the
-// remaining text's) and the start index set to it. Nested kept conditionals
-// move their bodies once per level.
+// final, so it is appended to the output as the scan passes it; the rest is
+// read where it lies, in the caller's text, without a copy. The one edit
+// that is scanned again is a kept conditional: its body, then the text after
+// its closing text. The scan goes on into the body in place and notes the
+// closing text as a skip, to be jumped over when the scan reaches it. While a
+// skip is pending, nothing is read across it (the skip's start is a barrier
+// for every search); a search that would have to look past it, which only a
+// malformed body makes necessary, first copies the rest of the working text
+// with the skips taken out. From then on the expansion works on that copy
+// and moves each kept body up against the text after its closing text
+// (costing the body's length), so nested kept bodies cost their length once
+// per level.
 //
 // Searches that a malformed template could repeat over the same text (the
 // end marker, attributes, openers and closing texts of nested directives)
-// remember their last answer until the buffer changes, so a run of broken
+// remember their last answer until the text changes, so a run of broken
 // directives does not rescan the rest of the template for each of them.
 #pragma once
 
@@ -21,6 +27,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <utility>
+#include <vector>
 
 namespace REDudi {
 namespace preprocessing {
@@ -28,46 +36,25 @@ namespace preprocessing {
 template <class S>
 class TemplateExpander {
 public:
-    // Expands `text`, appending to `output`.
-    TemplateExpander(ExpansionHooks<S>& hooks, const S& text, S& output)
-        : TemplateExpander(hooks, output) {
-        work_ = text;
-    }
+    using Unit = typename S::value_type;
 
     static S Expand(ExpansionHooks<S>& hooks, const S& text) {
         S output;
         output.reserve(text.size());
-        TemplateExpander(hooks, text, output).Run();
+        TemplateExpander expander(hooks, output);
+        expander.Restart(text.data(), text.size());
+        expander.Run();
         return output;
-    }
-
-    void Run() {
-        Pos position = 0;
-        for (;;) {
-            Opener opener = Opener::None;
-            Pos found = FindIn(texts_.commonPrefix, position, work_.size());
-            while (found != S::npos && (opener = OpenerAt(found)) == Opener::None)
-                found = FindIn(texts_.commonPrefix, found + 1, work_.size());
-            if (found == S::npos) {
-                output_.append(work_, position, S::npos);
-                return;
-            }
-            output_.append(work_, position, found - position);
-            position = Handle(opener, found);
-        }
     }
 
 private:
     using Pos = std::size_t;
+    // A handler's answer when it must see past a skip: the text has been
+    // copied and the directive is to be handled again at the copy's start.
+    static constexpr Pos kAgain = S::npos - 1;
+    // The longest opener.
+    static constexpr Pos kOpenerLength = 12;
 
-    TemplateExpander(ExpansionHooks<S>& hooks, S& output)
-        : hooks_(hooks), texts_(DirectiveTexts<S>::Get()), output_(output) {}
-
-    // Reuses the buffer for another text (the next pass of a loop body).
-    void Restart(const typename S::value_type* text, Pos length) {
-        work_.assign(text, length);
-        BufferChanged();
-    }
     enum class Opener { None, Variable, Condition, Loop, File };
     // The searches whose answers are remembered.
     enum Search {
@@ -89,6 +76,109 @@ private:
         Pos found = S::npos;
     };
 
+    // A closing text of a kept conditional, still ahead of the scan.
+    struct Skip {
+        Pos start;
+        Pos end;
+    };
+
+    TemplateExpander(ExpansionHooks<S>& hooks, S& output)
+        : hooks_(hooks), texts_(DirectiveTexts<S>::Get()), output_(output) {}
+
+    // Works on `length` units at `text`, which must stay unchanged while
+    // this object reads them.
+    void Restart(const Unit* text, Pos length) {
+        data_ = text;
+        size_ = length;
+        owned_ = false;
+        skips_.clear();
+        TextChanged();
+    }
+
+    void Run() {
+        Pos position = 0;
+        for (;;) {
+            Pos barrier = Barrier();
+            Pos found = FindIn(texts_.commonPrefix, position, barrier);
+            Opener opener = Opener::None;
+            while (found != S::npos && !NearBarrier(found) &&
+                   (opener = OpenerAt(found)) == Opener::None)
+                found = FindIn(texts_.commonPrefix, found + 1, barrier);
+            if (found != S::npos && NearBarrier(found)) {
+                // An opener could run on past the skip: look at the text
+                // with the skips taken out.
+                Append(position, found - position);
+                position = CopyWithoutSkips(found);
+                continue;
+            }
+            if (found == S::npos) {
+                if (skips_.empty()) {
+                    Append(position, size_ - position);
+                    return;
+                }
+                if (TailMayStartOpener(position, barrier)) {
+                    position = CopyWithoutSkips(position);
+                    continue;
+                }
+                Append(position, barrier - position);
+                position = skips_.back().end;
+                skips_.pop_back();
+                continue;
+            }
+            Append(position, found - position);
+            Pos next = Handle(opener, found);
+            position = next == kAgain ? 0 : next;
+        }
+    }
+
+    Pos Barrier() const { return skips_.empty() ? size_ : skips_.back().start; }
+
+    bool NearBarrier(Pos at) const { return !skips_.empty() && at + kOpenerLength > Barrier(); }
+
+    // Whether the units just before the barrier could begin an opener that
+    // the skip would complete.
+    bool TailMayStartOpener(Pos from, Pos barrier) const {
+        Pos start = barrier > from + kOpenerLength ? barrier - kOpenerLength : from;
+        for (Pos at = start; at < barrier; ++at)
+            if (data_[at] == texts_.commonPrefix[0])
+                return true;
+        return false;
+    }
+
+    // Makes the working text from `from` on a copy of its own, with the
+    // pending skips taken out; returns the position of `from` in it (0).
+    Pos CopyWithoutSkips(Pos from) {
+        S copy;
+        copy.reserve(size_ - from);
+        Pos at = from;
+        for (auto skip = skips_.rbegin(); skip != skips_.rend(); ++skip) {
+            copy.append(data_ + at, skip->start - at);
+            at = skip->end;
+        }
+        copy.append(data_ + at, size_ - at);
+        buffer_ = std::move(copy);
+        data_ = buffer_.data();
+        size_ = buffer_.size();
+        owned_ = true;
+        skips_.clear();
+        TextChanged();
+        return 0;
+    }
+
+    // Whether the last search stopped at a pending skip: its answer may lie
+    // past it, so the handler must start again on a copy.
+    bool Blocked() const { return blocked_; }
+
+    Pos Again(Pos at) {
+        blocked_ = false;
+        CopyWithoutSkips(at);
+        return kAgain;
+    }
+
+    void Append(Pos at, Pos length) { output_.append(data_ + at, length); }
+
+    S Text(Pos at, Pos length) const { return S(data_ + at, length); }
+
     Opener OpenerAt(Pos at) const {
         if (StartsAt(texts_.openCondition, at))
             return Opener::Condition;
@@ -101,9 +191,13 @@ private:
         return Opener::None;
     }
 
-    bool StartsAt(const S& text, Pos at) const { return work_.compare(at, text.size(), text) == 0; }
+    bool StartsAt(const S& text, Pos at) const {
+        return text.size() <= size_ - at &&
+               S::traits_type::compare(data_ + at, text.data(), text.size()) == 0;
+    }
 
     Pos Handle(Opener opener, Pos at) {
+        blocked_ = false;
         switch (opener) {
         case Opener::Condition:
             return ProcessCondition(at);
@@ -139,46 +233,52 @@ private:
         }
     }
 
-    // The first occurrence that starts in [from, limit) and lies inside the
-    // buffer. A remembered answer for the same limit holds for every start
+    // The first occurrence that starts in [from, limit) and ends before the
+    // barrier. A remembered answer for the same limit holds for every start
     // between its own start and the occurrence it found. Attributes are
     // searched only up to the end of their directive, so that a directive
     // without an index does not send the search through the rest of the
     // template.
     Pos Find(Search search, Pos from, Pos limit = S::npos) {
+        Pos barrier = Barrier();
+        bool cut = limit > barrier && barrier < size_;
+        limit = std::min(limit, barrier);
         Remembered& last = remembered_[search];
+        Pos found;
         if (last.from != S::npos && last.limit == limit && last.from <= from &&
-            (last.found == S::npos || from <= last.found))
-            return last.found;
-        last.from = from;
-        last.limit = limit;
-        last.found = FindIn(Pattern(search), from, limit);
-        return last.found;
+            (last.found == S::npos || from <= last.found)) {
+            found = last.found;
+        } else {
+            found = FindIn(Pattern(search), from, limit);
+            last = Remembered{from, limit, found};
+        }
+        if (found == S::npos && cut)
+            blocked_ = true;
+        return found;
     }
 
     // One unit of the pattern found by the library's search (memchr for
     // bytes), the rest compared in place: the patterns are short. The unit
     // is the pattern's '!' where it has one, since HTML has a '<' every few
-    // dozen bytes but few '!'.
+    // dozen bytes but few '!'. Matches must end before the barrier.
     Pos FindIn(const S& pattern, Pos from, Pos limit) const {
-        const Pos size = work_.size();
-        if (limit > size)
-            limit = size;
+        const Pos end = Barrier();
         const Pos length = pattern.size();
-        if (from >= limit || length > size - from)
+        if (limit > end)
+            limit = end;
+        if (from >= limit || length > end - from)
             return S::npos;
-        const auto* data = work_.data();
-        const auto* wanted = pattern.data();
+        const Unit* wanted = pattern.data();
         const Pos anchor = length > 1 && wanted[1] == '!' ? 1 : 0;
-        const Pos lastStart = std::min(limit - 1, size - length);
+        const Pos lastStart = std::min(limit - 1, end - length);
         for (Pos at = from; at <= lastStart;) {
-            const auto* unit =
-                S::traits_type::find(data + at + anchor, lastStart - at + 1, wanted[anchor]);
+            const Unit* unit =
+                S::traits_type::find(data_ + at + anchor, lastStart - at + 1, wanted[anchor]);
             if (!unit)
                 return S::npos;
-            at = static_cast<Pos>(unit - data) - anchor;
+            at = static_cast<Pos>(unit - data_) - anchor;
             Pos matched = 0;
-            while (matched < length && data[at + matched] == wanted[matched])
+            while (matched < length && data_[at + matched] == wanted[matched])
                 ++matched;
             if (matched == length)
                 return at;
@@ -191,12 +291,11 @@ private:
     Pos FindQuote(Pos from, Pos spanEnd) const {
         if (from >= spanEnd)
             return S::npos;
-        const auto* data = work_.data();
-        const auto* found = S::traits_type::find(data + from, spanEnd - from, texts_.quote);
-        return found ? static_cast<Pos>(found - data) : S::npos;
+        const Unit* found = S::traits_type::find(data_ + from, spanEnd - from, texts_.quote);
+        return found ? static_cast<Pos>(found - data_) : S::npos;
     }
 
-    void BufferChanged() {
+    void TextChanged() {
         for (Remembered& last : remembered_)
             last = Remembered();
     }
@@ -214,7 +313,7 @@ private:
         Pos nameEnd = FindQuote(nameStart, marker);
         if (nameEnd == S::npos)
             return true;
-        S nameText = work_.substr(nameStart, nameEnd - nameStart);
+        S nameText = Text(nameStart, nameEnd - nameStart);
         Pos index = Find(Index, nameEnd, marker);
         if (index == S::npos)
             return hooks_.Resolve(nameText, nullptr, lookUp, value);
@@ -222,7 +321,7 @@ private:
         Pos indexEnd = FindQuote(indexStart, marker);
         if (indexEnd == S::npos)
             return false;
-        S indexText = work_.substr(indexStart, indexEnd - indexStart);
+        S indexText = Text(indexStart, indexEnd - indexStart);
         return hooks_.Resolve(nameText, &indexText, lookUp, value);
     }
 
@@ -251,14 +350,17 @@ private:
     }
 
     Pos KeepAndSkip(Pos at, Pos length) {
-        output_.append(work_, at, length);
+        Append(at, length);
         return at + length;
     }
 
     Pos ReplaceVariable(Pos at) {
         Pos length = 0;
         S value;
-        if (!Extract(texts_.openVariable, at, length, value, true))
+        bool extracted = Extract(texts_.openVariable, at, length, value, true);
+        if (Blocked())
+            return Again(at);
+        if (!extracted)
             return KeepAndSkip(at, length);
         output_ += value;
         return at + length;
@@ -267,37 +369,53 @@ private:
     Pos ProcessCondition(Pos at) {
         Pos length = 0;
         S value;
-        if (!Extract(texts_.openCondition, at, length, value, true))
+        bool extracted = Extract(texts_.openCondition, at, length, value, true);
+        if (Blocked())
+            return Again(at);
+        if (!extracted)
             return KeepAndSkip(at, 1);
         Pos bodyStart = at + length;
         Pos closing = 0;
-        if (!FindMatchingEnd(OpenCondition, CloseCondition, bodyStart, closing))
+        bool matched = FindMatchingEnd(OpenCondition, CloseCondition, bodyStart, closing);
+        if (Blocked())
+            return Again(at);
+        if (!matched)
             return KeepAndSkip(at, length);
         Pos closingEnd = closing + texts_.closeCondition.size();
         if (value == texts_.falseValue)
             return closingEnd;
+        if (!owned_) {
+            skips_.push_back(Skip{closing, closingEnd});
+            return bodyStart;
+        }
         Pos bodyLength = closing - bodyStart;
         Pos movedStart = closingEnd - bodyLength;
-        S::traits_type::move(&work_[movedStart], &work_[bodyStart], bodyLength);
-        BufferChanged();
+        S::traits_type::move(&buffer_[movedStart], &buffer_[bodyStart], bodyLength);
+        TextChanged();
         return movedStart;
     }
 
     Pos ProcessLoop(Pos at) {
         Pos length = 0;
         S loopName;
-        if (!Extract(texts_.openLoop, at, length, loopName, false))
+        bool extracted = Extract(texts_.openLoop, at, length, loopName, false);
+        if (Blocked())
+            return Again(at);
+        if (!extracted)
             return KeepAndSkip(at, 1);
         Pos bodyStart = at + length;
         Pos closing = 0;
-        if (!FindMatchingEnd(OpenLoop, CloseLoop, bodyStart, closing))
+        bool matched = FindMatchingEnd(OpenLoop, CloseLoop, bodyStart, closing);
+        if (Blocked())
+            return Again(at);
+        if (!matched)
             return KeepAndSkip(at, length);
         if (hooks_.HasLoopHandler()) {
-            // Each pass appends straight to the output; the body is not
-            // changed by the passes, which work on their own buffer.
+            // Each pass reads the body where it lies and appends straight to
+            // the output.
             TemplateExpander pass(hooks_, output_);
             for (bool more = hooks_.BeginFor(loopName); more; more = hooks_.NextFor(loopName)) {
-                pass.Restart(work_.data() + bodyStart, closing - bodyStart);
+                pass.Restart(data_ + bodyStart, closing - bodyStart);
                 pass.Run();
             }
         }
@@ -306,6 +424,8 @@ private:
 
     Pos ProcessFile(Pos at) {
         Pos marker = Find(EndMarker, at);
+        if (Blocked())
+            return Again(at);
         if (marker == S::npos)
             return KeepAndSkip(at, texts_.openFile.size());
         Pos spanEnd = marker + texts_.endMarker.size();
@@ -323,15 +443,22 @@ private:
         Pos destEnd = FindQuote(destStart, marker);
         if (destEnd == S::npos)
             return KeepAndSkip(at, spanEnd - at);
-        hooks_.AddFile(work_.substr(sourceStart, sourceEnd - sourceStart),
-                       work_.substr(destStart, destEnd - destStart));
+        hooks_.AddFile(Text(sourceStart, sourceEnd - sourceStart),
+                       Text(destStart, destEnd - destStart));
         return spanEnd;
     }
 
     ExpansionHooks<S>& hooks_;
     const DirectiveTexts<S>& texts_;
-    S work_;
     S& output_;
+    // The working text: the caller's (or the enclosing loop's) units, or
+    // buffer_ once a copy was needed.
+    const Unit* data_ = nullptr;
+    Pos size_ = 0;
+    bool owned_ = false;
+    S buffer_;
+    std::vector<Skip> skips_;
+    bool blocked_ = false;
     Remembered remembered_[SearchCount];
 };
 
