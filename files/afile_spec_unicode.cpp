@@ -4,7 +4,8 @@
 
 namespace REDudi {
 
-static_assert(sizeof(AFileSpecUnicode) == sizeof(void*), "an AFileSpecUnicode is its pointer alone");
+static_assert(sizeof(AFileSpecUnicode) == sizeof(void*),
+              "an AFileSpecUnicode is its pointer alone");
 
 namespace {
 

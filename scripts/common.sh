@@ -17,6 +17,9 @@ REDUDI_PACKAGES=(
     g++-mingw-w64-i686
     wine
     wine64
+    libinih-dev
+    libsimpleini-dev
+    libiniparser-dev
     libctemplate-dev
 )
 

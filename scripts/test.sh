@@ -21,16 +21,13 @@ echo "== fuzzers (${REDUDI_FUZZ_SECONDS:-30} s each)"
 FUZZERS=(
     utf8_fuzzer
     base64_fuzzer
+    ini_fuzzer
     template_fuzzer
 )
-# Seed corpora kept in the repository (fuzz/corpus/<fuzzer>/).
-for seeds in fuzz/corpus/*/; do
-    mkdir -p "build/fuzz/corpus/$(basename "$seeds")"
-    cp "$seeds"* "build/fuzz/corpus/$(basename "$seeds")/"
-done
 for fuzzer in "${FUZZERS[@]}"; do
     corpus="build/fuzz/corpus/$fuzzer"
     mkdir -p "$corpus"
+    if [ -d "fuzz/corpus/$fuzzer" ]; then cp -r "fuzz/corpus/$fuzzer"/. "$corpus"/; fi
     build/fuzz/bin/$fuzzer -max_total_time="${REDUDI_FUZZ_SECONDS:-30}" -max_len=512 \
         -print_final_stats=1 "$corpus" >"build/fuzz/$fuzzer.log" 2>&1 ||
         { failed=1; tail -40 "build/fuzz/$fuzzer.log"; }

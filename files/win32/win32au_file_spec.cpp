@@ -58,8 +58,11 @@ FileSpec* FileSpec::GetNewFileSpec() {
     }
 }
 
+// The same path as SetToApplicationDirectory(), without asking the file
+// system whether it is a directory: nobody sees that answer here, and every
+// listing entry and copy of a facade makes a new specification.
 WIN32AU_FileSpec::WIN32AU_FileSpec() {
-    SetToApplicationDirectory();
+    TakeApplicationDirectory();
 }
 
 WIN32AU_FileSpec::WIN32AU_FileSpec(const WIN32AU_FileSpec& other)
@@ -203,14 +206,18 @@ FILE* WIN32AU_FileSpec::Open(const char* mode) const {
     return std::fopen(path_.c_str(), mode);
 }
 
-bool WIN32AU_FileSpec::SetToApplicationDirectory() {
+bool WIN32AU_FileSpec::TakeApplicationDirectory() {
     char module[kModulePathCapacity];
     const DWORD length = GetModuleFileNameA(nullptr, module, kModulePathCapacity);
     if (length == 0 || length > kModulePathCapacity)
         return false;
     path_ = GetParentDirectoryAsString(PString(module, length));
     StripEndingPathDelimiter();
-    return IsDirectory();
+    return true;
+}
+
+bool WIN32AU_FileSpec::SetToApplicationDirectory() {
+    return TakeApplicationDirectory() && IsDirectory();
 }
 
 namespace {
@@ -249,9 +256,8 @@ bool WIN32AU_FileSpec::SetToTemporaryDirectory() {
 }
 
 bool WIN32AU_FileSpec::SetToCurrentDirectory() {
-    if (!TakeDirectory(path_, [](DWORD size, char* buffer) {
-            return GetCurrentDirectoryA(size, buffer);
-        }))
+    if (!TakeDirectory(path_,
+                       [](DWORD size, char* buffer) { return GetCurrentDirectoryA(size, buffer); }))
         return false;
     StripEndingPathDelimiter();
     return IsDirectory();

@@ -148,6 +148,8 @@ protected:
     bool VerifyAccessToDirectory() const;
 
 private:
+    bool TakeApplicationDirectory();
+
     PString path_;
 };
 #endif
@@ -286,8 +288,8 @@ public:
     virtual bool FileExists(const AFileSpec& file) const;
     // With `overwrite` an existing file is truncated to length 0.
     virtual bool CreateFileSpec(const AFileSpec& file, bool overwrite) const = 0;
-    virtual bool CopyFileSpec(const AFileSpec& source, const AFileSpec& destination,
-                              bool overwrite, bool createDirectories) const = 0;
+    virtual bool CopyFileSpec(const AFileSpec& source, const AFileSpec& destination, bool overwrite,
+                              bool createDirectories) const = 0;
     virtual bool DeleteFileSpec(const AFileSpec& file) const = 0;
     virtual bool MoveFileSpec(const AFileSpec& source, const AFileSpec& destination,
                               bool overwrite) const = 0;
@@ -302,10 +304,9 @@ public:
     virtual bool CopyFiles(const AFileSpec& destinationDirectory, const AFileSpec& sourcePattern,
                            bool overwrite, bool recursive, bool keepStructure) const = 0;
     virtual bool CopyAllFiles(const AFileSpec& sourceDirectory,
-                              const AFileSpec& destinationDirectory, bool overwrite,
-                              bool recursive, bool keepStructure) const = 0;
-    virtual bool FindMatchingFile(bool& found, const AFileSpec& pattern,
-                                  bool recursive) const = 0;
+                              const AFileSpec& destinationDirectory, bool overwrite, bool recursive,
+                              bool keepStructure) const = 0;
+    virtual bool FindMatchingFile(bool& found, const AFileSpec& pattern, bool recursive) const = 0;
     virtual ~FileManager();
 
     // A new manager owned by the caller, or null.
