@@ -1,6 +1,5 @@
 // redudi-generate: expands a template tree with the library's file generator.
 #include "generate_options.h"
-#include "ini_section.h"
 
 #include <REDudi/config.h>
 #include <REDudi/files.h>
@@ -9,10 +8,8 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -174,6 +171,24 @@ bool Generate(const GenerateOptions& options, const std::string& source, const s
     return done;
 }
 
+// The keys of the INI file's section, in file order.
+bool ReadIniSection(const GenerateOptions& options, Settings& settings, std::string& error) {
+    IniFile ini;
+    if (!ini.Open(SpecAt(FullPath(options.iniFile)))) {
+        error = "cannot read INI file " + options.iniFile;
+        return false;
+    }
+    try {
+        const IniFile::section& section = ini.FindSection(options.iniSection.c_str());
+        for (const IniFile::key& key : section.keys)
+            settings.emplace_back(key.name, key.value ? key.value : "");
+    } catch (const IniFile::INIexception&) {
+        error = "no section [" + options.iniSection + "] in " + options.iniFile;
+        return false;
+    }
+    return true;
+}
+
 int Fail(const GenerateOptions& options, const std::string& error, int code = 1) {
     if (options.json)
         std::printf("{\"written\":[],\"error\":%s}\n", JsonText(error).c_str());
@@ -209,15 +224,8 @@ int main(int argc, char** argv) {
                     "destination directory does not exist: " + dest + " (--mkdir creates it)");
 
     Settings settings;
-    if (!options.iniFile.empty()) {
-        std::ifstream file(options.iniFile, std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
-        if (!file)
-            return Fail(options, "cannot read INI file " + options.iniFile);
-        if (!ReadIniSection(text.str(), options.iniSection, settings))
-            return Fail(options, "no section [" + options.iniSection + "] in " + options.iniFile);
-    }
+    if (!options.iniFile.empty() && !ReadIniSection(options, settings, error))
+        return Fail(options, error);
     settings.insert(settings.end(), options.settings.begin(), options.settings.end());
 
     Pairs pairs;
