@@ -6,6 +6,9 @@
 #include <REDudi/config.h>
 #include <REDudi/preprocessor.h>
 
+#include "tests/preprocessor/preprocessor_fixtures.h"
+#include "tests/preprocessor/stepwise.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,50 +40,6 @@ private:
     unsigned int pass_ = 0;
 };
 
-template <class Handler, class Text>
-struct CountingFiles : Handler {
-    std::size_t count = 0;
-    bool AddFile(const Text&, Text& destination) override {
-        destination.push_back('x');
-        return ++count != 0;
-    }
-};
-
-// The scan made of the protected steps.
-template <class Base, class Text>
-class Stepwise : public Base {
-public:
-    Text ExpandStepwise(const Text& text) {
-        Text work = text;
-        int at = 0;
-        for (;;) {
-            int condition = Find(work, "<!-- qvifvar", at);
-            int variable = Find(work, "<!-- qvvar", at);
-            int file = Find(work, "<!-- qvfile", at);
-            int loop = Find(work, "<!-- qvfor", at);
-            if (Base::IsFirst(condition, variable, file, loop))
-                at = this->ProcessIfVariable(work, condition);
-            else if (Base::IsFirst(variable, condition, file, loop))
-                at = this->ReplaceVariable(work, variable);
-            else if (Base::IsFirst(file, condition, variable, loop))
-                at = this->ProcessFile(work, file);
-            else if (Base::IsFirst(loop, condition, variable, file))
-                at = this->ProcessFor(work, loop);
-            else
-                return work;
-        }
-    }
-
-private:
-    static int Find(const Text& text, const char* what, int from) {
-        Text pattern;
-        for (; *what; ++what)
-            pattern.push_back(static_cast<unsigned char>(*what));
-        auto found = text.find(pattern, static_cast<std::size_t>(from));
-        return found == Text::npos ? -1 : static_cast<int>(found);
-    }
-};
-
 const char* const kValues[][2] = {
     {"a", "A"},
     {"b", "0"},
@@ -99,31 +58,17 @@ bool HasOpener(const Text& text) {
     return text.find(pattern) != Text::npos;
 }
 
-void FuzzNarrow(const PString& input, PropertyBag& bag) {
-    Stepwise<ATextPreprocessor, PString> preprocessor;
-    BoundedLoops<ATextPreprocessor, ForHandler, PString> loops(preprocessor);
-    CountingFiles<FileGenerationHandler, PString> files;
+// Both scans of one input, which must agree; text without an opener must
+// come back as it was.
+template <class Preprocessor, class ForHandlerType, class FilesHandler, class Text, class Bag>
+void Fuzz(const Text& input, Bag& bag) {
+    REDudi::testing::Stepwise<Preprocessor, Text> preprocessor;
+    BoundedLoops<Preprocessor, ForHandlerType, Text> loops(preprocessor);
+    REDudi::testing::RecordingFiles<FilesHandler, Text> files;
     preprocessor.SetParameterProvider(&bag);
     preprocessor.SetForHandler(&loops);
     preprocessor.SetFileGenerator(&files);
-    PString fast = preprocessor.Preprocess(input, nullptr);
-    loops.Reset();
-    preprocessor.SetN(0);
-    PString stepwise = preprocessor.ExpandStepwise(input);
-    if (fast != stepwise)
-        __builtin_trap();
-    if (!HasOpener(input) && fast != input)
-        __builtin_trap();
-}
-
-void FuzzWide(const UString& input, PropertyBagUnicode& bag) {
-    Stepwise<ATextPreprocessorUnicode, UString> preprocessor;
-    BoundedLoops<ATextPreprocessorUnicode, ForHandlerUnicode, UString> loops(preprocessor);
-    CountingFiles<FileGenerationHandlerUnicode, UString> files;
-    preprocessor.SetParameterProvider(&bag);
-    preprocessor.SetForHandler(&loops);
-    preprocessor.SetFileGenerator(&files);
-    UString fast = preprocessor.Preprocess(input, nullptr);
+    Text fast = preprocessor.Preprocess(input, nullptr);
     loops.Reset();
     preprocessor.SetN(0);
     if (fast != preprocessor.ExpandStepwise(input))
@@ -149,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     PString narrow(reinterpret_cast<const char*>(data), static_cast<unsigned int>(size));
-    FuzzNarrow(narrow, *bag);
+    Fuzz<ATextPreprocessor, ForHandler, FileGenerationHandler>(narrow, *bag);
     // The same bytes as 16-bit text: ASCII widened, and every other byte
     // pair taken as one unit, so invalid UTF-16 comes up too.
     UString wide;
@@ -161,6 +106,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ++at;
         }
     }
-    FuzzWide(wide, *wideBag);
+    Fuzz<ATextPreprocessorUnicode, ForHandlerUnicode, FileGenerationHandlerUnicode>(wide, *wideBag);
     return 0;
 }

@@ -11,41 +11,25 @@
 namespace REDudi {
 namespace testing {
 
-// A provider over a plain map, so that a test can also see what was asked.
-template <class Value>
-class MapProviderOf {
+// A provider over a plain map that notes the names it was asked for.
+class MapProvider : public ParameterProvider {
 public:
-    std::map<std::string, Value> values;
+    std::map<std::string, PString> values;
     std::vector<std::string> asked;
 
-    bool Get(const PString& name, Value& value, const unsigned int* index) {
-        std::string key = name + (index ? std::to_string(*index) : std::string());
+    bool GetVariableValue(const PString& name, PString& value, unsigned int index) override {
+        return Get(name + std::to_string(index), value);
+    }
+    bool GetVariableValue(const PString& name, PString& value) override { return Get(name, value); }
+
+private:
+    bool Get(const std::string& key, PString& value) {
         asked.push_back(key);
         auto found = values.find(key);
         if (found == values.end())
             return false;
         value = found->second;
         return true;
-    }
-};
-
-class MapProvider : public ParameterProvider, public MapProviderOf<PString> {
-public:
-    bool GetVariableValue(const PString& name, PString& value, unsigned int index) override {
-        return Get(name, value, &index);
-    }
-    bool GetVariableValue(const PString& name, PString& value) override {
-        return Get(name, value, nullptr);
-    }
-};
-
-class MapProviderUnicode : public ParameterProviderUnicode, public MapProviderOf<UString> {
-public:
-    bool GetVariableValue(const PString& name, UString& value, unsigned int index) override {
-        return Get(name, value, &index);
-    }
-    bool GetVariableValue(const PString& name, UString& value) override {
-        return Get(name, value, nullptr);
     }
 };
 

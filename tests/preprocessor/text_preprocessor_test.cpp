@@ -2,6 +2,7 @@
 // providers' order, each row also run through a scan built from the
 // protected in-place steps, which must agree with the one-pass scan.
 #include "preprocessor_fixtures.h"
+#include "stepwise.h"
 
 #include <gtest/gtest.h>
 
@@ -13,41 +14,7 @@ using REDudi::testing::MapProvider;
 
 namespace {
 
-// Exposes a scan made of the protected steps, as a derived class may build.
-class StepwisePreprocessor : public ATextPreprocessor {
-public:
-    PString ExpandStepwise(const PString& text, ParameterProvider* provider) {
-        Preprocess(PString(), provider); // sets the per-call provider
-        PString work = text;
-        int at = 0;
-        for (;;) {
-            int condition = Find(work, "<!-- qvifvar", at);
-            int variable = Find(work, "<!-- qvvar", at);
-            int file = Find(work, "<!-- qvfile", at);
-            int loop = Find(work, "<!-- qvfor", at);
-            if (IsFirst(condition, variable, file, loop))
-                at = ProcessIfVariable(work, condition);
-            else if (IsFirst(variable, condition, file, loop))
-                at = ReplaceVariable(work, variable);
-            else if (IsFirst(file, condition, variable, loop))
-                at = ProcessFile(work, file);
-            else if (IsFirst(loop, condition, variable, file))
-                at = ProcessFor(work, loop);
-            else
-                return work;
-        }
-    }
-    using ATextPreprocessor::CountBeginsBetweenHereAndThere;
-    using ATextPreprocessor::FindMatchingEnd;
-    using ATextPreprocessor::IsFirst;
-
-private:
-    static int Find(const PString& text, const char* what, int from) {
-        auto found = text.find(what, static_cast<std::size_t>(from));
-        return found == std::string::npos ? -1 : static_cast<int>(found);
-    }
-};
-
+using StepwisePreprocessor = REDudi::testing::Stepwise<ATextPreprocessor, PString>;
 using Handler = REDudi::testing::PassingHandler<ATextPreprocessor, ForHandler, PString>;
 using Files = REDudi::testing::RecordingFiles<FileGenerationHandler, PString>;
 
@@ -71,7 +38,7 @@ protected:
 
     PString Expand(const std::string& text) {
         PString result = preprocessor.Preprocess(PString(text), nullptr);
-        EXPECT_EQ(result, preprocessor.ExpandStepwise(PString(text), nullptr)) << text;
+        EXPECT_EQ(result, preprocessor.ExpandStepwise(PString(text))) << text;
         return result;
     }
 
@@ -215,12 +182,6 @@ TEST_F(TextPreprocessorTest, NothingWithoutProviders) {
     } texts;
     preprocessor.SetTextProvider(&texts);
     EXPECT_EQ(PString("Report!"), preprocessor.Preprocess(7u, nullptr));
-}
-
-TEST_F(TextPreprocessorTest, CopiesKeepTheSettings) {
-    ATextPreprocessor copy(preprocessor);
-    EXPECT_EQ(PString("Report"),
-              copy.Preprocess(PString("<!-- qvvar name=\"title\" -->"), nullptr));
 }
 
 TEST_F(TextPreprocessorTest, MatchingEndCountsNestedOpeners) {

@@ -126,17 +126,4 @@ TEST_F(TextPreprocessorUnicodeTest, AutoIndexAndFiles) {
     EXPECT_EQ(Wide("out"), files.files[0].second);
 }
 
-TEST_F(TextPreprocessorUnicodeTest, NothingWithoutProviders) {
-    ATextPreprocessorUnicode bare;
-    EXPECT_EQ(UString(), bare.Preprocess(Wide("text"), bag.get()));
-    EXPECT_EQ(UString(), bare.Preprocess(1u, bag.get()));
-    struct Texts : TextProviderUnicode {
-        UString GetText(unsigned int id) override {
-            return Wide(id == 3 ? "<!-- qvvar name=\"title\" -->" : "?");
-        }
-    } texts;
-    preprocessor.SetTextProvider(&texts);
-    EXPECT_EQ(Wide("Report"), preprocessor.Preprocess(3u, nullptr));
-}
-
 } // namespace

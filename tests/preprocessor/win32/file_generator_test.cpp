@@ -106,10 +106,6 @@ TEST_F(FileGeneratorTest, NullProviderWritesNothing) {
     EXPECT_TRUE(generator.Generate("index.htm", "index.htm", bag.get(), nullptr));
 }
 
-TEST_F(FileGeneratorTest, MissingTemplateFails) {
-    EXPECT_FALSE(generator.Generate("none.htm", "none.htm", bag.get(), nullptr));
-}
-
 TEST_F(FileGeneratorTest, LoopHandlerDrivesLoops) {
     ASSERT_TRUE(site.Write("src\\list.htm", "<!-- qvfor name=\"r\" -->-<!-- qvendfor -->"));
     struct Twice : ForHandler {

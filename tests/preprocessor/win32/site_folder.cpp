@@ -4,47 +4,28 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace REDudi {
 namespace testing {
 
-namespace {
-
-void RemoveTree(const std::string& directory) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = directory + "\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryA(directory.c_str());
-}
-
-} // namespace
+namespace fs = std::filesystem;
 
 SiteFolder::SiteFolder() {
-    char folder[MAX_PATH];
-    DWORD length = GetTempPathA(MAX_PATH, folder);
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    root_ = std::string(folder, length) + "redudi_site_" + std::to_string(GetCurrentProcessId()) +
-            "_" + (test ? test->name() : "x");
-    RemoveTree(root_);
-    CreateDirectoryA(root_.c_str(), nullptr);
+    std::string name =
+        "redudi_site_" + std::to_string(GetCurrentProcessId()) + "_" + (test ? test->name() : "x");
+    root_ = (fs::temp_directory_path() / name).string();
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+    fs::create_directory(root_, ignored);
 }
 
 SiteFolder::~SiteFolder() {
-    RemoveTree(root_);
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
 }
 
 std::string SiteFolder::Path(const std::string& relative) const {
@@ -56,12 +37,10 @@ bool SiteFolder::MakeDirectory(const std::string& relative) const {
 }
 
 bool SiteFolder::Write(const std::string& relative, const std::string& bytes) const {
-    std::size_t slash = relative.find_last_of('\\');
-    if (slash != std::string::npos)
-        CreateDirectoryA(Path(relative.substr(0, slash)).c_str(), nullptr);
+    std::error_code ignored;
+    fs::create_directories(fs::path(Path(relative)).parent_path(), ignored);
     std::ofstream file(Path(relative), std::ios::binary);
-    file << bytes;
-    return static_cast<bool>(file);
+    return static_cast<bool>(file << bytes);
 }
 
 std::string SiteFolder::Read(const std::string& relative, bool* exists) const {
