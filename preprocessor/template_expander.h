@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -413,10 +414,12 @@ private:
         if (hooks_.HasLoopHandler()) {
             // Each pass reads the body where it lies and appends straight to
             // the output.
-            TemplateExpander pass(hooks_, output_);
+            // The pass lives on the heap: loops nest by recursion, and each
+            // level should cost the stack no more than its frames.
+            std::unique_ptr<TemplateExpander> pass(new TemplateExpander(hooks_, output_));
             for (bool more = hooks_.BeginFor(loopName); more; more = hooks_.NextFor(loopName)) {
-                pass.Restart(data_ + bodyStart, closing - bodyStart);
-                pass.Run();
+                pass->Restart(data_ + bodyStart, closing - bodyStart);
+                pass->Run();
             }
         }
         return closing + texts_.closeLoop.size();

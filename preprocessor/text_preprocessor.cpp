@@ -88,6 +88,10 @@ private:
     ATextPreprocessor& owner_;
 };
 
+// The layout: a table pointer, then the six fields in their order.
+static_assert(sizeof(ATextPreprocessor) == (sizeof(void*) == 4 ? 28 : 56),
+              "ATextPreprocessor is a table pointer, five pointers and an unsigned int");
+
 ATextPreprocessor::~ATextPreprocessor() = default;
 
 void ATextPreprocessor::SetParameterProvider(ParameterProvider* provider) {

@@ -91,6 +91,9 @@ private:
     ATextPreprocessorUnicode& owner_;
 };
 
+static_assert(sizeof(ATextPreprocessorUnicode) == sizeof(ATextPreprocessor),
+              "the wide preprocessor has the narrow one's layout");
+
 ATextPreprocessorUnicode::~ATextPreprocessorUnicode() = default;
 
 void ATextPreprocessorUnicode::SetParameterProvider(ParameterProviderUnicode* provider) {

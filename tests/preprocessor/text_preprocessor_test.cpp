@@ -211,6 +211,14 @@ TEST_F(TextPreprocessorTest, ThousandLevelsDeep) {
     EXPECT_EQ(PString(std::string(1000, '(') + "Report" + std::string(1000, ')')),
               preprocessor.Preprocess(open + "<!-- qvvar name=\"title\" -->" + close, nullptr));
     EXPECT_EQ(PString(unbalanced + "x"), Expand(unbalanced + "x"));
+
+    std::string loops;
+    for (int level = 0; level < 1000; ++level)
+        loops = "<!-- qvfor name=\"r\" -->(" + loops + ")<!-- qvendfor -->";
+    Handler once(preprocessor, 1);
+    preprocessor.SetForHandler(&once);
+    EXPECT_EQ(PString(std::string(1000, '(') + std::string(1000, ')')),
+              preprocessor.Preprocess(PString(loops), nullptr));
 }
 
 } // namespace
