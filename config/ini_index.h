@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <unordered_map>
+#include <vector>
 
 namespace REDudi {
 
@@ -48,13 +49,19 @@ private:
     template <class T>
     using Table = std::unordered_map<NameRef, T*, Hash, Equal>;
 
+    // Open addressing over the section's keys: no allocation per key, which
+    // matters because a table is built for every long section looked into.
     struct KeyTable {
-        Table<key> table;
+        std::vector<key*> slots; // a power of two, at least twice the keys
         size_t count = 0;
+
+        void Build(const std::list<key>& keys);
+        key* Find(const char* name, size_t length) const;
+        void Add(key& added);
     };
 
     // Short sections are searched directly; a table pays off above this.
-    static constexpr size_t kKeysWorthATable = 8;
+    static constexpr size_t kKeysWorthATable = 16;
 
     static NameRef Ref(const char* name) { return NameRef{name, std::strlen(name)}; }
 

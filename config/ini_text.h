@@ -27,6 +27,17 @@ inline bool EqualNoCase(const char* a, size_t aLength, const char* b, size_t bLe
     return true;
 }
 
+// The same for two NUL-terminated texts, without measuring them first.
+inline bool EqualNoCase(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        unsigned char ca = FoldCase(static_cast<unsigned char>(*a));
+        if (ca != FoldCase(static_cast<unsigned char>(*b)))
+            return false;
+        if (ca == '\0')
+            return true;
+    }
+}
+
 inline size_t HashNoCase(const char* text, size_t length) {
     uint64_t h = 1469598103934665603ull;
     for (size_t i = 0; i < length; ++i) {

@@ -1,6 +1,7 @@
 #include "config/replace_file.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -10,12 +11,15 @@ namespace REDudi {
 namespace {
 
 // A name beside `path` that no other save of this process uses at the same
-// time; the clock part keeps two processes apart.
+// time; the clock and address parts keep two processes apart.
 std::string TemporaryNameBeside(const std::string& path) {
     static std::atomic<unsigned int> counter{0};
     char suffix[48];
-    unsigned long long stamp = static_cast<unsigned long long>(std::time(nullptr)) ^
-                               static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(&counter));
+    unsigned long long stamp =
+        static_cast<unsigned long long>(
+            std::chrono::steady_clock::now().time_since_epoch().count()) ^
+        static_cast<unsigned long long>(std::time(nullptr)) ^
+        static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(&counter));
     std::snprintf(suffix, sizeof suffix, ".%llx-%u.tmp", stamp, counter++);
     return path + suffix;
 }

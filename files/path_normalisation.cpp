@@ -52,6 +52,7 @@ std::string RemoveParentDirectoryReferences(const std::string& path) {
     std::string out;
     out.reserve(path.size());
     std::vector<std::size_t> delimiters;
+    delimiters.reserve(path.size() / 2);
     for (char c : path) {
         out.push_back(c);
         if (c != kDelimiter)

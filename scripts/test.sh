@@ -22,6 +22,7 @@ FUZZERS=(
     utf8_fuzzer
     base64_fuzzer
     ini_fuzzer
+    path_normalisation_fuzzer
     template_fuzzer
 )
 for fuzzer in "${FUZZERS[@]}"; do

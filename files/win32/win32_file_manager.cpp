@@ -24,6 +24,29 @@ bool IsIntoItself(const AFileSpec& source, const AFileSpec& destination) {
            IsInsideTree(source.GetFullPath(), destination.GetFullPath());
 }
 
+// Whether a directory entry the search has just returned might still not be
+// found under the path built for it: names that Windows rewrites when it
+// resolves a path (an ending dot or space), names the ANSI code page could not
+// represent (returned with "?" or mapped to other characters), links, and
+// paths beyond MAX_PATH. For any other entry the lookup would only repeat what
+// the search said, at the price of a second file-system query per entry,
+// which would double the cost of a listing; so only these are looked up.
+bool NeedsExistenceCheck(const WIN32_FIND_DATAA& found, const PString& path) {
+    if (path.empty() || path.size() >= MAX_PATH ||
+        (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return true;
+    const char* name = found.cFileName;
+    const std::size_t length = std::strlen(name);
+    if (length == 0 || name[length - 1] == '.' || name[length - 1] == ' ')
+        return true;
+    for (std::size_t i = 0; i < length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c < 0x20 || c > 0x7E || c == '?' || c == '*')
+            return true;
+    }
+    return false;
+}
+
 // `directory` with `name` appended.
 AFileSpec Child(const AFileSpec& directory, const PString& name) {
     AFileSpec child(directory);
@@ -97,7 +120,7 @@ bool WIN32_FileManager::InternalGetFileList(const AFileSpec& spec, std::list<AFi
         // Built in a list of its own, so that it joins `out` without a copy.
         std::list<AFileSpec> entry(1, parent);
         entry.back() += PString(found.cFileName);
-        if (!entry.back().IsExisting())
+        if (NeedsExistenceCheck(found, entry.back().GetFullPath()) && !entry.back().IsExisting())
             continue;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             const AFileSpec subpattern =
@@ -247,17 +270,18 @@ bool WIN32_FileManager::CopyFileSpec(const AFileSpec& source, const AFileSpec& d
                                      bool overwrite, bool createDirectories) const {
     if (!FileExists(source) || DirExists(destination))
         return false;
-    const bool replacing = FileExists(destination);
-    if (replacing && !overwrite)
+    if (!overwrite && FileExists(destination))
         return true;
     if (!destination.IsObjectValid() ||
         IsSamePlace(source.GetFullPath(), destination.GetFullPath()))
         return false;
     // CopyFileA refuses a read-only destination on Windows, but not everywhere
     // its files live (Wine running as root writes through the read-only bit).
-    if (replacing &&
-        (GetFileAttributesA(destination.GetFullPath().c_str()) & FILE_ATTRIBUTE_READONLY) != 0)
-        return false;
+    if (overwrite) {
+        const DWORD attributes = GetFileAttributesA(destination.GetFullPath().c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+            return false;
+    }
     const AFileSpec parent = destination.GetParentDirectory();
     if (!DirExists(parent)) {
         if (!createDirectories)

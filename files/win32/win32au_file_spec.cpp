@@ -58,12 +58,20 @@ FileSpec* FileSpec::GetNewFileSpec() {
     }
 }
 
-// The same path as SetToApplicationDirectory(), without asking the file
-// system whether it is a directory: nobody sees that answer here, and every
-// listing entry and copy of a facade makes a new specification.
+// The same path as SetToApplicationDirectory(), read once per process and
+// without asking the file system whether it is a directory: nobody sees that
+// answer here, and every listing entry and copy of a facade makes a new
+// specification. The executable does not move while the process runs.
 WIN32AU_FileSpec::WIN32AU_FileSpec() {
-    TakeApplicationDirectory();
+    static const PString applicationDirectory = [] {
+        WIN32AU_FileSpec reader(PString{});
+        reader.TakeApplicationDirectory();
+        return reader.path_;
+    }();
+    path_ = applicationDirectory;
 }
+
+WIN32AU_FileSpec::WIN32AU_FileSpec(const PString& path) : path_(path) {}
 
 WIN32AU_FileSpec::WIN32AU_FileSpec(const WIN32AU_FileSpec& other)
     : FileSpec(other), path_(other.path_) {}

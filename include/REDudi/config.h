@@ -114,7 +114,9 @@ public:
     bool EnumerateKeyValuePairs(IIniFileEnumerator* enumerator, bool& stopped);
 
     // First section (or key) whose name equals `name` ignoring case; raise
-    // INIexception when there is none.
+    // INIexception when there is none. Lookups go through tables kept in
+    // step with IniFile's own operations: read the lists through these
+    // references, but change them only through IniFile.
     section& FindSection(const char* name);
     key& FindKey(const char* name, const section& where);
 

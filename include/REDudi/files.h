@@ -148,6 +148,7 @@ protected:
     bool VerifyAccessToDirectory() const;
 
 private:
+    explicit WIN32AU_FileSpec(const PString& path);
     bool TakeApplicationDirectory();
 
     PString path_;

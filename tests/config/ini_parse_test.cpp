@@ -49,6 +49,8 @@ const ParseRow kParseRows[] = {
     {"text after NUL on a line ignored", std::string("[a]\nk=v\0x=9\nj=2\n", 16),
      "[a]\nk=v\nj=2\n\n"},
     {"NUL at a line start", std::string("[a]\n\0k=v\nj=2\n", 13), "[a]\nj=2\n\n"},
+    {"UTF-16 text holds nothing readable", std::string("\xFF\xFE[\0a\0]\0\n\0k\0=\0v\0\n\0", 18),
+     ""},
     {"binary bytes taken as text", "\x01\x02\n[\xff]\n\xfe=\xfd\n", "[\xff]\n\xfe=\xfd\n\n"},
     // Lines are read 1022 characters at a time; the rest is the next line.
     {"key line of 1022 characters is one line", "[a]\nk=" + Repeat('v', 1019) + "y=1\n",
