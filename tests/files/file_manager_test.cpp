@@ -398,6 +398,19 @@ TEST_F(ListingTest, ListingsMatchPatternsAndAppend) {
     EXPECT_FALSE(manager_->GetFileListing(listing, AFileSpec::GetInvalid(), true));
 }
 
+// A name the ANSI code page cannot represent comes back from the search with
+// "?" in it and cannot be found under that path: it is left out.
+TEST_F(ListingTest, EntriesThatCannotBeFoundAgainAreLeftOut) {
+    MakeFile("w\\ok.txt");
+    const std::string directory = Path("w");
+    const std::wstring wide = std::wstring(directory.begin(), directory.end()) + L"\\\u4e2d.txt";
+    CloseHandle(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_EQ(Tree("w").size(), 2u);
+    std::list<AFileSpec> listing;
+    ASSERT_TRUE(manager_->GetFileListing(listing, Spec("w"), false));
+    EXPECT_EQ(RelativePaths(listing, root_), Paths{"w\\ok.txt"});
+}
+
 TEST_F(ListingTest, DirectoriesComeBeforeTheirContent) {
     std::list<AFileSpec> listing;
     ASSERT_TRUE(manager_->GetDirListing(listing, Spec("x"), true));
