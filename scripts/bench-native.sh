@@ -8,3 +8,5 @@ ensure_packages
 build_preset bench
 build/bench/bin/conversions_bench --benchmark_min_time=0.3 "$@"
 build/bench/bin/ini_bench --benchmark_min_time=0.5
+# Template expansion at 1, 8 and 64 MB against ctemplate.
+build/bench/bin/template_bench

@@ -24,6 +24,7 @@ REDUDI_PACKAGES=(
     libinih-dev
     libsimpleini-dev
     libiniparser-dev
+    libctemplate-dev
 )
 
 # Installs whatever of the build's packages is missing (Debian, as root).

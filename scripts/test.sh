@@ -26,6 +26,7 @@ FUZZERS=(
     path_normalisation_fuzzer
     sysinfo_fuzzer
     property_path_fuzzer
+    template_fuzzer
 )
 for fuzzer in "${FUZZERS[@]}"; do
     corpus="build/fuzz/corpus/$fuzzer"

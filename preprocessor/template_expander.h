@@ -1,0 +1,469 @@
+// Expands a template in one pass, in time linear in the template and the
+// output for well-formed templates.
+//
+// The directive rules are written as edits of one working text at a scan
+// position that never moves backwards. Everything before the position is
+// final, so it is appended to the output as the scan passes it; the rest is
+// read where it lies, in the caller's text, without a copy. The one edit
+// that is scanned again is a kept conditional: its body, then the text after
+// its closing text. The scan goes on into the body in place and notes the
+// closing text as a skip, to be jumped over when the scan reaches it. While a
+// skip is pending, nothing is read across it (the skip's start is a barrier
+// for every search); a search that would have to look past it, which only a
+// malformed body makes necessary, first copies the rest of the working text
+// with the skips taken out. From then on the expansion works on that copy
+// and moves each kept body up against the text after its closing text
+// (costing the body's length), so nested kept bodies cost their length once
+// per level.
+//
+// Searches that a malformed template could repeat over the same text (the
+// end marker, attributes, openers and closing texts of nested directives)
+// remember their last answer until the text changes, so a run of broken
+// directives does not rescan the rest of the template for each of them.
+#pragma once
+
+#include "preprocessor/directive_texts.h"
+#include "preprocessor/expansion_hooks.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace REDudi {
+namespace preprocessing {
+
+template <class S>
+class TemplateExpander {
+public:
+    using Unit = typename S::value_type;
+
+    static S Expand(ExpansionHooks<S>& hooks, const S& text) {
+        S output;
+        output.reserve(text.size());
+        TemplateExpander expander(hooks, output);
+        expander.Restart(text.data(), text.size());
+        expander.Run();
+        return output;
+    }
+
+private:
+    using Pos = std::size_t;
+    // A handler's answer when it must see past a skip: the text has been
+    // copied and the directive is to be handled again at the copy's start.
+    static constexpr Pos kAgain = S::npos - 1;
+    // The longest opener.
+    static constexpr Pos kOpenerLength = 12;
+
+    enum class Opener { None, Variable, Condition, Loop, File };
+    // The searches whose answers are remembered.
+    enum Search {
+        EndMarker,
+        Name,
+        Index,
+        Source,
+        Dest,
+        OpenCondition,
+        CloseCondition,
+        OpenLoop,
+        CloseLoop,
+        SearchCount
+    };
+
+    struct Remembered {
+        Pos from = S::npos;
+        Pos limit = 0;
+        Pos found = S::npos;
+    };
+
+    // A closing text of a kept conditional, still ahead of the scan.
+    struct Skip {
+        Pos start;
+        Pos end;
+    };
+
+    TemplateExpander(ExpansionHooks<S>& hooks, S& output)
+        : hooks_(hooks), texts_(DirectiveTexts<S>::Get()), output_(output) {}
+
+    // Works on `length` units at `text`, which must stay unchanged while
+    // this object reads them.
+    void Restart(const Unit* text, Pos length) {
+        data_ = text;
+        size_ = length;
+        owned_ = false;
+        skips_.clear();
+        TextChanged();
+    }
+
+    void Run() {
+        Pos position = 0;
+        for (;;) {
+            Pos barrier = Barrier();
+            Pos found = FindIn(texts_.commonPrefix, position, barrier);
+            Opener opener = Opener::None;
+            while (found != S::npos && !NearBarrier(found) &&
+                   (opener = OpenerAt(found)) == Opener::None)
+                found = FindIn(texts_.commonPrefix, found + 1, barrier);
+            if (found != S::npos && NearBarrier(found)) {
+                // An opener could run on past the skip: look at the text
+                // with the skips taken out.
+                Append(position, found - position);
+                position = CopyWithoutSkips(found);
+                continue;
+            }
+            if (found == S::npos) {
+                if (skips_.empty()) {
+                    Append(position, size_ - position);
+                    return;
+                }
+                if (TailMayStartOpener(position, barrier)) {
+                    position = CopyWithoutSkips(position);
+                    continue;
+                }
+                Append(position, barrier - position);
+                position = skips_.back().end;
+                skips_.pop_back();
+                continue;
+            }
+            Append(position, found - position);
+            Pos next = Handle(opener, found);
+            position = next == kAgain ? 0 : next;
+        }
+    }
+
+    Pos Barrier() const { return skips_.empty() ? size_ : skips_.back().start; }
+
+    bool NearBarrier(Pos at) const { return !skips_.empty() && at + kOpenerLength > Barrier(); }
+
+    // Whether the units just before the barrier could begin an opener that
+    // the skip would complete.
+    bool TailMayStartOpener(Pos from, Pos barrier) const {
+        Pos start = barrier > from + kOpenerLength ? barrier - kOpenerLength : from;
+        for (Pos at = start; at < barrier; ++at)
+            if (data_[at] == texts_.commonPrefix[0])
+                return true;
+        return false;
+    }
+
+    // Makes the working text from `from` on a copy of its own, with the
+    // pending skips taken out; returns the position of `from` in it (0).
+    Pos CopyWithoutSkips(Pos from) {
+        S copy;
+        copy.reserve(size_ - from);
+        Pos at = from;
+        for (auto skip = skips_.rbegin(); skip != skips_.rend(); ++skip) {
+            copy.append(data_ + at, skip->start - at);
+            at = skip->end;
+        }
+        copy.append(data_ + at, size_ - at);
+        buffer_ = std::move(copy);
+        data_ = buffer_.data();
+        size_ = buffer_.size();
+        owned_ = true;
+        skips_.clear();
+        TextChanged();
+        return 0;
+    }
+
+    // Whether the last search stopped at a pending skip: its answer may lie
+    // past it, so the handler must start again on a copy.
+    bool Blocked() const { return blocked_; }
+
+    Pos Again(Pos at) {
+        blocked_ = false;
+        CopyWithoutSkips(at);
+        return kAgain;
+    }
+
+    void Append(Pos at, Pos length) { output_.append(data_ + at, length); }
+
+    S Text(Pos at, Pos length) const { return S(data_ + at, length); }
+
+    Opener OpenerAt(Pos at) const {
+        if (StartsAt(texts_.openCondition, at))
+            return Opener::Condition;
+        if (StartsAt(texts_.openVariable, at))
+            return Opener::Variable;
+        if (StartsAt(texts_.openFile, at))
+            return Opener::File;
+        if (StartsAt(texts_.openLoop, at))
+            return Opener::Loop;
+        return Opener::None;
+    }
+
+    bool StartsAt(const S& text, Pos at) const {
+        return text.size() <= size_ - at &&
+               S::traits_type::compare(data_ + at, text.data(), text.size()) == 0;
+    }
+
+    Pos Handle(Opener opener, Pos at) {
+        blocked_ = false;
+        switch (opener) {
+        case Opener::Condition:
+            return ProcessCondition(at);
+        case Opener::Variable:
+            return ReplaceVariable(at);
+        case Opener::File:
+            return ProcessFile(at);
+        default:
+            return ProcessLoop(at);
+        }
+    }
+
+    const S& Pattern(Search search) const {
+        switch (search) {
+        case EndMarker:
+            return texts_.endMarker;
+        case Name:
+            return texts_.nameAttribute;
+        case Index:
+            return texts_.indexAttribute;
+        case Source:
+            return texts_.sourceAttribute;
+        case Dest:
+            return texts_.destAttribute;
+        case OpenCondition:
+            return texts_.openCondition;
+        case CloseCondition:
+            return texts_.closeCondition;
+        case OpenLoop:
+            return texts_.openLoop;
+        default:
+            return texts_.closeLoop;
+        }
+    }
+
+    // The first occurrence that starts in [from, limit) and ends before the
+    // barrier. A remembered answer for the same limit holds for every start
+    // between its own start and the occurrence it found. Attributes are
+    // searched only up to the end of their directive, so that a directive
+    // without an index does not send the search through the rest of the
+    // template.
+    Pos Find(Search search, Pos from, Pos limit = S::npos) {
+        Pos barrier = Barrier();
+        bool cut = limit > barrier && barrier < size_;
+        limit = std::min(limit, barrier);
+        Remembered& last = remembered_[search];
+        Pos found;
+        if (last.from != S::npos && last.limit == limit && last.from <= from &&
+            (last.found == S::npos || from <= last.found)) {
+            found = last.found;
+        } else {
+            found = FindIn(Pattern(search), from, limit);
+            last = Remembered{from, limit, found};
+        }
+        if (found == S::npos && cut)
+            blocked_ = true;
+        return found;
+    }
+
+    // One unit of the pattern found by the library's search (memchr for
+    // bytes), the rest compared in place: the patterns are short. The unit
+    // is the pattern's '!' where it has one, since HTML has a '<' every few
+    // dozen bytes but few '!'. Matches must end before the barrier.
+    Pos FindIn(const S& pattern, Pos from, Pos limit) const {
+        const Pos end = Barrier();
+        const Pos length = pattern.size();
+        if (limit > end)
+            limit = end;
+        if (from >= limit || length > end - from)
+            return S::npos;
+        const Unit* wanted = pattern.data();
+        const Pos anchor = length > 1 && wanted[1] == '!' ? 1 : 0;
+        const Pos lastStart = std::min(limit - 1, end - length);
+        for (Pos at = from; at <= lastStart;) {
+            const Unit* unit =
+                S::traits_type::find(data_ + at + anchor, lastStart - at + 1, wanted[anchor]);
+            if (!unit)
+                return S::npos;
+            at = static_cast<Pos>(unit - data_) - anchor;
+            Pos matched = 0;
+            while (matched < length && data_[at + matched] == wanted[matched])
+                ++matched;
+            if (matched == length)
+                return at;
+            ++at;
+        }
+        return S::npos;
+    }
+
+    // The quotation mark that ends an attribute value inside the span.
+    Pos FindQuote(Pos from, Pos spanEnd) const {
+        if (from >= spanEnd)
+            return S::npos;
+        const Unit* found = S::traits_type::find(data_ + from, spanEnd - from, texts_.quote);
+        return found ? static_cast<Pos>(found - data_) : S::npos;
+    }
+
+    void TextChanged() {
+        for (Remembered& last : remembered_)
+            last = Remembered();
+    }
+
+    bool Extract(const S& opening, Pos at, Pos& length, S& value, bool lookUp) {
+        length = opening.size();
+        Pos marker = Find(EndMarker, at);
+        if (marker == S::npos)
+            return false;
+        length = marker + texts_.endMarker.size() - at;
+        Pos name = Find(Name, at, marker);
+        if (name == S::npos)
+            return false;
+        Pos nameStart = name + texts_.nameAttribute.size();
+        Pos nameEnd = FindQuote(nameStart, marker);
+        if (nameEnd == S::npos)
+            return true;
+        S nameText = Text(nameStart, nameEnd - nameStart);
+        Pos index = Find(Index, nameEnd, marker);
+        if (index == S::npos)
+            return hooks_.Resolve(nameText, nullptr, lookUp, value);
+        Pos indexStart = index + texts_.indexAttribute.size();
+        Pos indexEnd = FindQuote(indexStart, marker);
+        if (indexEnd == S::npos)
+            return false;
+        S indexText = Text(indexStart, indexEnd - indexStart);
+        return hooks_.Resolve(nameText, &indexText, lookUp, value);
+    }
+
+    std::size_t CountOpeners(Search opener, Pos from, Pos to) {
+        std::size_t count = 0;
+        for (Pos at = Find(opener, from, to); at != S::npos; at = Find(opener, at + 1, to))
+            ++count;
+        return count;
+    }
+
+    // The closing text that balances the openers from `from` on.
+    bool FindMatchingEnd(Search opener, Search closer, Pos from, Pos& end) {
+        std::size_t depth = 0;
+        for (;;) {
+            Pos closing = Find(closer, from);
+            if (closing == S::npos)
+                return false;
+            std::size_t count = CountOpeners(opener, from, closing);
+            if (depth + count == 0) {
+                end = closing;
+                return true;
+            }
+            depth += count - 1;
+            from = closing + Pattern(closer).size();
+        }
+    }
+
+    Pos KeepAndSkip(Pos at, Pos length) {
+        Append(at, length);
+        return at + length;
+    }
+
+    Pos ReplaceVariable(Pos at) {
+        Pos length = 0;
+        S value;
+        bool extracted = Extract(texts_.openVariable, at, length, value, true);
+        if (Blocked())
+            return Again(at);
+        if (!extracted)
+            return KeepAndSkip(at, length);
+        output_ += value;
+        return at + length;
+    }
+
+    Pos ProcessCondition(Pos at) {
+        Pos length = 0;
+        S value;
+        bool extracted = Extract(texts_.openCondition, at, length, value, true);
+        if (Blocked())
+            return Again(at);
+        if (!extracted)
+            return KeepAndSkip(at, 1);
+        Pos bodyStart = at + length;
+        Pos closing = 0;
+        bool matched = FindMatchingEnd(OpenCondition, CloseCondition, bodyStart, closing);
+        if (Blocked())
+            return Again(at);
+        if (!matched)
+            return KeepAndSkip(at, length);
+        Pos closingEnd = closing + texts_.closeCondition.size();
+        if (value == texts_.falseValue)
+            return closingEnd;
+        if (!owned_) {
+            skips_.push_back(Skip{closing, closingEnd});
+            return bodyStart;
+        }
+        Pos bodyLength = closing - bodyStart;
+        Pos movedStart = closingEnd - bodyLength;
+        S::traits_type::move(&buffer_[movedStart], &buffer_[bodyStart], bodyLength);
+        TextChanged();
+        return movedStart;
+    }
+
+    Pos ProcessLoop(Pos at) {
+        Pos length = 0;
+        S loopName;
+        bool extracted = Extract(texts_.openLoop, at, length, loopName, false);
+        if (Blocked())
+            return Again(at);
+        if (!extracted)
+            return KeepAndSkip(at, 1);
+        Pos bodyStart = at + length;
+        Pos closing = 0;
+        bool matched = FindMatchingEnd(OpenLoop, CloseLoop, bodyStart, closing);
+        if (Blocked())
+            return Again(at);
+        if (!matched)
+            return KeepAndSkip(at, length);
+        if (hooks_.HasLoopHandler()) {
+            // Each pass reads the body where it lies and appends straight to
+            // the output.
+            // The pass lives on the heap: loops nest by recursion, and each
+            // level should cost the stack no more than its frames.
+            std::unique_ptr<TemplateExpander> pass(new TemplateExpander(hooks_, output_));
+            for (bool more = hooks_.BeginFor(loopName); more; more = hooks_.NextFor(loopName)) {
+                pass->Restart(data_ + bodyStart, closing - bodyStart);
+                pass->Run();
+            }
+        }
+        return closing + texts_.closeLoop.size();
+    }
+
+    Pos ProcessFile(Pos at) {
+        Pos marker = Find(EndMarker, at);
+        if (Blocked())
+            return Again(at);
+        if (marker == S::npos)
+            return KeepAndSkip(at, texts_.openFile.size());
+        Pos spanEnd = marker + texts_.endMarker.size();
+        Pos source = Find(Source, at, marker);
+        if (source == S::npos)
+            return KeepAndSkip(at, spanEnd - at);
+        Pos sourceStart = source + texts_.sourceAttribute.size();
+        Pos sourceEnd = FindQuote(sourceStart, marker);
+        if (sourceEnd == S::npos)
+            return KeepAndSkip(at, spanEnd - at);
+        Pos dest = Find(Dest, sourceEnd, marker);
+        if (dest == S::npos)
+            return KeepAndSkip(at, spanEnd - at);
+        Pos destStart = dest + texts_.destAttribute.size();
+        Pos destEnd = FindQuote(destStart, marker);
+        if (destEnd == S::npos)
+            return KeepAndSkip(at, spanEnd - at);
+        hooks_.AddFile(Text(sourceStart, sourceEnd - sourceStart),
+                       Text(destStart, destEnd - destStart));
+        return spanEnd;
+    }
+
+    ExpansionHooks<S>& hooks_;
+    const DirectiveTexts<S>& texts_;
+    S& output_;
+    // The working text: the caller's (or the enclosing loop's) units, or
+    // buffer_ once a copy was needed.
+    const Unit* data_ = nullptr;
+    Pos size_ = 0;
+    bool owned_ = false;
+    S buffer_;
+    std::vector<Skip> skips_;
+    bool blocked_ = false;
+    Remembered remembered_[SearchCount];
+};
+
+} // namespace preprocessing
+} // namespace REDudi
