@@ -24,7 +24,7 @@ constexpr int kTopDirectories = 10;
 constexpr int kSubdirectories = 9; // 10 + 10 * 9 = 100 directories
 constexpr int kFilesPerDirectory = 20;
 constexpr int kListingRounds = 7;
-constexpr int kCopyRounds = 3;
+constexpr int kCopyRounds = 4;
 
 void RemoveTree(const std::string& directory) {
     std::error_code ignored;
@@ -120,7 +120,10 @@ bool Race(std::vector<Contender>& contenders, int rounds, const std::function<vo
     for (Contender& contender : contenders)
         contender.best = 1e300;
     for (int round = 0; round < rounds; ++round) {
-        for (Contender& contender : contenders) {
+        // Each round starts with another contender, so that none always runs
+        // right after the untimed reset.
+        for (std::size_t turn = 0; turn < contenders.size(); ++turn) {
+            Contender& contender = contenders[(round + turn) % contenders.size()];
             reset();
             const double start = Seconds();
             contender.work();
