@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <set>
+#include <thread>
 
 using namespace REDudi;
 using REDudi::testing::ChildProcess;
@@ -56,6 +57,31 @@ TEST(LogReaderTest, StartsOnlyOnce) {
     auto reader = NewReader();
     EXPECT_FALSE(reader->Start(nullptr));
     EXPECT_TRUE(reader->Start(&listener));
+    EXPECT_FALSE(reader->Start(&listener));
+}
+
+// Both mutexes held elsewhere while the reader opens: it follows nothing,
+// and says so.
+TEST(LogReaderTest, StartFailsWhenNeitherRegionOpened) {
+    HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        RegionWriter current(RegionWriter::Set::kCurrent);
+        RegionWriter legacy(RegionWriter::Set::kLegacy);
+        if (current.Lock() && legacy.Lock()) {
+            SetEvent(held);
+            WaitForSingleObject(done, 10000);
+            legacy.Unlock();
+            current.Unlock();
+        }
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(held, 10000));
+    auto reader = NewReader();
+    SetEvent(done);
+    holder.join();
+    CloseHandle(held);
+    CloseHandle(done);
+    CollectingListener listener(OwnClass());
     EXPECT_FALSE(reader->Start(&listener));
 }
 
