@@ -156,6 +156,42 @@ TEST(PStringTest, CompareOfUnitGoesThroughVirtualCompare) {
     EXPECT_LT(0, s.Compare('b'));
 }
 
+// Counts what reaches the virtual Assign(String).
+template <class Str> class CountingAssign : public Str {
+public:
+    using Str::operator=;
+    typename Str::Base& Assign(const typename Str::Base& other) override {
+        ++assigned;
+        return Str::Assign(other);
+    }
+    using Str::Assign;
+    int assigned = 0;
+};
+
+template <class Str> void CheckEveryAssignmentIsVirtual(const Str& text) {
+    using Base = typename Str::Base;
+    using Std = typename Base::StdString;
+    const std::pair<const char*, void (*)(Str&, const Str&)> forms[] = {
+        {"copy", [](Str& s, const Str& t) { s = t; }},
+        {"move", [](Str& s, const Str& t) { s = Str(t); }},
+        {"base copy", [](Str& s, const Str& t) { static_cast<Base&>(s) = static_cast<const Base&>(t); }},
+        {"base move", [](Str& s, const Str& t) { static_cast<Base&>(s) = Base(t); }},
+        {"C string", [](Str& s, const Str& t) { s = t.c_str(); }},
+        {"standard string", [](Str& s, const Str& t) { s = static_cast<const Std&>(t); }},
+    };
+    for (const auto& form : forms) {
+        CountingAssign<Str> target;
+        form.second(target, text);
+        EXPECT_EQ(1, target.assigned) << form.first;
+        EXPECT_TRUE(target == text) << form.first;
+    }
+}
+
+TEST(StringAssignmentTest, EveryFormReachesTheVirtualAssign) {
+    CheckEveryAssignmentIsVirtual(PString("text"));
+    CheckEveryAssignmentIsVirtual(U({'t', 0xE9, 0xD83D, 0xDE00}));
+}
+
 TEST(UStringTest, WorksOnSingleUnitsIncludingSurrogates) {
     UString pair = U({0xD83D, 0xDE00});
     EXPECT_EQ(2u, pair.size());
