@@ -39,6 +39,32 @@ TEST(DynaByteBufferTest, GrowsByStepAndTrims) {
     EXPECT_EQ("g", Queued(buffer));
 }
 
+// One addition grows to the first whole number of steps that fits; a size
+// beyond 32 bits is refused at once and leaves the queue as it was.
+TEST(DynaByteBufferTest, AdditionGrowsByWholeStepsOnce) {
+    const struct {
+        unsigned initial, step, queued, added;
+        bool accepted;
+        unsigned storage;
+    } rows[] = {
+        {4, 2, 0, 4, true, 4},   {4, 2, 0, 5, true, 6},     {4, 2, 0, 6, true, 6},
+        {4, 2, 0, 7, true, 8},   {4, 3, 1, 7, true, 10},    {4, 3, 1, 6, true, 7},
+        {0, 1024, 0, 1, true, 1024}, {8, 1024, 5, 0xFFFFFFFCu, false, 8},
+        {8, 1024, 5, 0xFFFFFFFAu, false, 8},
+    };
+    const std::string filler(16, 'q');
+    for (const auto& row : rows) {
+        ADynaByteBuffer buffer(row.initial, row.step);
+        ASSERT_TRUE(row.queued == 0 || buffer.AddToBuffer(filler.c_str(), row.queued));
+        const std::string added(row.accepted ? row.added : 1, 'a');
+        EXPECT_EQ(row.accepted, buffer.AddToBuffer(added.c_str(), row.added))
+            << row.initial << "/" << row.step << " + " << row.added;
+        EXPECT_EQ(row.storage, buffer.GetNumStorageBytes()) << row.initial << "/" << row.step
+                                                            << " + " << row.added;
+        EXPECT_EQ(row.queued + (row.accepted ? row.added : 0), buffer.GetNumDataBytes());
+    }
+}
+
 TEST(DynaByteBufferTest, AddsZeroTerminatedText) {
     ADynaByteBuffer buffer;
     EXPECT_EQ(5120u, buffer.GetNumStorageBytes());
