@@ -274,3 +274,32 @@ TEST(ThreadTest, WaitsRefuseAThreadThatIsNotAWindowsThread) {
     event->Signal();
     EXPECT_THROW(event->Wait(0, &foreign), ThreadTerminateException);
 }
+
+// A procedure that deletes its own thread object: the process survives and
+// the kernel thread ends with the procedure's result.
+TEST(ThreadDeletionTest, ProcedureMayDeleteItsOwnThread) {
+    struct SelfDelete {
+        HANDLE kernelThread = nullptr;
+        HANDLE deleted = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    } state;
+    Thread* thread = Thread::GetNewThread();
+    ASSERT_NE(nullptr, thread);
+    thread->EnableLog(true);
+    thread->SetThreadData(&state);
+    thread->SetThreadProc([](Thread* self, void* data) -> unsigned int {
+        auto& s = *static_cast<SelfDelete*>(data);
+        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(),
+                        &s.kernelThread, SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0);
+        delete self;
+        SetEvent(s.deleted);
+        return 42;
+    });
+    ASSERT_TRUE(thread->Execute());
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.deleted, 5000));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.kernelThread, 5000));
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeThread(state.kernelThread, &code));
+    EXPECT_EQ(42u, code);
+    CloseHandle(state.kernelThread);
+    CloseHandle(state.deleted);
+}
