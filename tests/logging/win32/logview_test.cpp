@@ -6,6 +6,7 @@
 #include <REDudi/logging.h>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <windows.h>
 
@@ -131,6 +132,76 @@ TEST(LogViewTest, DumpAppliesEveryFilterAndKeepsOneLinePerRecord) {
     EXPECT_EQ(3u, limited.lines.size()) << limited.text;
 }
 
+// Writes one record and backdates it to `time`.
+void WriteAt(RegionWriter& writer, const std::string& own, const std::string& message,
+             std::uint32_t time) {
+    ASSERT_TRUE(writer.Lock());
+    ASSERT_TRUE(writer.Write(own, "S", 2, 0x10, message));
+    REDudi::WIN32_LogMap* map = writer.View();
+    map->records[(map->next + map->capacity - 1) % map->capacity].time = time;
+    writer.Unlock();
+}
+
+// Every line is one JSON object a real parser accepts, whatever bytes the
+// record holds; ANSI text arrives as UTF-8 (the code page here is 1252).
+TEST(LogViewTest, JsonLinesCarryEveryFieldAndRegion) {
+    std::string own = OwnClass();
+    RegionWriter current;
+    RegionWriter legacy(RegionWriter::Set::kLegacy);
+    const std::string nasty = "caf\xE9 \"q\" \\ tab\t\x01 \x7F end";
+    WriteAt(current, own, nasty, 1765056600); // 2025-12-06T21:30:00Z
+    WriteAt(legacy, own, "old", 1765056601);
+
+    ViewerRun run = RunViewer("--dump --json --class " + own);
+    EXPECT_EQ(0u, run.exitCode);
+    ASSERT_EQ(2u, run.lines.size()) << run.text;
+    nlohmann::json first = nlohmann::json::parse(run.lines[0]);
+    nlohmann::json second = nlohmann::json::parse(run.lines[1]);
+    EXPECT_EQ("2025-12-06T21:30:00Z", first["time"]);
+    EXPECT_EQ("caf\xC3\xA9 \"q\" \\ tab\t\x01 \x7F end", first["message"]);
+    EXPECT_EQ(own, first["class"]);
+    EXPECT_EQ("S", first["subclass"]);
+    EXPECT_EQ(2, first["level"]);
+    EXPECT_EQ(16, first["flags"]);
+    EXPECT_EQ("current", first["region"]);
+    EXPECT_TRUE(first["process"].get<std::string>().rfind("0x", 0) == 0);
+    EXPECT_TRUE(first["thread"].get<std::string>().rfind("0x", 0) == 0);
+    EXPECT_EQ("legacy", second["region"]);
+    EXPECT_EQ("2025-12-06T21:30:01Z", second["time"]);
+
+    // The plain lines are UTF-8 too, in a file as in a pipe.
+    ViewerRun text = RunViewer("--dump --class " + own);
+    ASSERT_EQ(2u, text.lines.size()) << text.text;
+    EXPECT_NE(std::string::npos, text.lines[0].find("caf\xC3\xA9 ")) << text.lines[0];
+}
+
+// --since keeps records written at or after its time; --pid keeps those of
+// the processes it names.
+TEST(LogViewTest, SinceAndPidSelectRecords) {
+    std::string own = OwnClass();
+    RegionWriter writer;
+    WriteAt(writer, own, "early", 1765056599);
+    WriteAt(writer, own, "onTime", 1765056600);
+    const std::string self = std::to_string(GetCurrentProcessId());
+    const std::string other = std::to_string(GetCurrentProcessId() + 4);
+    const struct {
+        std::string arguments;
+        std::size_t lines;
+    } rows[] = {
+        {"--since 2025-12-06T21:30:00Z", 1},
+        {"--since 2025-12-06T21:29:59Z", 2},
+        {"--since 2025-12-06T21:30:01Z", 0},
+        {"--pid " + self, 2},
+        {"--pid " + other, 0},
+        {"--pid " + other + " --pid " + self, 2},
+    };
+    for (const auto& row : rows) {
+        ViewerRun run = RunViewer("--dump --class " + own + " " + row.arguments);
+        EXPECT_EQ(0u, run.exitCode) << row.arguments;
+        EXPECT_EQ(row.lines, run.lines.size()) << row.arguments << ": " << run.text;
+    }
+}
+
 TEST(LogViewTest, TimeoutEndsFollowing) {
     DWORD started = GetTickCount();
     ViewerRun run = RunViewer("--follow --timeout 1 --class " + OwnClass());
@@ -150,7 +221,9 @@ TEST(LogViewTest, BadArgumentsFailWithAMessage) {
         {"--level x", "level must be"}, {"--level 256", "level must be"},
         {"--count 0", "count must be"}, {"--timeout -1", "timeout must be"},
         {"--class", "needs a value"},   {"--bogus", "unknown option '--bogus'"},
-        {"--dump --follow", "exclude"},
+        {"--dump --follow", "exclude"}, {"--pid x", "pid must be"},
+        {"--pid -1", "pid must be"},      {"--since 2026-13-01", "since must be"},
+        {"--since soon", "since must be"},
     };
     for (const Case& c : cases) {
         ViewerRun run = RunViewer(c.arguments, 10000);
