@@ -157,7 +157,8 @@ TEST(PStringTest, CompareOfUnitGoesThroughVirtualCompare) {
 }
 
 // Counts what reaches the virtual Assign(String).
-template <class Str> class CountingAssign : public Str {
+template <class Str>
+class CountingAssign : public Str {
 public:
     using Str::operator=;
     typename Str::Base& Assign(const typename Str::Base& other) override {
@@ -168,13 +169,15 @@ public:
     int assigned = 0;
 };
 
-template <class Str> void CheckEveryAssignmentIsVirtual(const Str& text) {
+template <class Str>
+void CheckEveryAssignmentIsVirtual(const Str& text) {
     using Base = typename Str::Base;
     using Std = typename Base::StdString;
     const std::pair<const char*, void (*)(Str&, const Str&)> forms[] = {
         {"copy", [](Str& s, const Str& t) { s = t; }},
         {"move", [](Str& s, const Str& t) { s = Str(t); }},
-        {"base copy", [](Str& s, const Str& t) { static_cast<Base&>(s) = static_cast<const Base&>(t); }},
+        {"base copy",
+         [](Str& s, const Str& t) { static_cast<Base&>(s) = static_cast<const Base&>(t); }},
         {"base move", [](Str& s, const Str& t) { static_cast<Base&>(s) = Base(t); }},
         {"C string", [](Str& s, const Str& t) { s = t.c_str(); }},
         {"standard string", [](Str& s, const Str& t) { s = static_cast<const Std&>(t); }},
