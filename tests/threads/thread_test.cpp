@@ -41,7 +41,8 @@ std::unique_ptr<Thread> NewThread(ThreadProcedure procedure, Probe& probe) {
 
 // Runs `wait` after reporting that it is about to block; records whether it
 // ended with termination, and lets the exception go on.
-template <class Wait> unsigned int BlockIn(Thread* thread, void* data, Wait wait) {
+template <class Wait>
+unsigned int BlockIn(Thread* thread, void* data, Wait wait) {
     Probe& probe = ProbeOf(data);
     probe.waiting.set_value();
     try {
@@ -87,22 +88,20 @@ void ExpectTerminationUnwinds(ThreadProcedure procedure, Probe& probe) {
 
 } // namespace
 
-TEST(ThreadTest, TerminateInterruptsWaitForEvent) {
-    Probe probe;
-    ExpectTerminationUnwinds(&WaitForEventForever, probe);
-}
-
-TEST(ThreadTest, TerminateInterruptsSleep) {
-    Probe probe;
-    ExpectTerminationUnwinds(&SleepLong, probe);
-}
-
-TEST(ThreadTest, TerminateInterruptsAMutexWait) {
+TEST(ThreadTest, TerminateInterruptsEveryWait) {
     AMutex mutex;
     ASSERT_TRUE(mutex.Acquire(0u)); // held by the test's thread
-    Probe probe;
-    probe.mutex = &mutex;
-    ExpectTerminationUnwinds(&AcquireHeldMutex, probe);
+    const std::pair<const char*, ThreadProcedure> rows[] = {
+        {"WaitForEvent", &WaitForEventForever},
+        {"Sleep", &SleepLong},
+        {"AMutex::Acquire", &AcquireHeldMutex},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.first);
+        Probe probe;
+        probe.mutex = &mutex;
+        ExpectTerminationUnwinds(row.second, probe);
+    }
     mutex.Release();
 }
 
