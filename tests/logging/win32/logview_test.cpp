@@ -49,19 +49,22 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// Runs the viewer to its end; a viewer still running after `timeout` ms is
-// killed and fails the test.
-ViewerRun RunViewer(const std::string& arguments, DWORD timeout = 30000) {
+// Runs a tool of this build to its end; one still running after `timeout`
+// ms is killed and fails the test.
+ViewerRun RunTool(const char* tool, const std::string& arguments, DWORD timeout = 30000) {
     ViewerRun run;
-    std::string output = TemporaryFile("logview");
-    ChildProcess viewer;
-    EXPECT_TRUE(
-        viewer.Start(Quoted(ExecutableBeside("redudi-logview.exe")) + " " + arguments, output));
-    EXPECT_TRUE(viewer.Wait(timeout, run.exitCode)) << "viewer did not end: " << arguments;
+    std::string output = TemporaryFile("tool");
+    ChildProcess child;
+    EXPECT_TRUE(child.Start(Quoted(ExecutableBeside(tool)) + " " + arguments, output));
+    EXPECT_TRUE(child.Wait(timeout, run.exitCode)) << tool << " did not end: " << arguments;
     run.text = ReadWholeFile(output);
     run.lines = Lines(run.text);
     DeleteFileA(output.c_str());
     return run;
+}
+
+ViewerRun RunViewer(const std::string& arguments, DWORD timeout = 30000) {
+    return RunTool("redudi-logview.exe", arguments, timeout);
 }
 
 void WriteWithHelper(const std::string& arguments) {
@@ -218,11 +221,11 @@ TEST(LogViewTest, BadArgumentsFailWithAMessage) {
         const char* arguments;
         const char* message;
     } cases[] = {
-        {"--level x", "level must be"}, {"--level 256", "level must be"},
-        {"--count 0", "count must be"}, {"--timeout -1", "timeout must be"},
-        {"--class", "needs a value"},   {"--bogus", "unknown option '--bogus'"},
-        {"--dump --follow", "exclude"}, {"--pid x", "pid must be"},
-        {"--pid -1", "pid must be"},      {"--since 2026-13-01", "since must be"},
+        {"--level x", "level must be"},    {"--level 256", "level must be"},
+        {"--count 0", "count must be"},    {"--timeout -1", "timeout must be"},
+        {"--class", "needs a value"},      {"--bogus", "unknown option '--bogus'"},
+        {"--dump --follow", "exclude"},    {"--pid x", "pid must be"},
+        {"--pid -1", "pid must be"},       {"--since 2026-13-01", "since must be"},
         {"--since soon", "since must be"},
     };
     for (const Case& c : cases) {
@@ -235,25 +238,14 @@ TEST(LogViewTest, BadArgumentsFailWithAMessage) {
     EXPECT_NE(std::string::npos, help.text.find("Usage: redudi-logview")) << help.text;
 }
 
-std::string RunTrace(const std::string& arguments, DWORD& exitCode) {
-    std::string output = TemporaryFile("trace");
-    ChildProcess trace;
-    EXPECT_TRUE(
-        trace.Start(Quoted(ExecutableBeside("redudi-trace.exe")) + " " + arguments, output));
-    EXPECT_TRUE(trace.Wait(20000, exitCode)) << arguments;
-    std::string text = ReadWholeFile(output);
-    DeleteFileA(output.c_str());
-    return text;
-}
-
 TEST(TraceToolTest, WritesOneRecordWithEveryField) {
     std::string own = OwnClass();
     RegionWriter region; // keeps the region open and lets the test look into it
     ASSERT_TRUE(region.IsOpen());
-    DWORD exitCode = 1;
-    RunTrace("--class " + own + " --subclass Step --level 1 --flags 0x8001 -- 100% done  now",
-             exitCode);
-    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(0u, RunTool("redudi-trace.exe", "--class " + own +
+                                                  " --subclass Step --level 1 --flags 0x8001 "
+                                                  "-- 100% done  now")
+                      .exitCode);
 
     ASSERT_TRUE(region.Lock());
     const REDudi::WIN32_LogMap* map = region.View();
@@ -279,11 +271,10 @@ TEST(TraceToolTest, ViewerShowsRecordsOfTraceProcesses) {
     ASSERT_TRUE(viewer.Start(Quoted(ExecutableBeside("redudi-logview.exe")) + " --class " + own +
                                  " --level 1 --count 2 --timeout 60",
                              output));
-    for (const char* level : {"0", "3", "1"}) {
-        DWORD exitCode = 1;
-        RunTrace(std::string("-c ") + own + " -s Script -l " + level + " level " + level, exitCode);
-        EXPECT_EQ(0u, exitCode);
-    }
+    for (const char* level : {"0", "3", "1"})
+        EXPECT_EQ(0u, RunTool("redudi-trace.exe", std::string("-c ") + own + " -s Script -l " +
+                                                      level + " level " + level)
+                          .exitCode);
     DWORD exitCode = 1;
     ASSERT_TRUE(viewer.Wait(30000, exitCode));
     EXPECT_EQ(0u, exitCode);
@@ -296,10 +287,10 @@ TEST(TraceToolTest, ViewerShowsRecordsOfTraceProcesses) {
 
 TEST(TraceToolTest, BadArgumentsFailWithAMessage) {
     for (const char* arguments : {"", "--level 300 x", "--flags -1 x", "--nope x", "--class"}) {
-        DWORD exitCode = 0;
-        std::string text = RunTrace(arguments, exitCode);
-        EXPECT_EQ(2u, exitCode) << arguments;
-        EXPECT_NE(std::string::npos, text.find("redudi-trace: ")) << arguments << ": " << text;
+        ViewerRun run = RunTool("redudi-trace.exe", arguments, 20000);
+        EXPECT_EQ(2u, run.exitCode) << arguments;
+        EXPECT_NE(std::string::npos, run.text.find("redudi-trace: "))
+            << arguments << ": " << run.text;
     }
 }
 
