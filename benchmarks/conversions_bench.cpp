@@ -7,6 +7,7 @@
 
 #include <glib.h>
 #include <iconv.h>
+#include <malloc.h>
 #include <openssl/evp.h>
 #include <unicode/ustring.h>
 
@@ -42,8 +43,34 @@ const std::string& MixedText() {
     return text;
 }
 
+// Mostly three-byte sequences, as Chinese and Japanese text is.
+const std::string& CjkText() {
+    static const std::string text =
+        Repeat("日志读取器从共享内存中按写入顺序读取每一条记录，并交给监听器。"
+               "スレッドはイベントを待ち、終了要求で中断されます。ログ 2026.\n");
+    return text;
+}
+
+// Many four-byte sequences (surrogate pairs in UTF-16) between short words.
+const std::string& EmojiText() {
+    static const std::string text =
+        Repeat("ok 😀 done 🚀🚀 fine 👍🏽 party 🎉🎊 𝄞 music 🧪 test 😂😂😂 end.\n");
+    return text;
+}
+
+const char* const kTextNames[] = {"Ascii", "Mixed", "Cjk", "Emoji"};
+
 const std::string& TextFor(int which) {
-    return which == 0 ? AsciiText() : MixedText();
+    switch (which) {
+    case 0:
+        return AsciiText();
+    case 1:
+        return MixedText();
+    case 2:
+        return CjkText();
+    default:
+        return EmojiText();
+    }
 }
 
 Utf8StdString Utf8(const std::string& text) {
@@ -252,9 +279,38 @@ void DecodeGlib(benchmark::State& state) {
     SetThroughput(state, in.size());
 }
 
+// --- Byte queue ------------------------------------------------------------
+
+// One AddToBuffer of the whole block into a queue with the default 1024-byte
+// step: its growth must cost the same per megabyte whatever the size.
+void AddToByteQueue(benchmark::State& state, int megabytes) {
+    // Blocks above the allocator's threshold come fresh from the kernel on
+    // every round, and their page faults would then weigh on the large sizes
+    // only; kept in the heap, every size measures the queue's own work.
+    mallopt(M_MMAP_MAX, 0);
+    mallopt(M_TRIM_THRESHOLD, -1);
+    const std::string block(static_cast<std::size_t>(megabytes) << 20, 'b');
+    // Each round starts with cold caches, as a block that just arrived would;
+    // otherwise the small sizes run from the cache and the large from memory.
+    static std::vector<char> evict(256u << 20);
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (std::size_t i = 0; i < evict.size(); i += 64)
+            evict[i] = static_cast<char>(evict[i] + 1);
+        benchmark::ClobberMemory();
+        state.ResumeTiming();
+        ADynaByteBuffer queue;
+        queue.AddToBuffer(block.data(), static_cast<unsigned int>(block.size()));
+        benchmark::DoNotOptimize(queue.GetNumDataBytes());
+    }
+    state.counters["s_per_MB"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * megabytes,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void RegisterAll() {
-    const char* texts[] = {"Ascii", "Mixed"};
-    for (int which = 0; which < 2; ++which) {
+    const char* const* texts = kTextNames;
+    for (int which = 0; which < 4; ++which) {
         std::string to16 = std::string("Utf8ToUtf16/") + texts[which] + "/";
         benchmark::RegisterBenchmark((to16 + "REDudi").c_str(), Utf8ToUtf16Ours, which);
         benchmark::RegisterBenchmark((to16 + "iconv").c_str(), Utf8ToUtf16Iconv, which);
@@ -272,6 +328,11 @@ void RegisterAll() {
     benchmark::RegisterBenchmark("Base64Decode/REDudi", DecodeOurs);
     benchmark::RegisterBenchmark("Base64Decode/OpenSSL", DecodeOpenSsl);
     benchmark::RegisterBenchmark("Base64Decode/GLib", DecodeGlib);
+    for (int megabytes : {1, 16, 64})
+        benchmark::RegisterBenchmark(("ByteQueueAdd/" + std::to_string(megabytes) + "MB").c_str(),
+                                     AddToByteQueue, megabytes)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(10);
 }
 
 } // namespace
@@ -282,6 +343,7 @@ int main(int argc, char** argv) {
     bench::ThroughputTable table;
     benchmark::RunSpecifiedBenchmarks(&table);
     table.PrintRatios();
+    table.PrintPerMegabyte("ByteQueueAdd", 1.3);
     benchmark::Shutdown();
     return 0;
 }

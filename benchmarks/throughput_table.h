@@ -16,6 +16,9 @@ class ThroughputTable : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
+            auto perMegabyte = run.counters.find("s_per_MB");
+            if (!run.error_occurred && perMegabyte != run.counters.end())
+                secondsPerMegabyte_[run.benchmark_name()] = perMegabyte->second.value;
             auto found = run.counters.find("bytes_per_second");
             if (run.error_occurred || found == run.counters.end())
                 continue;
@@ -41,8 +44,26 @@ public:
         }
     }
 
+    // Time per megabyte of each run whose name starts with `prefix`, and the
+    // largest over the smallest against the target.
+    void PrintPerMegabyte(const std::string& prefix, double target) const {
+        double lowest = 0, highest = 0;
+        std::printf("\n%-28s %12s\n", "case", "ms per MB");
+        for (const auto& [name, seconds] : secondsPerMegabyte_) {
+            if (name.compare(0, prefix.size(), prefix) != 0)
+                continue;
+            std::printf("%-28s %12.3f\n", name.c_str(), seconds * 1e3);
+            lowest = lowest == 0 || seconds < lowest ? seconds : lowest;
+            highest = seconds > highest ? seconds : highest;
+        }
+        if (lowest > 0)
+            std::printf("%-28s %11.2fx (target at most %.2fx)\n", "slowest / fastest",
+                        highest / lowest, target);
+    }
+
 private:
     std::map<std::string, std::map<std::string, double>> rates_;
+    std::map<std::string, double> secondsPerMegabyte_;
 };
 
 } // namespace bench

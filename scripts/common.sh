@@ -25,6 +25,7 @@ REDUDI_PACKAGES=(
     libsimpleini-dev
     libiniparser-dev
     libctemplate-dev
+    nlohmann-json3-dev
 )
 
 # Installs whatever of the build's packages is missing (Debian, as root).

@@ -1,6 +1,7 @@
 #include <REDudi/bytes.h>
 #include <REDudi/threads.h>
 
+#include <cstdint>
 #include <cstring>
 
 namespace REDudi {
@@ -72,11 +73,15 @@ void ADynaByteBuffer::UnlockBuffer() const {
 }
 
 void ADynaByteBuffer::GrowBuffer() {
-    char* larger = new char[storageSize_ + growBy_];
+    GrowBufferTo(storageSize_ + growBy_);
+}
+
+void ADynaByteBuffer::GrowBufferTo(unsigned int storageSize) {
+    char* larger = new char[storageSize];
     std::memcpy(larger, buffer_, dataSize_);
     delete[] buffer_;
     buffer_ = larger;
-    storageSize_ += growBy_;
+    storageSize_ = storageSize;
 }
 
 unsigned int ADynaByteBuffer::GetStartIndex(const char* const pattern, unsigned int length) const {
@@ -113,8 +118,18 @@ bool ADynaByteBuffer::AddToBuffer(const char* const data, unsigned int length) {
     if (length == kTextLength)
         length = static_cast<unsigned int>(std::strlen(data));
     Locked hold(*this);
-    while (storageSize_ - dataSize_ < length)
-        GrowBuffer();
+    if (storageSize_ - dataSize_ < length) {
+        // The size repeated growth would reach, the first whole number of
+        // steps that fits, taken in one allocation and one copy. A size that
+        // 32 bits cannot count is refused with false at once, queue unchanged:
+        // no allocation could hold it, and the size fields could not say it.
+        const std::uint64_t missing = std::uint64_t(length) - (storageSize_ - dataSize_);
+        const std::uint64_t steps = (missing + growBy_ - 1) / growBy_;
+        const std::uint64_t storage = storageSize_ + steps * growBy_;
+        if (storage > 0xFFFFFFFFu)
+            return false;
+        GrowBufferTo(static_cast<unsigned int>(storage));
+    }
     std::memcpy(buffer_ + dataSize_, data, length);
     dataSize_ += length;
     return true;

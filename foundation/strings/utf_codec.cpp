@@ -181,6 +181,15 @@ std::size_t Utf8ToUtf16(const std::uint8_t* in, std::size_t length, std::uint16_
             i += 2;
             continue;
         }
+        // Neither does the three-byte form with a lead other than E0 and ED,
+        // which is most of Chinese, Japanese and Korean text.
+        if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && length - i >= 3 &&
+            (in[i + 1] & 0xC0) == 0x80 && (in[i + 2] & 0xC0) == 0x80) {
+            *out++ = static_cast<std::uint16_t>((lead & 0x0F) << 12 | (in[i + 1] & 0x3F) << 6 |
+                                                (in[i + 2] & 0x3F));
+            i += 3;
+            continue;
+        }
         // The second byte's range depends on the lead so that overlong forms,
         // encoded surrogates and values above 0x10FFFF are refused before
         // anything is decoded.

@@ -112,6 +112,7 @@ private:
     void LockBuffer() const;
     void UnlockBuffer() const;
     void GrowBuffer();
+    void GrowBufferTo(unsigned int storageSize);
     unsigned int GetStartIndex(const char* const pattern, unsigned int length) const;
     unsigned int GetStartIndex(char byte) const;
     bool CopyUpTo(unsigned int start, unsigned int delimiterLength, char* const dest,

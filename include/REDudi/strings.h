@@ -150,16 +150,17 @@ public:
         return *this;
     }
 
-    BasicString& operator=(BasicString&& other) noexcept {
-        S::operator=(std::move(other));
+    // Every assignment goes through the virtual Assign, so that a derived
+    // class that overrides it sees them all; a temporary is copied, not moved.
+    BasicString& operator=(BasicString&& other) {
+        if (this != &other)
+            Assign(other);
         return *this;
     }
-    BasicString& operator=(const CharT* text) {
-        S::assign(text);
-        return *this;
-    }
+    BasicString& operator=(const CharT* text) { return Assign(BasicString(text)); }
     BasicString& operator=(const S& other) {
-        S::assign(other);
+        if (static_cast<const S*>(this) != &other)
+            Assign(BasicString(other));
         return *this;
     }
 
@@ -196,8 +197,9 @@ public:
             Assign(other);
         return *this;
     }
-    PString& operator=(PString&& other) noexcept {
-        Base::operator=(std::move(other));
+    PString& operator=(PString&& other) {
+        if (this != &other)
+            Assign(other);
         return *this;
     }
     using Base::operator=;
@@ -230,8 +232,9 @@ public:
             Assign(other);
         return *this;
     }
-    UString& operator=(UString&& other) noexcept {
-        Base::operator=(std::move(other));
+    UString& operator=(UString&& other) {
+        if (this != &other)
+            Assign(other);
         return *this;
     }
     using Base::operator=;

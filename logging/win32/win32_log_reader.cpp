@@ -73,6 +73,9 @@ bool WIN32_LogReader::Start(LogReaderListener* listener) {
     // Nothing could receive the records of a reader without a listener.
     if (thread_ != nullptr || listener == nullptr)
         return false;
+    // Without a region there is nothing to follow; a thread would only wait.
+    if (view_ == nullptr && legacyView_ == nullptr)
+        return false;
     if (stopEvent_ == nullptr) {
         stopEvent_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         if (stopEvent_ == nullptr)

@@ -4,6 +4,7 @@
 
 #include "logging/trace_text.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -23,15 +24,26 @@ void CopyField(char* field, std::size_t size, const char* text) {
 }
 
 // The calendar time, taken through local time and back as every writer of
-// this log does, so that all records of a machine agree.
+// this log does, so that all records of a machine agree. The round trip asks
+// for the time zone, which costs more than the rest of a write; its result is
+// kept for the second it belongs to. Callers hold the log's mutex, and the
+// cache is one atomic word, so a race only recomputes it.
 std::uint32_t RecordTime() {
-    std::time_t now = std::time(nullptr);
+    static std::atomic<std::uint64_t> cached{0}; // raw second << 32 | round trip
+    const std::time_t now = std::time(nullptr);
+    const std::uint32_t raw = static_cast<std::uint32_t>(now);
+    const std::uint64_t last = cached.load(std::memory_order_relaxed);
+    if (last != 0 && static_cast<std::uint32_t>(last >> 32) == raw)
+        return static_cast<std::uint32_t>(last);
+    std::time_t stamped = now;
     if (std::tm* local = std::localtime(&now)) {
         std::time_t back = std::mktime(local);
         if (back != static_cast<std::time_t>(-1))
-            now = back;
+            stamped = back;
     }
-    return static_cast<std::uint32_t>(now);
+    const std::uint32_t result = static_cast<std::uint32_t>(stamped);
+    cached.store((static_cast<std::uint64_t>(raw) << 32) | result, std::memory_order_relaxed);
+    return result;
 }
 
 // The ring's slot count as the region states it. A capacity of 0 (or one
@@ -95,8 +107,11 @@ void WIN32_Logger::Write(const char* subClass, unsigned char level, unsigned int
         return;
 
     // The record is assembled on the stack first, so that the mutex is held
-    // only for one copy into the ring.
+    // only for one copy into the ring. Every byte is zeroed first: the region
+    // is readable by every process of the machine, and the bytes behind the
+    // terminators would otherwise carry this stack's old contents.
     ALogEntry entry;
+    std::memset(&entry, 0, sizeof entry);
     CopyField(entry.className, sizeof entry.className, className_.c_str());
     CopyField(entry.subClass, sizeof entry.subClass, subClass);
     entry.flags = flags;
@@ -106,16 +121,14 @@ void WIN32_Logger::Write(const char* subClass, unsigned char level, unsigned int
     TraceText text;
     text.Format(format, args);
     CopyField(entry.message, sizeof entry.message, text.c_str());
-    std::memset(entry.reserved, 0, sizeof entry.reserved);
-    // Reading the clock through the runtime costs several microseconds (a
-    // time-zone query), so it happens before the wait rather than while all
-    // other writers queue; the stamp is at most the wait's limit early.
-    entry.time = RecordTime();
 
     // A holder stuck for longer than the limit costs this record, not the
     // caller's progress. An abandoned mutex still guards a usable region.
     if (WaitForSingleObject(mutex_, kMutexLimitMs) == WAIT_TIMEOUT)
         return;
+    // Stamped under the mutex, so that records in ring order never go back in
+    // time and none carries a second before its turn came.
+    entry.time = RecordTime();
     const std::uint32_t capacity = RingCapacity(*map_);
     std::uint32_t slot = map_->next;
     if (slot >= capacity)

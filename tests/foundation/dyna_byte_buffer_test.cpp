@@ -39,6 +39,37 @@ TEST(DynaByteBufferTest, GrowsByStepAndTrims) {
     EXPECT_EQ("g", Queued(buffer));
 }
 
+// One addition grows to the first whole number of steps that fits; a size
+// beyond 32 bits is refused at once and leaves the queue as it was.
+TEST(DynaByteBufferTest, AdditionGrowsByWholeStepsOnce) {
+    const struct {
+        unsigned initial, step, queued, added;
+        bool accepted;
+        unsigned storage;
+    } rows[] = {
+        {4, 2, 0, 4, true, 4},
+        {4, 2, 0, 5, true, 6},
+        {4, 2, 0, 6, true, 6},
+        {4, 2, 0, 7, true, 8},
+        {4, 3, 1, 7, true, 10},
+        {4, 3, 1, 6, true, 7},
+        {0, 1024, 0, 1, true, 1024},
+        {8, 1024, 5, 0xFFFFFFFCu, false, 8},
+        {8, 1024, 5, 0xFFFFFFFAu, false, 8},
+    };
+    const std::string filler(16, 'q');
+    for (const auto& row : rows) {
+        ADynaByteBuffer buffer(row.initial, row.step);
+        ASSERT_TRUE(row.queued == 0 || buffer.AddToBuffer(filler.c_str(), row.queued));
+        const std::string added(row.accepted ? row.added : 1, 'a');
+        EXPECT_EQ(row.accepted, buffer.AddToBuffer(added.c_str(), row.added))
+            << row.initial << "/" << row.step << " + " << row.added;
+        EXPECT_EQ(row.storage, buffer.GetNumStorageBytes())
+            << row.initial << "/" << row.step << " + " << row.added;
+        EXPECT_EQ(row.queued + (row.accepted ? row.added : 0), buffer.GetNumDataBytes());
+    }
+}
+
 TEST(DynaByteBufferTest, AddsZeroTerminatedText) {
     ADynaByteBuffer buffer;
     EXPECT_EQ(5120u, buffer.GetNumStorageBytes());
@@ -46,91 +77,103 @@ TEST(DynaByteBufferTest, AddsZeroTerminatedText) {
     EXPECT_EQ("hello", Queued(buffer));
 }
 
-TEST(DynaByteBufferTest, GetDataRemovesUnlessKept) {
-    ADynaByteBuffer buffer(2, 3);
-    buffer.AddToBuffer("abcdef", 6);
-    char dest[8] = {};
-    EXPECT_FALSE(buffer.GetData(dest, 0, false));
-    EXPECT_FALSE(buffer.GetData(dest, 7, false));
-    ASSERT_TRUE(buffer.PeekData(dest, 2));
-    EXPECT_EQ("abcdef", Queued(buffer));
-    ASSERT_TRUE(buffer.GetData(dest, 2, true));
-    EXPECT_EQ("abcdef", Queued(buffer));
-    ASSERT_TRUE(buffer.GetData(dest, 4, false));
-    EXPECT_EQ(0, std::memcmp("abcd", dest, 4));
-    EXPECT_EQ("ef", Queued(buffer));
-}
-
-TEST(DynaByteBufferTest, GetDataUpToTwoByteDelimiter) {
-    for (bool include : {false, true}) {
-        ADynaByteBuffer buffer;
-        buffer.AddToBuffer("ab\r\ncd", 6);
-        char dest[10];
+// Requests on a queue holding "ab\r\ncd": what each returns, what it copies
+// (as text up to a terminator, or `length` bytes when it reports a length),
+// and what stays queued. Refusals change nothing; every limit is tried from
+// both sides.
+TEST(DynaByteBufferTest, RequestTable) {
+    using Request = bool (*)(ADynaByteBuffer&, char*, unsigned int*);
+#define REQUEST(call)                                                                              \
+    [](ADynaByteBuffer& b, char* d, unsigned int* n) -> bool { return (void)d, (void)n, call; }
+    const std::string all = "ab\r\ncd";
+    const struct {
+        const char* what;
+        Request request;
+        bool ok;
+        std::string copied, left;
+    } rows[] = {
+        // clang-format off
+        {"get 0", REQUEST(b.GetData(d, 0, false)), false, "", all},
+        {"get all 6", REQUEST(b.GetData(d, 6, false)), true, all, ""},
+        {"get 7", REQUEST(b.GetData(d, 7, false)), false, "", all},
+        {"get 2 kept", REQUEST(b.GetData(d, 2, true)), true, "ab", all},
+        {"peek 4", REQUEST(b.PeekData(d, 4)), true, "ab\r\n", all},
+        {"get to null", REQUEST(b.GetData(nullptr, 2, false)), false, "", all},
+        {"up to CRLF", REQUEST(b.GetDataUpTo("\r\n", 2, d, 10, nullptr, false, false)), true, "ab", "cd"},
+        {"up to CRLF incl", REQUEST(b.GetDataUpTo("\r\n", 2, d, 10, nullptr, true, false)), true, "ab\r\n", "cd"},
+        {"up to, dest 3", REQUEST(b.GetDataUpTo("\r\n", 2, d, 3, nullptr, false, false)), true, "ab", "cd"},
+        {"up to, dest 2", REQUEST(b.GetDataUpTo("\r\n", 2, d, 2, nullptr, false, false)), false, "", all},
+        {"up to byte, dest 2", REQUEST(b.GetDataUpTo('\r', d, 2, nullptr, false, false)), false, "", all},
+        {"up to absent", REQUEST(b.GetDataUpTo("\n\n", 2, d, 10, nullptr, false, false)), false, "", all},
+        {"up to absent byte", REQUEST(b.GetDataUpTo('x', d, 10, nullptr, false, false)), false, "", all},
+        {"up to null delimiter", REQUEST(b.GetDataUpTo(nullptr, 2, d, 10, nullptr, false, false)), false, "", all},
+        {"up to empty delimiter", REQUEST(b.GetDataUpTo(nullptr, 0, d, 10, nullptr, false, false)), true, "", all},
+        {"up to, null dest", REQUEST(b.GetDataUpTo("\r\n", 2, nullptr, 10, nullptr, false, false)), false, "", all},
+        {"peek up to, length", REQUEST(b.PeekDataUpTo('\n', d, 10, n, true)), true, "ab\r\n", all},
+        {"up to byte kept", REQUEST(b.GetDataUpTo('\n', d, 10, nullptr, false, true)), true, "ab\r", all},
+        {"all, dest 6", REQUEST(b.GetAllData(d, 6, n, false)), true, all, ""},
+        {"all, dest 5", REQUEST(b.GetAllData(d, 5, nullptr, false)), false, "", all},
+        {"all, dest 0", REQUEST(b.GetAllData(d, 0, nullptr, false)), false, "", all},
+        {"all, null dest", REQUEST(b.GetAllData(nullptr, 10, nullptr, false)), false, "", all},
+        {"peek all, dest 7", REQUEST(b.PeekAllData(d, 7, nullptr)), true, all, all},
+        {"add null", REQUEST(b.AddToBuffer(nullptr, 3)), false, "", all},
+        {"add null text", REQUEST(b.AddToBuffer(nullptr, 0xFFFFFFFF)), false, "", all},
+        {"add text", REQUEST(b.AddToBuffer("x\0y", 0xFFFFFFFF)), true, "", all + "x"},
+        {"add byte", REQUEST(b.AddByte('\0')), true, "", all + '\0'},
+        // clang-format on
+    };
+#undef REQUEST
+    for (const auto& row : rows) {
+        ADynaByteBuffer buffer(6, 1); // exactly full
+        ASSERT_TRUE(buffer.AddToBuffer("ab\r\ncd", 6));
+        char dest[16];
         std::memset(dest, 'Z', sizeof dest);
-        ASSERT_TRUE(buffer.GetDataUpTo("\r\n", 2, dest, 10, nullptr, include, false));
-        EXPECT_STREQ(include ? "ab\r\n" : "ab", dest);
-        EXPECT_EQ("cd", Queued(buffer));
+        unsigned int length = 99;
+        EXPECT_EQ(row.ok, row.request(buffer, dest, &length)) << row.what;
+        if (row.ok && !row.copied.empty()) {
+            const bool counted = length != 99;
+            EXPECT_EQ(row.copied, std::string(dest, counted ? length : row.copied.size()))
+                << row.what;
+            EXPECT_EQ('Z', dest[row.copied.size() + (counted ? 0 : 1)]) << row.what;
+        }
+        EXPECT_EQ(row.left, Queued(buffer)) << row.what;
     }
 }
 
-TEST(DynaByteBufferTest, GetDataUpToRefusalsChangeNothing) {
+// An exactly full destination gets no terminator (the sanitizer build sees
+// a write past it); a larger one does.
+TEST(DynaByteBufferTest, TerminatorOnlyWhenThereIsRoom) {
     ADynaByteBuffer buffer;
-    buffer.AddToBuffer("ab\r\ncd", 6);
-    char dest[10];
-    EXPECT_FALSE(buffer.GetDataUpTo("\n\n", 2, dest, 10, nullptr, false, false));
-    EXPECT_FALSE(buffer.GetDataUpTo('x', dest, 10, nullptr, false, false));
-    // Two bytes to copy need room for the terminator too.
-    EXPECT_FALSE(buffer.GetDataUpTo("\r\n", 2, dest, 2, nullptr, false, false));
-    EXPECT_FALSE(buffer.GetDataUpTo('\r', dest, 2, nullptr, false, false));
-    EXPECT_EQ("ab\r\ncd", Queued(buffer));
-}
-
-TEST(DynaByteBufferTest, SingleByteDelimiterWithLengthOutput) {
-    ADynaByteBuffer buffer;
-    buffer.AddToBuffer("key=value;rest", 0xFFFFFFFF);
-    char dest[16];
-    std::memset(dest, 'Z', sizeof dest);
-    unsigned int length = 0;
-    ASSERT_TRUE(buffer.PeekDataUpTo('=', dest, 16, &length, true));
-    EXPECT_EQ(4u, length);
-    EXPECT_EQ('Z', dest[4]); // no terminator when the length is reported
-    ASSERT_TRUE(buffer.GetDataUpTo('=', dest, 16, &length, false, false));
-    EXPECT_EQ(3u, length);
-    ASSERT_TRUE(buffer.GetDataUpTo(";", 1, dest, 16, nullptr, false, false));
-    EXPECT_STREQ("value", dest);
-    EXPECT_EQ("rest", Queued(buffer));
+    buffer.AddToBuffer("abc", 3);
+    char* exact = new char[3];
+    ASSERT_TRUE(buffer.PeekAllData(exact, 3, nullptr));
+    EXPECT_EQ(0, std::memcmp("abc", exact, 3));
+    delete[] exact;
+    char room[5] = "ZZZZ";
+    ASSERT_TRUE(buffer.PeekAllData(room, 5, nullptr));
+    EXPECT_STREQ("abc", room);
 }
 
 TEST(DynaByteBufferTest, SearchFindsPatternsAtTheEdges) {
     ADynaByteBuffer buffer(3, 1);
     buffer.AddToBuffer("aababc", 6);
-    EXPECT_TRUE(buffer.IsInBuffer("abc", 3));
-    EXPECT_TRUE(buffer.IsInBuffer("aab", 3));
-    EXPECT_TRUE(buffer.IsInBuffer("", 0));
-    EXPECT_FALSE(buffer.IsInBuffer("abcd", 4));
-    EXPECT_FALSE(buffer.IsInBuffer("aababcx", 7));
+    const struct {
+        const char* pattern;
+        unsigned int length;
+        bool found;
+    } rows[] = {{"abc", 3, true},    {"aab", 3, true},      {"", 0, true},
+                {nullptr, 0, true},  {nullptr, 1, false},   {"abcd", 4, false},
+                {"aababc", 6, true}, {"aababcx", 7, false}, {"bc", 2, true}};
+    for (const auto& row : rows)
+        EXPECT_EQ(row.found, buffer.IsInBuffer(row.pattern, row.length))
+            << (row.pattern ? row.pattern : "(null)") << " " << row.length;
     EXPECT_TRUE(buffer.IsInBuffer('c'));
+    EXPECT_TRUE(buffer.IsInBuffer('a'));
     EXPECT_FALSE(buffer.IsInBuffer('x'));
     char dest[8];
     unsigned int length = 0;
     ASSERT_TRUE(buffer.PeekDataUpTo("abc", 3, dest, 8, &length, false));
     EXPECT_EQ(3u, length); // the first match, after the partial one at 1
-}
-
-TEST(DynaByteBufferTest, AllDataTerminatorOnlyWhenThereIsRoom) {
-    ADynaByteBuffer buffer;
-    buffer.AddToBuffer("abc", 3);
-    char exact[3];
-    char room[5];
-    std::memset(room, 'Z', sizeof room);
-    EXPECT_FALSE(buffer.PeekAllData(exact, 2, nullptr));
-    EXPECT_FALSE(buffer.PeekAllData(exact, 0, nullptr));
-    ASSERT_TRUE(buffer.PeekAllData(exact, 3, nullptr)); // ASan catches a terminator here
-    EXPECT_EQ(0, std::memcmp("abc", exact, 3));
-    ASSERT_TRUE(buffer.GetAllData(room, 5, nullptr, true));
-    EXPECT_STREQ("abc", room);
-    ASSERT_TRUE(buffer.GetAllData(room, 5, nullptr, false));
-    EXPECT_EQ(0u, buffer.GetNumDataBytes());
 }
 
 TEST(DynaByteBufferTest, CopiesAreIndependent) {

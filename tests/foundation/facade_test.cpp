@@ -91,43 +91,36 @@ private:
     Widget* impl_ = nullptr;
 };
 
-TEST(FacadeTest, NullImplementationGivesFailureResults) {
-    AWidget widget(nullptr);
-    EXPECT_FALSE(widget.IsValid());
-    EXPECT_FALSE(widget.Poke());
-    EXPECT_TRUE(widget.Name().empty());
-    widget.Touch(); // does nothing, does not crash
-}
-
-TEST(FacadeTest, InvalidImplementationIsNotCalled) {
-    Counters counters;
-    AWidget widget(new TestWidget(Behaviour::Invalid, counters));
-    EXPECT_FALSE(widget.IsValid());
-    EXPECT_FALSE(widget.Poke());
-    EXPECT_TRUE(widget.Name().empty());
-}
-
-TEST(FacadeTest, ShieldedValidityTestSwallowsExceptions) {
-    Counters counters;
-    AWidget widget(new TestWidget(Behaviour::ThrowOther, counters));
-    EXPECT_FALSE(widget.IsValid());
-    EXPECT_FALSE(widget.Poke());
-}
-
-TEST(FacadeTest, WaitingStyleLetsOnlyTerminationThrough) {
-    Counters counters;
-    auto* impl = new TestWidget(Behaviour::ThrowTermination, counters);
-    AWidget widget(impl);
-    EXPECT_THROW(widget.Poke(), ThreadTerminateException);
-    // E1 swallows termination as well.
-    EXPECT_TRUE(widget.Name().empty());
-
-    impl->SetBehaviour(Behaviour::Normal);
-    EXPECT_TRUE(widget.Poke());
-    EXPECT_EQ("widget", widget.Name());
-}
-
-TEST(FacadeTest, WaitingStyleSwallowsOtherExceptions) {
+// Each implementation behaviour against the three exception styles: the
+// waiting style (Poke) lets only termination through, the quiet style (Name)
+// swallows everything, and an invalid or throwing validity test gives the
+// failure result without calling the implementation.
+TEST(FacadeTest, BehaviourTable) {
+    const struct {
+        const char* what;
+        bool null;
+        Behaviour behaviour;
+        bool valid, pokeThrows, poked;
+        const char* name;
+    } rows[] = {
+        {"null", true, Behaviour::Normal, false, false, false, ""},
+        {"normal", false, Behaviour::Normal, true, false, true, "widget"},
+        {"invalid", false, Behaviour::Invalid, false, false, false, ""},
+        {"validity throws", false, Behaviour::ThrowOther, false, false, false, ""},
+        {"termination", false, Behaviour::ThrowTermination, true, true, false, ""},
+    };
+    for (const auto& row : rows) {
+        Counters counters;
+        AWidget widget(row.null ? nullptr : new TestWidget(row.behaviour, counters));
+        EXPECT_EQ(row.valid, widget.IsValid()) << row.what;
+        if (row.pokeThrows)
+            EXPECT_THROW(widget.Poke(), ThreadTerminateException) << row.what;
+        else
+            EXPECT_EQ(row.poked, widget.Poke()) << row.what;
+        EXPECT_EQ(row.name, widget.Name()) << row.what;
+        widget.Touch();
+        EXPECT_EQ(row.null ? 0 : 1, counters.touched) << row.what;
+    }
     struct Thrower : TestWidget {
         using TestWidget::TestWidget;
         bool IsValid() override { return true; }

@@ -13,133 +13,138 @@ UString U(std::initializer_list<unsigned short> units) {
     return UString(REDudi::UnicodeStdString(units));
 }
 
-TEST(PStringTest, EqualityAndOrderingAreBytewiseAndUnsigned) {
-    PString abc("abc");
-    EXPECT_TRUE(abc == "abc");
-    EXPECT_TRUE(abc != PString("abC"));
-    EXPECT_TRUE(PString("ab") < "abc");
-    EXPECT_TRUE(PString("b") > "abc");
-    EXPECT_TRUE(PString("b") >= 'b');
-    EXPECT_TRUE(PString("b") <= 'b');
-    EXPECT_TRUE(PString("a") < 'b');
-    EXPECT_TRUE(PString("x") == 'x');
-    EXPECT_FALSE(PString("xy") == 'x');
-
-    PString accented("\xE9");
-    EXPECT_TRUE(accented > "z");
-    EXPECT_GT(accented.Compare(PString("z")), 0);
-    EXPECT_GT(accented.Compare('z'), 0);
-    EXPECT_EQ(0, abc.Compare(PString("abc")));
-}
-
-TEST(PStringTest, CompareNoCaseFoldsAsciiAndOrdersHighBytesFirst) {
-    EXPECT_EQ(0, PString("hello").CompareNoCase(PString("HeLLo")));
-    EXPECT_EQ(-1, PString("abc").CompareNoCase(PString("ABCD")));
-    EXPECT_EQ(1, PString("abd").CompareNoCase(PString("ABC")));
-    // 0xE9 is a negative char: it sorts before 'A' here, after 'z' in Compare.
-    EXPECT_EQ(-1, PString("\xE9").CompareNoCase(PString("A")));
-    EXPECT_EQ(1, PString("A").CompareNoCase(PString("\xE9")));
-
-    PString three("abc");
-    EXPECT_EQ(0, three.CompareNoCase(1, 2, PString("BC")));
-    EXPECT_EQ(0, three.CompareNoCase(1, 100, "bcxyz", 2));
-    EXPECT_EQ(0, three.CompareNoCase(0, 2, PString("xAbx"), 1, 2));
-    EXPECT_EQ(0, three.CompareNoCase(3, 2, PString("")));
-    EXPECT_EQ(-1, three.CompareNoCase(3, 2, PString("a")));
-}
-
-TEST(PStringTest, CompareNoCaseRejectsPositionsPastTheEnd) {
-    PString three("abc");
-    try {
-        three.CompareNoCase(4, 2, PString("a"));
-        FAIL() << "no exception";
-    } catch (const std::out_of_range& e) {
-        EXPECT_STREQ("invalid string position", e.what());
+// Comparisons are bytewise and unsigned: 0xE9 orders after 'z'. Each row
+// checks all six operators against the three-way result.
+TEST(PStringTest, ComparisonTable) {
+    const struct {
+        PString left;
+        const char* right;
+        int order;
+    } rows[] = {{"abc", "abc", 0}, {"abc", "abC", 1},  {"ab", "abc", -1}, {"b", "abc", 1},
+                {"", "", 0},       {"", "a", -1},      {"\xE9", "z", 1},  {"a", "\xE9", -1},
+                {"abd", "abc", 1}, {"abc", "abcd", -1}};
+    for (const auto& row : rows) {
+        const PString right(row.right);
+        const std::string what = std::string(row.left) + " vs " + row.right;
+        EXPECT_EQ(row.order == 0, row.left == row.right) << what;
+        EXPECT_EQ(row.order == 0, row.left == right) << what;
+        EXPECT_EQ(row.order != 0, row.left != row.right) << what;
+        EXPECT_EQ(row.order < 0, row.left < row.right) << what;
+        EXPECT_EQ(row.order <= 0, row.left <= right) << what;
+        EXPECT_EQ(row.order > 0, row.left > row.right) << what;
+        EXPECT_EQ(row.order >= 0, row.left >= right) << what;
+        EXPECT_EQ(row.order, (row.left.Compare(right) > 0) - (row.left.Compare(right) < 0)) << what;
+        if (right.size() == 1) {
+            EXPECT_EQ(row.order == 0, row.left == row.right[0]) << what;
+            EXPECT_EQ(row.order < 0, row.left < row.right[0]) << what;
+            EXPECT_EQ(row.order >= 0, row.left >= row.right[0]) << what;
+            EXPECT_EQ(row.order,
+                      (row.left.Compare(row.right[0]) > 0) - (row.left.Compare(row.right[0]) < 0))
+                << what;
+        }
     }
-    // The other string's position is checked first.
-    try {
-        three.CompareNoCase(9, 1, PString("ab"), 3, 1);
-        FAIL() << "no exception";
-    } catch (const std::out_of_range& e) {
-        EXPECT_STREQ("invalid string position", e.what());
-    }
-    EXPECT_EQ("abc", three);
 }
 
-TEST(PStringTest, AssignmentReplacesContent) {
+// Case-insensitive comparison: ASCII folded, and bytes 0x80-0xFF as signed
+// chars, so they order before 'A'. Ranges past the end throw.
+TEST(PStringTest, CompareNoCaseTable) {
+    const PString three("abc");
+    const struct {
+        const char* what;
+        int result;
+        int expected;
+    } rows[] = {
+        {"same folded", PString("hello").CompareNoCase(PString("HeLLo")), 0},
+        {"shorter", PString("abc").CompareNoCase(PString("ABCD")), -1},
+        {"greater", PString("abd").CompareNoCase(PString("ABC")), 1},
+        {"high byte first", PString("\xE9").CompareNoCase(PString("A")), -1},
+        {"high byte second", PString("A").CompareNoCase(PString("\xE9")), 1},
+        {"range", three.CompareNoCase(1, 2, PString("BC")), 0},
+        {"range, text length", three.CompareNoCase(1, 100, "bcxyz", 2), 0},
+        {"both ranges", three.CompareNoCase(0, 2, PString("xAbx"), 1, 2), 0},
+        {"at the end, empty", three.CompareNoCase(3, 2, PString("")), 0},
+        {"at the end", three.CompareNoCase(3, 2, PString("a")), -1},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.expected, row.result) << row.what;
+    for (auto call :
+         {+[](const PString& s) { return s.CompareNoCase(4, 2, PString("a")); },
+          +[](const PString& s) { return s.CompareNoCase(9, 1, PString("ab"), 3, 1); },
+          +[](const PString& s) { return s.CompareNoCase(0, 1, PString("ab"), 3, 1); }}) {
+        try {
+            call(three);
+            ADD_FAILURE() << "no exception";
+        } catch (const std::out_of_range& e) {
+            EXPECT_STREQ("invalid string position", e.what());
+        }
+    }
+}
+
+TEST(PStringTest, AssignmentAndAppending) {
     PString s("abc");
     s = 'x';
     EXPECT_EQ("x", s);
     PString& self = s;
     s = self;
     EXPECT_EQ("x", s);
-    s = PString("longer text");
-    EXPECT_EQ("longer text", s);
     s += PString("!");
     s += "?";
     s += '.';
-    EXPECT_EQ("longer text!?.", s);
+    EXPECT_EQ("x!?.", s);
+    s.Prepend(PString("Global\\"));
+    EXPECT_EQ("Global\\x!?.", s);
 }
 
-TEST(PStringTest, LeftRightMidLimits) {
-    PString abc("abc");
-    EXPECT_EQ("abc", PString(abc.Left(10)));
-    EXPECT_EQ("ab", PString(abc.Left(2)));
-    EXPECT_EQ("bc", PString(abc.Right(2)));
-    EXPECT_EQ("abc", PString(abc.Right(5)));
-    EXPECT_EQ("b", PString(abc.Mid(1, 1)));
-    EXPECT_EQ("bc", PString(abc.Mid(1, 99)));
-    EXPECT_TRUE(abc.Mid(3).empty());
-    EXPECT_TRUE(abc.Mid(4).empty());
-    EXPECT_TRUE(abc.Mid(3, 1).empty());
+// Extraction at and past the end: Mid at the size gives empty, beyond it
+// throws; counts past the end are cut.
+TEST(PStringTest, ExtractionTable) {
+    const PString abc("abc");
+    const struct {
+        const char* what;
+        PString got;
+        const char* expected;
+    } rows[] = {
+        {"Left 2", abc.Left(2), "ab"},    {"Left 3", abc.Left(3), "abc"},
+        {"Left 10", abc.Left(10), "abc"}, {"Left 0", abc.Left(0), ""},
+        {"Right 2", abc.Right(2), "bc"},  {"Right 3", abc.Right(3), "abc"},
+        {"Right 5", abc.Right(5), "abc"}, {"Right 0", abc.Right(0), ""},
+        {"Mid 1,1", abc.Mid(1, 1), "b"},  {"Mid 1,99", abc.Mid(1, 99), "bc"},
+        {"Mid 2", abc.Mid(2), "c"},       {"Mid 3", abc.Mid(3), ""},
+        {"Mid 4", abc.Mid(4), ""},        {"Mid 3,1", abc.Mid(3, 1), ""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.expected, row.got) << row.what;
     EXPECT_THROW(abc.Mid(4, 1), std::out_of_range);
 }
 
-TEST(PStringTest, InsertBeforeFirstOccurrenceOrFailsUnchanged) {
-    PString s("abcabc");
-    s.InsertBefore(PString("c"), PString("X"));
-    EXPECT_EQ("abXcabc", s);
-    s.InsertBefore('a', "<");
-    EXPECT_EQ("<abXcabc", s);
-    s.InsertBefore(PString(""), PString(">"));
-    EXPECT_EQ("><abXcabc", s);
-
+// InsertBefore puts text before the first occurrence, or throws and leaves
+// the string; ReplaceAll never rescans what it put in.
+TEST(PStringTest, EditingTable) {
+    using Edit = void (*)(PString&);
+    const struct {
+        const char* before;
+        Edit edit;
+        const char* after;
+    } rows[] = {
+        {"abcabc", [](PString& s) { s.InsertBefore(PString("c"), PString("X")); }, "abXcabc"},
+        {"abcabc", [](PString& s) { s.InsertBefore('a', "<"); }, "<abcabc"},
+        {"abc", [](PString& s) { s.InsertBefore(PString(""), PString(">")); }, ">abc"},
+        {"aba", [](PString& s) { s.ReplaceAll('a', PString("aa")); }, "aabaa"},
+        {"a\\b\\\\c", [](PString& s) { s.ReplaceAll('\\', "\\\\"); }, "a\\\\b\\\\\\\\c"},
+        {"aabb", [](PString& s) { s.ReplaceAll(PString("ab"), PString("")); }, "ab"},
+        {"abab", [](PString& s) { s.ReplaceAll(PString("ab"), PString("abab")); }, "abababab"},
+        {"keep", [](PString& s) { s.ReplaceAll(PString(""), PString("x")); }, "keep"},
+        {"a-b-c", [](PString& s) { s.ReplaceAll('-', ""); }, "abc"},
+    };
+    for (const auto& row : rows) {
+        PString s(row.before);
+        row.edit(s);
+        EXPECT_EQ(row.after, s) << row.before;
+    }
     PString t("abcabc");
     EXPECT_THROW(t.InsertBefore(PString("z"), PString("X")), std::out_of_range);
     EXPECT_THROW(t.InsertBefore('z', "X"), std::out_of_range);
     EXPECT_EQ("abcabc", t);
-}
-
-TEST(PStringTest, ReplaceAllNeverRescansReplacements) {
-    PString s("aba");
-    s.ReplaceAll('a', PString("aa"));
-    EXPECT_EQ("aabaa", s);
-
-    PString path("a\\b\\\\c");
-    path.ReplaceAll('\\', "\\\\");
-    EXPECT_EQ("a\\\\b\\\\\\\\c", path);
-
-    PString t("aabb");
-    t.ReplaceAll(PString("ab"), PString(""));
-    EXPECT_EQ("ab", t);
-
-    PString u("abab");
-    u.ReplaceAll(PString("ab"), PString("abab"));
-    EXPECT_EQ("abababab", u);
-
-    PString v("keep");
-    v.ReplaceAll(PString(""), PString("x"));
-    EXPECT_EQ("keep", v);
-
-    PString w("a-b-c");
-    w.ReplaceAll('-', "");
-    EXPECT_EQ("abc", w);
-}
-
-TEST(PStringTest, PrependPutsTextInFront) {
-    PString s("X");
-    s.Prepend(PString("Global\\"));
-    EXPECT_EQ("Global\\X", s);
 }
 
 // A subclass that overrides the three-way compare sees Compare(CharT) follow.
@@ -154,6 +159,45 @@ TEST(PStringTest, CompareOfUnitGoesThroughVirtualCompare) {
     ReversedString s("a");
     EXPECT_LT(0, s.Compare(PString("b")));
     EXPECT_LT(0, s.Compare('b'));
+}
+
+// Counts what reaches the virtual Assign(String).
+template <class Str>
+class CountingAssign : public Str {
+public:
+    using Str::operator=;
+    typename Str::Base& Assign(const typename Str::Base& other) override {
+        ++assigned;
+        return Str::Assign(other);
+    }
+    using Str::Assign;
+    int assigned = 0;
+};
+
+template <class Str>
+void CheckEveryAssignmentIsVirtual(const Str& text) {
+    using Base = typename Str::Base;
+    using Std = typename Base::StdString;
+    const std::pair<const char*, void (*)(Str&, const Str&)> forms[] = {
+        {"copy", [](Str& s, const Str& t) { s = t; }},
+        {"move", [](Str& s, const Str& t) { s = Str(t); }},
+        {"base copy",
+         [](Str& s, const Str& t) { static_cast<Base&>(s) = static_cast<const Base&>(t); }},
+        {"base move", [](Str& s, const Str& t) { static_cast<Base&>(s) = Base(t); }},
+        {"C string", [](Str& s, const Str& t) { s = t.c_str(); }},
+        {"standard string", [](Str& s, const Str& t) { s = static_cast<const Std&>(t); }},
+    };
+    for (const auto& form : forms) {
+        CountingAssign<Str> target;
+        form.second(target, text);
+        EXPECT_EQ(1, target.assigned) << form.first;
+        EXPECT_TRUE(target == text) << form.first;
+    }
+}
+
+TEST(StringAssignmentTest, EveryFormReachesTheVirtualAssign) {
+    CheckEveryAssignmentIsVirtual(PString("text"));
+    CheckEveryAssignmentIsVirtual(U({'t', 0xE9, 0xD83D, 0xDE00}));
 }
 
 TEST(UStringTest, WorksOnSingleUnitsIncludingSurrogates) {

@@ -15,8 +15,14 @@ namespace {
 
 // The free functions in the shape of a writer, for the shared checks.
 struct FreeFunctions {
-    template <class... A> void Trace(A... arguments) { REDudi::Trace(arguments...); }
-    template <class... A> void ClassTrace(A... arguments) { REDudi::ClassTrace(arguments...); }
+    template <class... A>
+    void Trace(A... arguments) {
+        REDudi::Trace(arguments...);
+    }
+    template <class... A>
+    void ClassTrace(A... arguments) {
+        REDudi::ClassTrace(arguments...);
+    }
     void SetClass(PString name) { REDudi::SetClass(name); }
     void SetDefaultSubClass(PString name) { REDudi::SetDefaultSubClass(name); }
     void SetDefaultLevel(unsigned char level) { REDudi::SetDefaultLevel(level); }
@@ -36,7 +42,8 @@ protected:
     LogRegion region_;
 };
 
-TEST_F(FreeFunctionTest, WithoutSetUpWritesDebugRecords) {
+// The default writer starts as "DEBUG"; setters persist between calls.
+TEST_F(FreeFunctionTest, DefaultsThenSettersPersist) {
     RegionLock lock(region_);
     ASSERT_TRUE(lock.Held());
     Trace("plain %d", 1);
@@ -45,13 +52,8 @@ TEST_F(FreeFunctionTest, WithoutSetUpWritesDebugRecords) {
     EXPECT_EQ(0u, region_.Last().level);
     EXPECT_EQ(0u, region_.Last().flags);
     EXPECT_STREQ("plain 1", region_.Last().message);
-}
-
-TEST_F(FreeFunctionTest, SettersPersistBetweenCalls) {
     SetClass(PString("Service"));
     SetDefaultLevel(2);
-    RegionLock lock(region_);
-    ASSERT_TRUE(lock.Held());
     Trace("first");
     Trace("second");
     EXPECT_STREQ("Service", region_.Last().className);
@@ -76,11 +78,7 @@ TEST_F(FreeFunctionTest, PercentSignsOfTheFinishedTextAreKept) {
     EXPECT_STREQ("%x%%", region_.Last().message);
 }
 
-class FacadeTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(region_.IsOpen()); }
-    LogRegion region_;
-};
+using FacadeTest = FreeFunctionTest;
 
 TEST_F(FacadeTest, EachShapeTakesArgumentsOrDefaults) {
     ALogger logger;

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <thread>
 
 using namespace REDudi;
 using namespace REDudi::testing_support;
@@ -90,6 +91,72 @@ TEST_F(TraceLogTest, RecordCarriesDefaultsIdentityAndTime) {
     EXPECT_STREQ("Execute", region_.Last().subClass);
     EXPECT_EQ(3u, region_.Last().level);
     EXPECT_EQ(0u, region_.Last().flags);
+}
+
+// Leaves a pattern where the writer's next frame will be.
+__attribute__((noinline)) void DirtyStack() {
+    volatile char dirt[8192];
+    for (char& c : const_cast<char(&)[8192]>(dirt))
+        c = '\xAA';
+}
+
+// Every byte that is not text is zero, seen through the raw region.
+TEST_F(TraceLogTest, BytesBehindTheTextsAreZero) {
+    RegionLock lock(region_);
+    ASSERT_TRUE(lock.Held());
+    for (const char* text : {"", "x", "a somewhat longer message"}) {
+        DirtyStack();
+        logger_->ClassTrace("S", "%s", text);
+        const ALogEntry& entry = region_.Last();
+        const struct {
+            const char* field;
+            std::size_t size;
+        } fields[] = {{entry.className, sizeof entry.className},
+                      {entry.subClass, sizeof entry.subClass},
+                      {entry.process, sizeof entry.process},
+                      {entry.thread, sizeof entry.thread},
+                      {entry.message, sizeof entry.message},
+                      {entry.reserved, sizeof entry.reserved}};
+        for (const auto& f : fields) {
+            const std::size_t end = f.field == entry.reserved ? 0 : std::strlen(f.field);
+            for (std::size_t i = end; i < f.size; ++i)
+                ASSERT_EQ(0, f.field[i]) << "text '" << text << "', field at offset "
+                                         << (f.field - reinterpret_cast<const char*>(&entry))
+                                         << ", byte " << i;
+        }
+    }
+}
+
+// A call that waits for another holder into the next second is stamped with
+// the second it wrote in, not the one it began waiting in.
+TEST_F(TraceLogTest, TimeIsTakenOnceTheMutexIsHeld) {
+    const std::time_t tick = std::time(nullptr);
+    while (std::time(nullptr) == tick)
+        Sleep(5);
+    Sleep(400);
+    const std::uint32_t before = static_cast<std::uint32_t>(std::time(nullptr));
+    HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        WaitForSingleObject(region_.Mutex(), 5000);
+        SetEvent(held);
+        while (static_cast<std::uint32_t>(std::time(nullptr)) == before)
+            Sleep(5);
+        Sleep(50);
+        ReleaseMutex(region_.Mutex());
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(held, 5000));
+    const std::string tag = UniqueName("late");
+    logger_->Trace("%s", tag.c_str());
+    holder.join();
+    CloseHandle(held);
+    RegionLock lock(region_);
+    ASSERT_TRUE(lock.Held());
+    for (unsigned back = 0; back < 199; ++back)
+        if (tag == region_.Last(back).message) {
+            EXPECT_LT(before, region_.Last(back).time);
+            return;
+        }
+    FAIL() << "record not found";
 }
 
 TEST_F(TraceLogTest, EachShapeTakesArgumentsOrDefaults) {

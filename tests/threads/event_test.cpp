@@ -15,7 +15,8 @@ namespace {
 // Starts `count` threads that each wait once, untimed, on `wait`.
 class Waiters {
 public:
-    template <class Wait> Waiters(int count, Wait wait) {
+    template <class Wait>
+    Waiters(int count, Wait wait) {
         for (int i = 0; i < count; ++i)
             threads_.emplace_back([this, wait] {
                 ++started_;

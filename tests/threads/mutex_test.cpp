@@ -1,20 +1,19 @@
 // The process-private mutex, its facade and the scoped locks.
-#include <REDudi/threads.h>
+#include "thread_test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <future>
-#include <thread>
-
 using namespace REDudi;
-using Clock = std::chrono::steady_clock;
+using namespace threads_test;
 
 namespace {
 
-long long MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
+// The interface takes a Thread* where the facade takes a time-out.
+struct InterfaceMutex {
+    Mutex* mutex;
+    bool Acquire(unsigned int ms) { return mutex->Acquire(ms, nullptr); }
+    void Release() { mutex->Release(); }
+};
 
 // Holds a mutex on another thread until told to let go.
 class Holder {
@@ -59,11 +58,9 @@ TEST(MutexTest, TimedAcquisitionFailsWhileHeldElsewhereAndNestsForTheHolder) {
         EXPECT_GE(MillisecondsSince(start), 80);
     }).get();
     mutex.Release();
+    EXPECT_FALSE(FreeForOthers(mutex)); // still held once
     mutex.Release();
-    std::async(std::launch::async, [&] {
-        EXPECT_TRUE(mutex.Acquire(1000u));
-        mutex.Release();
-    }).get();
+    EXPECT_TRUE(FreeForOthers(mutex));
 }
 
 TEST(MutexTest, DeadlockTimeoutThrowsFromUntimedAcquisition) {
@@ -88,28 +85,21 @@ TEST(MutexTest, RetryingLockWaitsPastTheDeadlockTimeout) {
     {
         AMutexLock lock(&mutex, true);
         EXPECT_GE(MillisecondsSince(start), 100);
-        // Held here: another thread cannot take it.
-        std::async(std::launch::async, [&] { EXPECT_FALSE(mutex.Acquire(0u)); }).get();
+        EXPECT_FALSE(FreeForOthers(mutex));
     }
     releaser.join();
-    std::async(std::launch::async, [&] {
-        EXPECT_TRUE(mutex.Acquire(1000u));
-        mutex.Release();
-    }).get();
+    EXPECT_TRUE(FreeForOthers(mutex));
 }
 
 TEST(MutexTest, MutexLockOverTheInterfaceReleasesAtScopeEnd) {
-    Mutex* mutex = Mutex::GetNewMutex();
-    ASSERT_NE(mutex, nullptr);
+    InterfaceMutex mutex{Mutex::GetNewMutex()};
+    ASSERT_NE(mutex.mutex, nullptr);
     {
-        MutexLock lock(mutex, false);
-        std::async(std::launch::async, [&] { EXPECT_FALSE(mutex->Acquire(0, nullptr)); }).get();
+        MutexLock lock(mutex.mutex, false);
+        EXPECT_FALSE(FreeForOthers(mutex));
     }
-    std::async(std::launch::async, [&] {
-        EXPECT_TRUE(mutex->Acquire(0, nullptr));
-        mutex->Release();
-    }).get();
-    delete mutex;
+    EXPECT_TRUE(FreeForOthers(mutex));
+    delete mutex.mutex;
 }
 
 TEST(MutexTest, DetachedLockLeavesTheMutexHeld) {
@@ -118,12 +108,9 @@ TEST(MutexTest, DetachedLockLeavesTheMutexHeld) {
         AMutexLock lock(&mutex, false);
         lock.Detach();
     }
-    std::async(std::launch::async, [&] { EXPECT_FALSE(mutex.Acquire(0u)); }).get();
+    EXPECT_FALSE(FreeForOthers(mutex));
     mutex.Release();
-    std::async(std::launch::async, [&] {
-        EXPECT_TRUE(mutex.Acquire(0u));
-        mutex.Release();
-    }).get();
+    EXPECT_TRUE(FreeForOthers(mutex));
 }
 
 TEST(MutexTest, AssignedFacadesShareOneMutex) {
@@ -132,7 +119,7 @@ TEST(MutexTest, AssignedFacadesShareOneMutex) {
         AMutex second;
         second = first;
         ASSERT_TRUE(second.Acquire(0u));
-        std::async(std::launch::async, [&] { EXPECT_FALSE(first.Acquire(0u)); }).get();
+        EXPECT_FALSE(FreeForOthers(first));
         second.Release();
         AMutex third(first);
         EXPECT_TRUE(third.IsValid());

@@ -41,7 +41,8 @@ std::unique_ptr<Thread> NewThread(ThreadProcedure procedure, Probe& probe) {
 
 // Runs `wait` after reporting that it is about to block; records whether it
 // ended with termination, and lets the exception go on.
-template <class Wait> unsigned int BlockIn(Thread* thread, void* data, Wait wait) {
+template <class Wait>
+unsigned int BlockIn(Thread* thread, void* data, Wait wait) {
     Probe& probe = ProbeOf(data);
     probe.waiting.set_value();
     try {
@@ -87,22 +88,20 @@ void ExpectTerminationUnwinds(ThreadProcedure procedure, Probe& probe) {
 
 } // namespace
 
-TEST(ThreadTest, TerminateInterruptsWaitForEvent) {
-    Probe probe;
-    ExpectTerminationUnwinds(&WaitForEventForever, probe);
-}
-
-TEST(ThreadTest, TerminateInterruptsSleep) {
-    Probe probe;
-    ExpectTerminationUnwinds(&SleepLong, probe);
-}
-
-TEST(ThreadTest, TerminateInterruptsAMutexWait) {
+TEST(ThreadTest, TerminateInterruptsEveryWait) {
     AMutex mutex;
     ASSERT_TRUE(mutex.Acquire(0u)); // held by the test's thread
-    Probe probe;
-    probe.mutex = &mutex;
-    ExpectTerminationUnwinds(&AcquireHeldMutex, probe);
+    const std::pair<const char*, ThreadProcedure> rows[] = {
+        {"WaitForEvent", &WaitForEventForever},
+        {"Sleep", &SleepLong},
+        {"AMutex::Acquire", &AcquireHeldMutex},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.first);
+        Probe probe;
+        probe.mutex = &mutex;
+        ExpectTerminationUnwinds(row.second, probe);
+    }
     mutex.Release();
 }
 
@@ -273,4 +272,33 @@ TEST(ThreadTest, WaitsRefuseAThreadThatIsNotAWindowsThread) {
     std::unique_ptr<Event> event(Event::GetNewEvent());
     event->Signal();
     EXPECT_THROW(event->Wait(0, &foreign), ThreadTerminateException);
+}
+
+// A procedure that deletes its own thread object: the process survives and
+// the kernel thread ends with the procedure's result.
+TEST(ThreadDeletionTest, ProcedureMayDeleteItsOwnThread) {
+    struct SelfDelete {
+        HANDLE kernelThread = nullptr;
+        HANDLE deleted = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    } state;
+    Thread* thread = Thread::GetNewThread();
+    ASSERT_NE(nullptr, thread);
+    thread->EnableLog(true);
+    thread->SetThreadData(&state);
+    thread->SetThreadProc([](Thread* self, void* data) -> unsigned int {
+        auto& s = *static_cast<SelfDelete*>(data);
+        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(),
+                        &s.kernelThread, SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0);
+        delete self;
+        SetEvent(s.deleted);
+        return 42;
+    });
+    ASSERT_TRUE(thread->Execute());
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.deleted, 5000));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.kernelThread, 5000));
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeThread(state.kernelThread, &code));
+    EXPECT_EQ(42u, code);
+    CloseHandle(state.kernelThread);
+    CloseHandle(state.deleted);
 }

@@ -19,7 +19,8 @@ inline long long MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-template <class Predicate> bool EventuallyTrue(Predicate predicate) {
+template <class Predicate>
+bool EventuallyTrue(Predicate predicate) {
     Clock::time_point deadline = Clock::now() + kPatience;
     while (!predicate()) {
         if (Clock::now() > deadline)
@@ -29,8 +30,22 @@ template <class Predicate> bool EventuallyTrue(Predicate predicate) {
     return true;
 }
 
-template <class T> bool Arrives(std::future<T>& future) {
+template <class T>
+bool Arrives(std::future<T>& future) {
     return future.wait_for(kPatience) == std::future_status::ready;
+}
+
+// Whether another thread can take `mutex` at once (it lets go again).
+template <class M>
+bool FreeForOthers(M& mutex) {
+    return std::async(std::launch::async,
+                      [&mutex] {
+                          bool taken = mutex.Acquire(0u);
+                          if (taken)
+                              mutex.Release();
+                          return taken;
+                      })
+        .get();
 }
 
 } // namespace threads_test

@@ -36,7 +36,19 @@ WIN32_Thread::WIN32_Thread()
     InitializeCriticalSection(&guard_);
 }
 
+namespace {
+// The object whose procedure runs on this thread, cleared when the procedure
+// deletes that object: the wrapper then must not touch it again.
+thread_local WIN32_Thread* t_running = nullptr;
+} // namespace
+
 WIN32_Thread::~WIN32_Thread() {
+    // Deleted from its own procedure: the request to stop is made but not
+    // waited for (a thread cannot wait for its own end, nor be killed by its
+    // own destructor); the handles close, and the procedure's thread ends
+    // when the procedure returns, with the procedure's result as exit code.
+    if (t_running == this)
+        t_running = nullptr;
     // The thread is stopped before the guard is taken: a thread just
     // finishing needs the guard for its last steps, and should end by itself
     // rather than be killed while it holds other locks.
@@ -108,6 +120,7 @@ bool WIN32_Thread::Execute() {
 
 unsigned int __stdcall WIN32_Thread::ThreadWrapper(void* argument) {
     WIN32_Thread* self = static_cast<WIN32_Thread*>(argument);
+    t_running = self;
     if (self->Tracing())
         self->logger_->ClassTrace("ThreadWrapper", kCourse, "Started thread Executing.");
     bool returned = false;
@@ -116,11 +129,16 @@ unsigned int __stdcall WIN32_Thread::ThreadWrapper(void* argument) {
         result = self->procedure_(self, self->data_);
         returned = true;
     } catch (ThreadTerminateException&) {
-        self->logger_->ClassTrace("ThreadWrapper", kError,
-                                  "Uncaught Exception Thread Termination Exception.");
+        if (t_running == self)
+            self->logger_->ClassTrace("ThreadWrapper", kError,
+                                      "Uncaught Exception Thread Termination Exception.");
     } catch (...) {
-        self->logger_->ClassTrace("ThreadWrapper", kError, "ERROR - Uncaught Exception");
+        if (t_running == self)
+            self->logger_->ClassTrace("ThreadWrapper", kError, "ERROR - Uncaught Exception");
     }
+    if (t_running != self)
+        return result; // the procedure deleted its own object
+    t_running = nullptr;
     unsigned int returnCode;
     {
         GuardObject guard(self);

@@ -1,7 +1,10 @@
 // Command line of redudi-logview: what to show and when to stop.
 #pragma once
 
+#include <cstdint>
+#include <ctime>
 #include <string>
+#include <vector>
 
 namespace REDudi {
 namespace logview {
@@ -15,7 +18,16 @@ struct ViewOptions {
     long count = -1;       // stop after this many shown records; -1 never
     double timeout = -1;   // stop following after this many seconds; -1 never
     bool utc = false;      // times in UTC instead of local time
+    bool json = false;     // one JSON object per record and line
+    std::vector<unsigned long> processes; // processes to show; empty shows all
+    bool hasSince = false; // show only records written at or after `since`
+    std::uint32_t since = 0; // seconds since 1970 (UTC)
 };
+
+// "2026-12-06T21:30:00Z" (UTC), the same without "Z" or with a space for
+// the "T" (local time), a date alone (local midnight), or an age such as
+// "90s", "15m", "2h", "1d" counted back from `now`. False for anything else.
+bool ParseSince(const char* text, std::time_t now, std::uint32_t& since);
 
 enum class ParseResult { kRun, kHelp, kError };
 

@@ -6,6 +6,7 @@
 #include <REDudi/logging.h>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <windows.h>
 
@@ -48,19 +49,22 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// Runs the viewer to its end; a viewer still running after `timeout` ms is
-// killed and fails the test.
-ViewerRun RunViewer(const std::string& arguments, DWORD timeout = 30000) {
+// Runs a tool of this build to its end; one still running after `timeout`
+// ms is killed and fails the test.
+ViewerRun RunTool(const char* tool, const std::string& arguments, DWORD timeout = 30000) {
     ViewerRun run;
-    std::string output = TemporaryFile("logview");
-    ChildProcess viewer;
-    EXPECT_TRUE(
-        viewer.Start(Quoted(ExecutableBeside("redudi-logview.exe")) + " " + arguments, output));
-    EXPECT_TRUE(viewer.Wait(timeout, run.exitCode)) << "viewer did not end: " << arguments;
+    std::string output = TemporaryFile("tool");
+    ChildProcess child;
+    EXPECT_TRUE(child.Start(Quoted(ExecutableBeside(tool)) + " " + arguments, output));
+    EXPECT_TRUE(child.Wait(timeout, run.exitCode)) << tool << " did not end: " << arguments;
     run.text = ReadWholeFile(output);
     run.lines = Lines(run.text);
     DeleteFileA(output.c_str());
     return run;
+}
+
+ViewerRun RunViewer(const std::string& arguments, DWORD timeout = 30000) {
+    return RunTool("redudi-logview.exe", arguments, timeout);
 }
 
 void WriteWithHelper(const std::string& arguments) {
@@ -131,6 +135,76 @@ TEST(LogViewTest, DumpAppliesEveryFilterAndKeepsOneLinePerRecord) {
     EXPECT_EQ(3u, limited.lines.size()) << limited.text;
 }
 
+// Writes one record and backdates it to `time`.
+void WriteAt(RegionWriter& writer, const std::string& own, const std::string& message,
+             std::uint32_t time) {
+    ASSERT_TRUE(writer.Lock());
+    ASSERT_TRUE(writer.Write(own, "S", 2, 0x10, message));
+    REDudi::WIN32_LogMap* map = writer.View();
+    map->records[(map->next + map->capacity - 1) % map->capacity].time = time;
+    writer.Unlock();
+}
+
+// Every line is one JSON object a real parser accepts, whatever bytes the
+// record holds; ANSI text arrives as UTF-8 (the code page here is 1252).
+TEST(LogViewTest, JsonLinesCarryEveryFieldAndRegion) {
+    std::string own = OwnClass();
+    RegionWriter current;
+    RegionWriter legacy(RegionWriter::Set::kLegacy);
+    const std::string nasty = "caf\xE9 \"q\" \\ tab\t\x01 \x7F end";
+    WriteAt(current, own, nasty, 1765056600); // 2025-12-06T21:30:00Z
+    WriteAt(legacy, own, "old", 1765056601);
+
+    ViewerRun run = RunViewer("--dump --json --class " + own);
+    EXPECT_EQ(0u, run.exitCode);
+    ASSERT_EQ(2u, run.lines.size()) << run.text;
+    nlohmann::json first = nlohmann::json::parse(run.lines[0]);
+    nlohmann::json second = nlohmann::json::parse(run.lines[1]);
+    EXPECT_EQ("2025-12-06T21:30:00Z", first["time"]);
+    EXPECT_EQ("caf\xC3\xA9 \"q\" \\ tab\t\x01 \x7F end", first["message"]);
+    EXPECT_EQ(own, first["class"]);
+    EXPECT_EQ("S", first["subclass"]);
+    EXPECT_EQ(2, first["level"]);
+    EXPECT_EQ(16, first["flags"]);
+    EXPECT_EQ("current", first["region"]);
+    EXPECT_TRUE(first["process"].get<std::string>().rfind("0x", 0) == 0);
+    EXPECT_TRUE(first["thread"].get<std::string>().rfind("0x", 0) == 0);
+    EXPECT_EQ("legacy", second["region"]);
+    EXPECT_EQ("2025-12-06T21:30:01Z", second["time"]);
+
+    // The plain lines are UTF-8 too, in a file as in a pipe.
+    ViewerRun text = RunViewer("--dump --class " + own);
+    ASSERT_EQ(2u, text.lines.size()) << text.text;
+    EXPECT_NE(std::string::npos, text.lines[0].find("caf\xC3\xA9 ")) << text.lines[0];
+}
+
+// --since keeps records written at or after its time; --pid keeps those of
+// the processes it names.
+TEST(LogViewTest, SinceAndPidSelectRecords) {
+    std::string own = OwnClass();
+    RegionWriter writer;
+    WriteAt(writer, own, "early", 1765056599);
+    WriteAt(writer, own, "onTime", 1765056600);
+    const std::string self = std::to_string(GetCurrentProcessId());
+    const std::string other = std::to_string(GetCurrentProcessId() + 4);
+    const struct {
+        std::string arguments;
+        std::size_t lines;
+    } rows[] = {
+        {"--since 2025-12-06T21:30:00Z", 1},
+        {"--since 2025-12-06T21:29:59Z", 2},
+        {"--since 2025-12-06T21:30:01Z", 0},
+        {"--pid " + self, 2},
+        {"--pid " + other, 0},
+        {"--pid " + other + " --pid " + self, 2},
+    };
+    for (const auto& row : rows) {
+        ViewerRun run = RunViewer("--dump --class " + own + " " + row.arguments);
+        EXPECT_EQ(0u, run.exitCode) << row.arguments;
+        EXPECT_EQ(row.lines, run.lines.size()) << row.arguments << ": " << run.text;
+    }
+}
+
 TEST(LogViewTest, TimeoutEndsFollowing) {
     DWORD started = GetTickCount();
     ViewerRun run = RunViewer("--follow --timeout 1 --class " + OwnClass());
@@ -147,10 +221,12 @@ TEST(LogViewTest, BadArgumentsFailWithAMessage) {
         const char* arguments;
         const char* message;
     } cases[] = {
-        {"--level x", "level must be"}, {"--level 256", "level must be"},
-        {"--count 0", "count must be"}, {"--timeout -1", "timeout must be"},
-        {"--class", "needs a value"},   {"--bogus", "unknown option '--bogus'"},
-        {"--dump --follow", "exclude"},
+        {"--level x", "level must be"},    {"--level 256", "level must be"},
+        {"--count 0", "count must be"},    {"--timeout -1", "timeout must be"},
+        {"--class", "needs a value"},      {"--bogus", "unknown option '--bogus'"},
+        {"--dump --follow", "exclude"},    {"--pid x", "pid must be"},
+        {"--pid -1", "pid must be"},       {"--since 2026-13-01", "since must be"},
+        {"--since soon", "since must be"},
     };
     for (const Case& c : cases) {
         ViewerRun run = RunViewer(c.arguments, 10000);
@@ -162,25 +238,14 @@ TEST(LogViewTest, BadArgumentsFailWithAMessage) {
     EXPECT_NE(std::string::npos, help.text.find("Usage: redudi-logview")) << help.text;
 }
 
-std::string RunTrace(const std::string& arguments, DWORD& exitCode) {
-    std::string output = TemporaryFile("trace");
-    ChildProcess trace;
-    EXPECT_TRUE(
-        trace.Start(Quoted(ExecutableBeside("redudi-trace.exe")) + " " + arguments, output));
-    EXPECT_TRUE(trace.Wait(20000, exitCode)) << arguments;
-    std::string text = ReadWholeFile(output);
-    DeleteFileA(output.c_str());
-    return text;
-}
-
 TEST(TraceToolTest, WritesOneRecordWithEveryField) {
     std::string own = OwnClass();
     RegionWriter region; // keeps the region open and lets the test look into it
     ASSERT_TRUE(region.IsOpen());
-    DWORD exitCode = 1;
-    RunTrace("--class " + own + " --subclass Step --level 1 --flags 0x8001 -- 100% done  now",
-             exitCode);
-    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(0u, RunTool("redudi-trace.exe", "--class " + own +
+                                                  " --subclass Step --level 1 --flags 0x8001 "
+                                                  "-- 100% done  now")
+                      .exitCode);
 
     ASSERT_TRUE(region.Lock());
     const REDudi::WIN32_LogMap* map = region.View();
@@ -206,11 +271,10 @@ TEST(TraceToolTest, ViewerShowsRecordsOfTraceProcesses) {
     ASSERT_TRUE(viewer.Start(Quoted(ExecutableBeside("redudi-logview.exe")) + " --class " + own +
                                  " --level 1 --count 2 --timeout 60",
                              output));
-    for (const char* level : {"0", "3", "1"}) {
-        DWORD exitCode = 1;
-        RunTrace(std::string("-c ") + own + " -s Script -l " + level + " level " + level, exitCode);
-        EXPECT_EQ(0u, exitCode);
-    }
+    for (const char* level : {"0", "3", "1"})
+        EXPECT_EQ(0u, RunTool("redudi-trace.exe", std::string("-c ") + own + " -s Script -l " +
+                                                      level + " level " + level)
+                          .exitCode);
     DWORD exitCode = 1;
     ASSERT_TRUE(viewer.Wait(30000, exitCode));
     EXPECT_EQ(0u, exitCode);
@@ -223,10 +287,10 @@ TEST(TraceToolTest, ViewerShowsRecordsOfTraceProcesses) {
 
 TEST(TraceToolTest, BadArgumentsFailWithAMessage) {
     for (const char* arguments : {"", "--level 300 x", "--flags -1 x", "--nope x", "--class"}) {
-        DWORD exitCode = 0;
-        std::string text = RunTrace(arguments, exitCode);
-        EXPECT_EQ(2u, exitCode) << arguments;
-        EXPECT_NE(std::string::npos, text.find("redudi-trace: ")) << arguments << ": " << text;
+        ViewerRun run = RunTool("redudi-trace.exe", arguments, 20000);
+        EXPECT_EQ(2u, run.exitCode) << arguments;
+        EXPECT_NE(std::string::npos, run.text.find("redudi-trace: "))
+            << arguments << ": " << run.text;
     }
 }
 

@@ -15,12 +15,42 @@ using namespace REDudi::logview;
 
 namespace {
 
-void PrintLine(const ALogEntry& entry, bool utc) {
-    std::string line = FormatRecord(entry, utc);
-    line += '\n';
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    // Whoever reads a pipe sees each record as it comes.
-    std::fflush(stdout);
+// Lines are UTF-8. A console gets them through the wide console API, so that
+// any character shows whatever its code page; a pipe or a file gets UTF-8.
+class Output {
+public:
+    Output() {
+        console_ = GetStdHandle(STD_OUTPUT_HANDLE);
+        DWORD mode = 0;
+        if (console_ == nullptr || console_ == INVALID_HANDLE_VALUE ||
+            !GetConsoleMode(console_, &mode))
+            console_ = nullptr;
+    }
+
+    void Line(std::string line) {
+        line += '\n';
+        if (console_ != nullptr) {
+            Utf8StdString utf8(line.begin(), line.end());
+            UnicodeStdString wide;
+            if (ConvertUTF8ToUnicode(utf8, wide)) {
+                DWORD written = 0;
+                WriteConsoleW(console_, wide.data(), static_cast<DWORD>(wide.size()), &written,
+                              nullptr);
+                return;
+            }
+        }
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        // Whoever reads a pipe sees each record as it comes.
+        std::fflush(stdout);
+    }
+
+private:
+    HANDLE console_ = nullptr;
+};
+
+void PrintRecord(Output& output, const ViewOptions& options, const ALogEntry& entry,
+                 bool legacy) {
+    output.Line(options.json ? FormatJson(entry, legacy) : FormatRecord(entry, options.utc));
 }
 
 // Prints on the reader's thread; tells the main thread when enough is shown.
@@ -31,7 +61,7 @@ public:
     void OnLogEntry(ALogEntry* entry) override {
         if (finished_ || !Matches(options_, *entry))
             return;
-        PrintLine(*entry, options_.utc);
+        PrintRecord(output_, options_, *entry, options_.json && legacy_.Holds(*entry));
         if (options_.count > 0 && ++shown_ >= options_.count) {
             finished_ = true;
             SetEvent(done_);
@@ -41,18 +71,21 @@ public:
 private:
     const ViewOptions& options_;
     HANDLE done_;
+    Output output_;
+    LegacyRing legacy_;
     long shown_ = 0;
     bool finished_ = false;
 };
 
 int Dump(const ViewOptions& options) {
     long shown = 0;
-    for (const ALogEntry& entry : SnapshotRings()) {
+    Output output;
+    for (const SnapshotRecord& record : SnapshotRings()) {
         if (options.count > 0 && shown >= options.count)
             break;
-        if (!Matches(options, entry))
+        if (!Matches(options, record.entry))
             continue;
-        PrintLine(entry, options.utc);
+        PrintRecord(output, options, record.entry, record.legacy);
         ++shown;
     }
     return 0;

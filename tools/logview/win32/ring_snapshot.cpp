@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace REDudi {
 namespace logview {
@@ -44,19 +45,50 @@ std::vector<ALogEntry> Snapshot(const PString& mutexName, const PString& mapping
 
 } // namespace
 
-std::vector<ALogEntry> SnapshotRings() {
+std::vector<SnapshotRecord> SnapshotRings() {
     std::vector<ALogEntry> current = Snapshot(
         AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString(logmap::kMutexName)),
         AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString(logmap::kMappingName)));
     std::vector<ALogEntry> legacy =
         Snapshot(PString(logmap::kLegacyMutexName), PString(logmap::kLegacyMappingName));
-    std::vector<ALogEntry> merged;
-    merged.reserve(current.size() + legacy.size());
+    std::vector<SnapshotRecord> tagged, merged;
+    tagged.reserve(current.size() + legacy.size());
+    for (const ALogEntry& entry : current)
+        tagged.push_back({entry, false});
+    for (const ALogEntry& entry : legacy)
+        tagged.push_back({entry, true});
+    merged.reserve(tagged.size());
     // Each ring is in written order already; a merge keeps that order.
-    std::merge(legacy.begin(), legacy.end(), current.begin(), current.end(),
-               std::back_inserter(merged),
-               [](const ALogEntry& a, const ALogEntry& b) { return a.time < b.time; });
+    auto middle = tagged.begin() + static_cast<std::ptrdiff_t>(current.size());
+    std::merge(middle, tagged.end(), tagged.begin(), middle, std::back_inserter(merged),
+               [](const SnapshotRecord& a, const SnapshotRecord& b) {
+                   return a.entry.time < b.entry.time;
+               });
     return merged;
+}
+
+LegacyRing::~LegacyRing() {
+    if (view_ != nullptr)
+        UnmapViewOfFile(view_);
+    if (mapping_ != nullptr)
+        CloseHandle(mapping_);
+}
+
+bool LegacyRing::Holds(const ALogEntry& entry) const {
+    if (mapping_ == nullptr)
+        mapping_ = OpenFileMappingA(FILE_MAP_READ, FALSE, logmap::kLegacyMappingName);
+    if (mapping_ != nullptr && view_ == nullptr)
+        view_ = MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, logmap::kRegionSize);
+    if (view_ == nullptr)
+        return false;
+    const auto* region = static_cast<const WIN32_LogMap*>(view_);
+    // Read without the mutex: a slot being rewritten just fails to match.
+    if (region->count == 0)
+        return false;
+    for (const ALogEntry& slot : region->records)
+        if (std::memcmp(&slot, &entry, sizeof entry) == 0)
+            return true;
+    return false;
 }
 
 } // namespace logview
