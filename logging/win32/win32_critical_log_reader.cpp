@@ -128,6 +128,8 @@ unsigned int WIN32_CriticalLogReader::Run() {
     } catch (...) {
         // A failing listener ends the reader; there is nobody to tell.
     }
+    // A listener that threw left the reader busy; an ended reader is not.
+    WriteFlag(busyLock_, busy_, false);
     // Signalled on every way out, not only when a stop was seen: whoever
     // waits for the reader to stop learns at once that it has.
     SetEvent(stoppedEvent_);
@@ -233,7 +235,8 @@ void WIN32_CriticalLogReader::Stop(const unsigned int& timeout) {
         return;
     }
     WriteFlag(shutdownLock_, shutdownRequested_, true);
-    if (ReadFlag(busyLock_, busy_) && drainedEvent_ != nullptr &&
+    if (AThread::IsValid() && IsExecuting() && ReadFlag(busyLock_, busy_) &&
+        drainedEvent_ != nullptr &&
         WaitForSingleObject(drainedEvent_, timeout) == WAIT_OBJECT_0) {
         // The reader has ended by itself; this only waits for its thread to
         // finish leaving, which it does at once.
