@@ -17,6 +17,7 @@ REDUDI_PACKAGES=(
     g++-mingw-w64-i686
     wine
     wine64
+    locales
 )
 
 # Installs whatever of the build's packages is missing (Debian, as root).

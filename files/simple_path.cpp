@@ -1,0 +1,7 @@
+#include <REDudi/files.h>
+
+namespace REDudi {
+
+SimplePath::~SimplePath() {}
+
+} // namespace REDudi

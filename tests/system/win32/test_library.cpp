@@ -1,0 +1,15 @@
+// A tiny library for the module and shared-library tests. Built with
+// FAIL_INITIALISATION its entry point refuses to load.
+#include <windows.h>
+
+extern "C" __declspec(dllexport) int RedudiTestAnswer() {
+    return 42;
+}
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+#ifdef FAIL_INITIALISATION
+    if (reason == DLL_PROCESS_ATTACH)
+        return FALSE;
+#endif
+    return TRUE;
+}
