@@ -201,14 +201,21 @@ TEST_F(CriticalMachineTest, WriterProcessesAndOneReaderProcessDeliverEachRecordO
         for (std::string line; std::getline(lines, line);)
             got.push_back(line);
         std::set<std::string> unique(got.begin(), got.end());
+        if (!got.empty()) {
+            EXPECT_EQ(agent + " ", got.front().substr(0, agent.size() + 1)) << label;
+        }
         EXPECT_EQ(static_cast<std::size_t>(total), got.size()) << label;
         EXPECT_EQ(got.size(), unique.size()) << label << ": a record came twice";
 
         HeldMutex lock(critical_.Mutex());
         int marked = 0, unmarked = 0;
-        for (const ACriticalLogEntry& e : critical_.Map().records)
-            if (agent == e.agent)
-                (e.delivered == 1 ? marked : unmarked)++;
+        for (const ACriticalLogEntry& e : critical_.Map().records) {
+            if (agent != e.agent)
+                continue;
+            (e.delivered == 1 ? marked : unmarked)++;
+            // The helper's resource reads "5, 1, 0, 12".
+            EXPECT_STREQ("5.1.0.12", e.version) << label;
+        }
         EXPECT_EQ(total, marked) << label;
         EXPECT_EQ(0, unmarked) << label;
         CloseHandle(start);
