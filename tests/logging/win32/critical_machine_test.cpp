@@ -254,3 +254,111 @@ TEST_F(CriticalMachineTest, MutexHeldElsewhereLosesTheRecordButNotItsTraceCopy) 
 }
 
 } // namespace
+
+namespace {
+
+std::string Tool(const char* name) {
+    return "\"" + ExecutableBeside(name) + "\" ";
+}
+
+// Runs a tool to its end; its exit code, or ~0u when it did not end.
+DWORD RunTool(const std::string& commandLine, const std::string& output) {
+    ChildProcess child;
+    DWORD code = ~0u;
+    if (!child.Start(commandLine, output) || !child.Wait(20000, code))
+        return ~0u;
+    return code;
+}
+
+TEST_F(CriticalMachineTest, CritLogToolWritesOneRecordOrRefusesBadInput) {
+    struct Row {
+        const char* arguments;
+        DWORD exitCode;
+        int code;
+        unsigned level;
+    } rows[] = {
+        {"--code 7 --level 255 --subclass Sub -- -starts with a dash", 0, 7, 255},
+        {"--code -2147483648 --level 0 words", 0, -2147483647 - 1, 0},
+        {"--code 2147483647 plain", 0, 2147483647, 5},
+        {"--level 256 text", 2, 0, 0},
+        {"--level -1 text", 2, 0, 0},
+        {"--code 2147483648 text", 2, 0, 0},
+        {"--code -2147483649 text", 2, 0, 0},
+        {"--code 12x text", 2, 0, 0},
+        {"--agent", 2, 0, 0},
+        {"--colour red text", 2, 0, 0},
+        {"--code 1", 2, 0, 0},
+        {"--help", 0, 0, 0},
+    };
+    const std::string output = TemporaryFile("critlog_tool");
+    for (const Row& r : rows) {
+        const std::string agent = UniqueName("tool").substr(0, 31);
+        const std::uint32_t before = critical_.Map().count;
+        EXPECT_EQ(r.exitCode, RunTool(Tool("redudi-critlog.exe") + "--agent " + agent +
+                                          " --module Mod " + r.arguments,
+                                      output))
+            << r.arguments;
+        const std::string printed = ReadWholeFile(output);
+        const bool writes = r.exitCode == 0 && std::string(r.arguments) != "--help";
+        HeldMutex lock(critical_.Mutex());
+        bool found = false;
+        for (const ACriticalLogEntry& e : critical_.Map().records) {
+            if (agent != e.agent)
+                continue;
+            found = true;
+            EXPECT_EQ(r.code, e.code) << r.arguments;
+            EXPECT_EQ(r.level, e.level) << r.arguments;
+            EXPECT_STREQ("Mod", e.module) << r.arguments;
+        }
+        EXPECT_EQ(writes, found) << r.arguments;
+        if (!writes) {
+            EXPECT_EQ(before, critical_.Map().count) << r.arguments;
+        }
+        if (r.exitCode == 2) {
+            EXPECT_NE(std::string::npos, printed.find("redudi-critlog: ")) << r.arguments;
+        }
+    }
+    DeleteFileA(output.c_str());
+}
+
+TEST_F(CriticalMachineTest, LogViewShowsAndMarksTheCriticalLog) {
+    const std::string agent = UniqueName("view").substr(0, 31);
+    CritLogSetAgent(PString(agent));
+    CritLogTrace(77, "%s", "seen by the viewer");
+    CritLogSetAgent(PString("UNKNOWN"));
+    const std::string output = TemporaryFile("critical_view");
+    struct Row {
+        const char* arguments;
+        DWORD exitCode;
+        const char* wants;
+        int mark;
+    } rows[] = {
+        {"--dump", 0, "#77 ", 0},
+        {"--dump --json", 0, "\"code\":77,", 0},
+        {"--dump --code 78", 0, "", 0},
+        {"--mark-delivered --count 1 --timeout 10", 0, " new seen by the viewer", 1},
+        {"--dump", 0, " delivered seen by the viewer", 1},
+        {"--dump --mark-delivered", 2, "redudi-logview: ", 1},
+        {"--count 0", 2, "redudi-logview: ", 1},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(r.exitCode, RunTool(Tool("redudi-logview.exe") + "--critical --agent " + agent +
+                                          " " + r.arguments,
+                                      output))
+            << r.arguments;
+        const std::string printed = ReadWholeFile(output);
+        if (*r.wants == '\0') {
+            EXPECT_EQ("", printed) << r.arguments;
+        } else {
+            EXPECT_NE(std::string::npos, printed.find(r.wants)) << r.arguments << ": " << printed;
+        }
+        HeldMutex lock(critical_.Mutex());
+        for (const ACriticalLogEntry& e : critical_.Map().records)
+            if (agent == e.agent) {
+                EXPECT_EQ(r.mark, e.delivered) << r.arguments;
+            }
+    }
+    DeleteFileA(output.c_str());
+}
+
+} // namespace
