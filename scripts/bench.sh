@@ -7,3 +7,5 @@ ensure_packages
 build_preset windows-x64 trace-benchmark
 start_wine
 "$REDUDI_ROOT/build/windows-x64/wine-run.sh" "$REDUDI_ROOT/build/windows-x64/bin/trace-benchmark.exe"
+build_preset windows-x64 critical-benchmark
+"$REDUDI_ROOT/build/windows-x64/wine-run.sh" "$REDUDI_ROOT/build/windows-x64/bin/critical-benchmark.exe"

@@ -28,15 +28,24 @@ void CopyField(char* field, std::size_t size, const char* text) {
 }
 
 // The calendar time, through local time and back as the trace log takes it,
-// so that the records of both logs agree.
+// so that the records of both logs agree. The round trip through the runtime
+// asks the system for the time zone; its result changes at most once a
+// second, so the last one is kept (per thread, so no lock is needed).
 std::uint32_t RecordTime() {
-    std::time_t now = std::time(nullptr);
+    static thread_local std::time_t lastNow = static_cast<std::time_t>(-1);
+    static thread_local std::time_t lastBack = 0;
+    const std::time_t now = std::time(nullptr);
+    if (now == lastNow)
+        return static_cast<std::uint32_t>(lastBack);
+    std::time_t back = now;
     if (std::tm* local = std::localtime(&now)) {
-        std::time_t back = std::mktime(local);
-        if (back != static_cast<std::time_t>(-1))
-            now = back;
+        const std::time_t converted = std::mktime(local);
+        if (converted != static_cast<std::time_t>(-1))
+            back = converted;
     }
-    return static_cast<std::uint32_t>(now);
+    lastNow = now;
+    lastBack = back;
+    return static_cast<std::uint32_t>(back);
 }
 
 } // namespace
