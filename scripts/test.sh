@@ -21,6 +21,7 @@ echo "== fuzzers (${REDUDI_FUZZ_SECONDS:-30} s each)"
 FUZZERS=(
     utf8_fuzzer
     base64_fuzzer
+    sysinfo_fuzzer
 )
 for fuzzer in "${FUZZERS[@]}"; do
     corpus="build/fuzz/corpus/$fuzzer"

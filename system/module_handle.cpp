@@ -4,6 +4,9 @@
 
 namespace REDudi {
 
+static_assert(sizeof(AModuleHandle) == 2 * sizeof(void*),
+              "an AModuleHandle is its virtual table and its pointer");
+
 ModuleHandle::ModuleHandle() {}
 
 ModuleHandle::ModuleHandle(const ModuleHandle&) {}

@@ -4,6 +4,9 @@
 
 namespace REDudi {
 
+static_assert(sizeof(AModuleInfo) == 2 * sizeof(void*),
+              "an AModuleInfo is its virtual table and its pointer");
+
 ModuleInfo::ModuleInfo() {}
 
 ModuleInfo::~ModuleInfo() {}

@@ -22,9 +22,10 @@ SystemInfo::e_OSType OSTypeOf(unsigned long platformId, unsigned long major, uns
     return major == 5 ? SystemInfo::OS_WIN2000 : SystemInfo::OS_UNKNOWN;
 }
 
-bool ServicePackOf(const char* text, unsigned int& servicePack) {
+bool ServicePackOf(unsigned long platformId, const char* text, unsigned int& servicePack) {
     int pack = 0;
-    if (text == nullptr || std::sscanf(text, "Service Pack %d", &pack) != 1)
+    if (platformId != kPlatformWindowsNT || text == nullptr ||
+        std::sscanf(text, "Service Pack %d", &pack) != 1)
         return false;
     servicePack = static_cast<unsigned int>(pack);
     return true;

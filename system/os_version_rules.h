@@ -13,9 +13,9 @@ const unsigned long kPlatformWindowsNT = 2;
 // The system for a successful version query.
 SystemInfo::e_OSType OSTypeOf(unsigned long platformId, unsigned long major, unsigned long minor);
 
-// The number in a "Service Pack %d" text; false when the text is not of
-// that form (an empty text, for one).
-bool ServicePackOf(const char* text, unsigned int& servicePack);
+// The number in a "Service Pack %d" text of an NT system; false for other
+// platforms and for text not of that form (an empty text, for one).
+bool ServicePackOf(unsigned long platformId, const char* text, unsigned int& servicePack);
 
 // Whole MiB of `bytes`.
 unsigned int MegabytesOf(unsigned long long bytes);

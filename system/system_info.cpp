@@ -4,6 +4,9 @@
 
 namespace REDudi {
 
+static_assert(sizeof(ASystemInfo) == 2 * sizeof(void*),
+              "an ASystemInfo is its virtual table and its pointer");
+
 SystemInfo::SystemInfo() {}
 
 SystemInfo::SystemInfo(const SystemInfo&) {}

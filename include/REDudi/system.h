@@ -5,6 +5,7 @@
 #pragma once
 
 #include <REDudi/export.h>
+#include <REDudi/files.h>
 #include <REDudi/platform.h>
 #include <REDudi/strings.h>
 
@@ -114,9 +115,6 @@ private:
 // ---------------------------------------------------------------------------
 // Shared libraries
 
-class AFileSpec;
-class ASimplePath;
-
 // A dynamic library loaded at run time. Every successful Open takes one
 // system reference and is undone by one Close; ForceClose drops them all.
 // The location can change only while the library is closed. Destroying the
@@ -147,6 +145,9 @@ protected:
     SharedLibrary();
     SharedLibrary(const SharedLibrary& other);
     SharedLibrary& operator=(const SharedLibrary& other);
+
+    // The library's file; the application directory until one is set.
+    AFileSpec location_;
 };
 
 // The same as SharedLibrary, with the library named by a simple path.
@@ -169,6 +170,8 @@ protected:
     SharedLibrary2();
     SharedLibrary2(const SharedLibrary2& other);
     SharedLibrary2& operator=(const SharedLibrary2& other);
+
+    ASimplePath location_;
 };
 
 // The exported shared library. Every operation answers false (or null) on

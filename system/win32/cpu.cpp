@@ -123,6 +123,9 @@ unsigned long long InstructionLoopMhz(unsigned int family) {
 struct Measurement {
     volatile LONG owners = 2;
     volatile LONG mhz = -1;
+    // The module holding the worker's code, kept loaded until the worker
+    // has left it: a caller may unload the library while it still runs.
+    HMODULE code = nullptr;
 
     void Release() {
         if (InterlockedDecrement(&owners) == 0)
@@ -135,8 +138,11 @@ unsigned __stdcall MeasureOnWorker(void* argument) {
     unsigned long long mhz = MeasureProcessorMhz();
     // A value beyond the field's range is as useless as a failure.
     InterlockedExchange(&measurement->mhz, mhz > 0x7FFFFFFF ? -1 : static_cast<LONG>(mhz));
+    HMODULE code = measurement->code;
     measurement->Release();
     InterlockedDecrement(&runningWorkers);
+    if (code != nullptr)
+        FreeLibraryAndExitThread(code, 0);
     return 0;
 }
 
@@ -200,15 +206,20 @@ unsigned int CPU::GetSpeed(unsigned int timeoutSeconds, bool terminate) {
     auto* measurement = new (std::nothrow) Measurement;
     if (measurement == nullptr)
         return kNoSpeed;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       reinterpret_cast<LPCSTR>(&MeasureOnWorker), &measurement->code);
     InterlockedIncrement(&runningWorkers);
     HANDLE worker = reinterpret_cast<HANDLE>(
         _beginthreadex(nullptr, 0, MeasureOnWorker, measurement, 0, nullptr));
     if (worker == nullptr) {
         InterlockedDecrement(&runningWorkers);
+        if (measurement->code != nullptr)
+            FreeLibrary(measurement->code);
         delete measurement;
         return kNoSpeed;
     }
-    DWORD wait = timeoutSeconds == 0xFFFFFFFF ? INFINITE : timeoutSeconds * 1000;
+    // Limits beyond what a wait can express wait without one.
+    DWORD wait = timeoutSeconds >= INFINITE / 1000 ? INFINITE : timeoutSeconds * 1000;
     if (WaitForSingleObject(worker, wait) == WAIT_OBJECT_0) {
         speed_ = static_cast<int>(InterlockedCompareExchange(&measurement->mhz, 0, 0));
     } else {

@@ -27,11 +27,12 @@ public:
     // Workers still running, for tests that check none outlives its use.
     static long RunningWorkers();
 
+    // The speed Windows registered, under any of its spellings.
+    bool ReadRegisteredSpeed(DWORD& mhz) const;
+
 private:
     CPU(const CPU&);
     CPU& operator=(const CPU&);
-
-    bool ReadRegisteredSpeed(DWORD& mhz) const;
 
     HKEY root_;
     PString key_;

@@ -50,8 +50,7 @@ void WIN32_SystemInfo::GetOSVersion(unsigned int& major, unsigned int& minor,
         return;
     major = version.dwMajorVersion;
     minor = version.dwMinorVersion;
-    if (version.dwPlatformId == kPlatformWindowsNT)
-        ServicePackOf(version.szCSDVersion, servicePack);
+    ServicePackOf(version.dwPlatformId, version.szCSDVersion, servicePack);
 }
 
 unsigned int WIN32_SystemInfo::GetRAMInMBs() const {

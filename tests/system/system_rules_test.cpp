@@ -36,25 +36,31 @@ TEST(OSTypeOf, VersionsMapToSystems) {
             << "platform " << row.platform << " version " << row.major << "." << row.minor;
 }
 
-TEST(ServicePackOf, OnlyTheServicePackFormCounts) {
+TEST(ServicePackOf, OnlyTheServicePackFormOfNTCounts) {
+    const unsigned long nt = kPlatformWindowsNT;
     struct Row {
+        unsigned long platform;
         const char* text;
         bool parsed;
         unsigned int pack;
     } rows[] = {
-        {"Service Pack 2", true, 2},
-        {"Service Pack 10", true, 10},
-        {"Service Pack 1, v.1057", true, 1},
-        {"", false, 99},
-        {"Service Pack", false, 99},
-        {"service pack 3", false, 99},
-        {"SP3", false, 99},
-        {nullptr, false, 99},
+        {nt, "Service Pack 2", true, 2},
+        {nt, "Service Pack 10", true, 10},
+        {nt, "Service Pack 1, v.1057", true, 1},
+        {nt, "", false, 99},
+        {nt, "Service Pack", false, 99},
+        {nt, "service pack 3", false, 99},
+        {nt, "SP3", false, 99},
+        {nt, nullptr, false, 99},
+        {kPlatformWindows9x, "Service Pack 2", false, 99},
+        {0, "Service Pack 2", false, 99},
     };
     for (const Row& row : rows) {
         unsigned int pack = 99;
-        EXPECT_EQ(row.parsed, ServicePackOf(row.text, pack)) << (row.text ? row.text : "null");
-        EXPECT_EQ(row.pack, pack) << (row.text ? row.text : "null");
+        const char* shown = row.text ? row.text : "null";
+        EXPECT_EQ(row.parsed, ServicePackOf(row.platform, row.text, pack))
+            << row.platform << " " << shown;
+        EXPECT_EQ(row.pack, pack) << row.platform << " " << shown;
     }
 }
 
