@@ -216,6 +216,22 @@ TEST(CriticalRegion, ForeignMappingOfTheSameNameIsRefused) {
     }
 }
 
+struct Hold {
+    std::string name;
+    HANDLE taken, done;
+};
+
+DWORD WINAPI HoldMutex(void* p) {
+    auto* h = static_cast<Hold*>(p);
+    HANDLE m = CreateMutexA(nullptr, FALSE, h->name.c_str());
+    WaitForSingleObject(m, 10000);
+    SetEvent(h->taken);
+    WaitForSingleObject(h->done, 20000);
+    ReleaseMutex(m);
+    CloseHandle(m);
+    return 0;
+}
+
 TEST(CriticalSetUp, BoundedWaitWhenAnotherHolderKeepsTheMutex) {
     struct Row {
         bool regionExists;
@@ -231,23 +247,8 @@ TEST(CriticalSetUp, BoundedWaitWhenAnotherHolderKeepsTheMutex) {
             AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString(names.Names().mutex));
         HANDLE taken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        struct Hold {
-            std::string name;
-            HANDLE taken, done;
-        } hold{mutexName, taken, done};
-        HANDLE holder = CreateThread(
-            nullptr, 0,
-            [](void* p) -> DWORD {
-                auto* h = static_cast<Hold*>(p);
-                HANDLE m = CreateMutexA(nullptr, FALSE, h->name.c_str());
-                WaitForSingleObject(m, 10000);
-                SetEvent(h->taken);
-                WaitForSingleObject(h->done, 20000);
-                ReleaseMutex(m);
-                CloseHandle(m);
-                return 0;
-            },
-            &hold, 0, nullptr);
+        Hold hold{mutexName, taken, done};
+        HANDLE holder = CreateThread(nullptr, 0, &HoldMutex, &hold, 0, nullptr);
         ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken, 10000));
         const DWORD start = GetTickCount();
         WIN32_CriticalLogger writer(names.Names());

@@ -47,21 +47,20 @@ protected:
     }
 
     // Runs `action` on another thread after `delay` ms.
+    template <class Action> struct Job {
+        DWORD delay;
+        Action action;
+        static DWORD WINAPI Main(void* p) {
+            auto* job = static_cast<Job*>(p);
+            Sleep(job->delay);
+            job->action();
+            delete job;
+            return 0;
+        }
+    };
     template <class Action> HANDLE Later(DWORD delay, Action action) {
-        struct Job {
-            DWORD delay;
-            Action action;
-        };
-        return CreateThread(
-            nullptr, 0,
-            [](void* p) -> DWORD {
-                auto* job = static_cast<Job*>(p);
-                Sleep(job->delay);
-                job->action();
-                delete job;
-                return 0;
-            },
-            new Job{delay, action}, 0, nullptr);
+        return CreateThread(nullptr, 0, &Job<Action>::Main, new Job<Action>{delay, action}, 0,
+                            nullptr);
     }
 
     static void Join(HANDLE thread) {
