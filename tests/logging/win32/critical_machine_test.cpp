@@ -73,6 +73,9 @@ TEST_F(CriticalMachineTest, EveryEntryPointWritesBothLogsOnce) {
              CritLogClassTrace(11, "Sub", (unsigned char)0, "%s", t);
          },
          "free class level", "Sub", 0, "Sub"},
+        {"CritLogClassTrace without subclass",
+         [](ACriticalLogger&, const char* t) { CritLogClassTrace(11, nullptr, "%s", t); },
+         "free no subclass", "UNKNOWN", 5, "UNKNOWN"},
         {"facade Trace", [](ACriticalLogger& f, const char* t) { f.Trace(11, "%s", t); },
          "facade", "UNKNOWN", 5, "GENERAL"},
         {"facade ClassTrace level",
@@ -98,6 +101,9 @@ TEST_F(CriticalMachineTest, EveryEntryPointWritesBothLogsOnce) {
         EXPECT_STREQ(r.wantSubClass, e.subClass) << r.name;
         EXPECT_EQ(r.wantLevel, e.level) << r.name;
         EXPECT_EQ(text.substr(0, 2047), e.message) << r.name;
+        EXPECT_EQ(testing_support::IdText(GetCurrentProcessId()), e.process) << r.name;
+        EXPECT_EQ(testing_support::IdText(GetCurrentThreadId()), e.thread) << r.name;
+        EXPECT_EQ(0, e.delivered) << r.name;
         const ALogEntry& mirror = trace_.Last();
         EXPECT_STREQ("UNKNOWN", mirror.className) << r.name;
         EXPECT_STREQ(r.wantMirrorSubClass, mirror.subClass) << r.name;
@@ -131,14 +137,14 @@ TEST_F(CriticalMachineTest, FacadeSettersReachTheRecordAndTheMirror) {
     facade.SetDefaultLevel(4);
     BothLogsHeld held(critical_, trace_);
     ASSERT_TRUE(held.Held());
-    facade.Trace(3, "%d%% set", 100);
+    facade.Trace(3, "%d%% set %s", 100, "%s%n");
     const ACriticalLogEntry& e = critical_.Last();
     EXPECT_STREQ("Agent", e.agent);
     EXPECT_STREQ("Module", e.module);
     EXPECT_STREQ("Class", e.className);
     EXPECT_STREQ("Default", e.subClass);
     EXPECT_EQ(4, e.level);
-    EXPECT_STREQ("100% set", e.message);
+    EXPECT_STREQ("100% set %s%n", e.message);
     EXPECT_STREQ("Class", trace_.Last().className);
     EXPECT_STREQ("Default", trace_.Last().subClass);
 }

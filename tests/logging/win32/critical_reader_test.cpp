@@ -211,10 +211,4 @@ TEST(CriticalReaderLife, DestroyingANeverStartedReaderIsQuick) {
     EXPECT_LT(GetTickCount() - start, 900u);
 }
 
-TEST(CriticalReaderLife, RefusesWithoutAListener) {
-    PrivateLogNames names;
-    WIN32_CriticalLogReader reader(names.Names());
-    EXPECT_FALSE(reader.Start(nullptr));
-}
-
 } // namespace
