@@ -22,6 +22,7 @@ FUZZERS=(
     utf8_fuzzer
     base64_fuzzer
     sysinfo_fuzzer
+    critical_fuzzer
 )
 for fuzzer in "${FUZZERS[@]}"; do
     corpus="build/fuzz/corpus/$fuzzer"
