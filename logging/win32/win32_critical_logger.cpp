@@ -86,17 +86,26 @@ bool WIN32_CriticalLogger::IsValid() {
     return mutex_ != nullptr && mapping_ != nullptr && map_ != nullptr && event_ != nullptr;
 }
 
+BOOL CALLBACK WIN32_CriticalLogger::LookUpVersion(INIT_ONCE*, void* self, void**) {
+    // Nothing may unwind through the system's frames.
+    try {
+        auto* logger = static_cast<WIN32_CriticalLogger*>(self);
+        PString fileVersion;
+        const bool found = LookUpProgramFileVersion(fileVersion);
+        logger->version_ = CriticalVersionText(found, fileVersion);
+    } catch (...) {
+    }
+    return TRUE;
+}
+
 const PString& WIN32_CriticalLogger::VersionText() {
     // Reading the version resource means reading the executable's file; the
     // program does not change while it runs, so once is enough. It is not
     // done while the library loads, where file work under the loader lock
-    // would slow down every program's start.
-    if (!versionKnown_) {
-        PString fileVersion;
-        const bool found = LookUpProgramFileVersion(fileVersion);
-        version_ = CriticalVersionText(found, fileVersion);
-        versionKnown_ = true;
-    }
+    // would slow down every program's start. The process-wide writer is
+    // called from any thread: the first record's lookup runs once, and every
+    // other thread waits for it.
+    InitOnceExecuteOnce(&versionOnce_, &LookUpVersion, this, nullptr);
     return version_;
 }
 

@@ -41,6 +41,7 @@ private:
                const char* text);
     void Mirror(const char* subClass, bool viaClassTrace, unsigned char level, const char* text);
     const PString& VersionText();
+    static BOOL CALLBACK LookUpVersion(INIT_ONCE* once, void* self, void** context);
 
     HANDLE mutex_ = nullptr;
     HANDLE mapping_ = nullptr;
@@ -53,8 +54,8 @@ private:
     WIN32_CriticalLogMap* map_ = nullptr;
     ALogger mirror_;
     AdvancedPlatformSupport platformSupport_;
-    PString version_; // looked up on the first record, see VersionText()
-    bool versionKnown_ = false;
+    PString version_; // looked up once, on the first record: see VersionText()
+    INIT_ONCE versionOnce_ = INIT_ONCE_STATIC_INIT;
 };
 
 } // namespace REDudi
