@@ -54,7 +54,7 @@ private:
     WIN32_CriticalLogMap* map_ = nullptr;
     ALogger mirror_;
     AdvancedPlatformSupport platformSupport_;
-    PString version_; // looked up once, on the first record: see VersionText()
+    PString version_{"UNKNOWN"}; // looked up once, on the first record: see VersionText()
     INIT_ONCE versionOnce_ = INIT_ONCE_STATIC_INIT;
 };
 
