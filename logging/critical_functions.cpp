@@ -10,12 +10,13 @@ namespace {
 
 // Built while the library loads, before the default trace logger (it has
 // its own mirror and does not use that one), and gone when it unloads.
-ADefaultCriticalLogger defaultCriticalLogger
-    REDUDI_LOAD_ORDER(REDUDI_ORDER_DEFAULT_CRITICAL_LOGGER);
+ADefaultCriticalLogger
+    defaultCriticalLogger REDUDI_LOAD_ORDER(REDUDI_ORDER_DEFAULT_CRITICAL_LOGGER);
 
 // Formats the caller's text once, then hands the finished text on under a
 // format that only inserts it.
-template <class Pass> void CritLogDefault(const char* format, va_list args, Pass pass) {
+template <class Pass>
+void CritLogDefault(const char* format, va_list args, Pass pass) {
     if (format == nullptr || !defaultCriticalLogger.IsValid())
         return;
     CriticalText text;

@@ -39,8 +39,9 @@ bool ACriticalLogger::IsValid() {
 void ACriticalLogger::Trace(int code, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    FormatAndPass(logger_, format, args,
-                  [&](CriticalLogger* l, const char* text) { l->Trace(code, kFinishedText, text); });
+    FormatAndPass(logger_, format, args, [&](CriticalLogger* l, const char* text) {
+        l->Trace(code, kFinishedText, text);
+    });
     va_end(args);
 }
 

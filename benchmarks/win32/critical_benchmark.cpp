@@ -83,7 +83,8 @@ double Now() {
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-template <class Work> double Measure(Work work) {
+template <class Work>
+double Measure(Work work) {
     const double start = Now();
     for (int i = 0; i < kCallsPerRound; ++i)
         work(i);
@@ -165,8 +166,9 @@ void StopWorkers(Control* control, std::vector<PROCESS_INFORMATION>& workers) {
 class Workers {
 public:
     Workers(int count, const char* tag) {
-        const std::string name = "REDudi::CriticalBenchmark::Control::" +
-                                 std::to_string(GetCurrentProcessId()) + "::" + tag;
+        const std::string name =
+            "REDudi::CriticalBenchmark::Control::" + std::to_string(GetCurrentProcessId()) +
+            "::" + tag;
         control_ = MapControl(name.c_str(), &mapping_);
         if (control_ == nullptr)
             return;
@@ -276,7 +278,8 @@ int main(int argc, char** argv) {
             std::printf("%7d  could not start the competing writers\n", writers);
             return 1;
         }
-    std::printf("worst ratio %.2fx: %s\n", worst, worst <= kTarget ? "within target" : "ABOVE TARGET");
+    std::printf("worst ratio %.2fx: %s\n", worst,
+                worst <= kTarget ? "within target" : "ABOVE TARGET");
     if (!RunReader()) {
         std::printf("the reader could not be started\n");
         return 1;

@@ -154,8 +154,8 @@ public:
     virtual void Trace(int code, unsigned char level, const char* format, ...) = 0;
     virtual void Trace(int code, const char* format, ...) = 0;
     virtual void ClassTrace(int code, const char* subClass, const char* format, ...) = 0;
-    virtual void ClassTrace(int code, const char* subClass, unsigned char level,
-                            const char* format, ...) = 0;
+    virtual void ClassTrace(int code, const char* subClass, unsigned char level, const char* format,
+                            ...) = 0;
     virtual void SetClass(PString className) = 0;
     virtual void SetAgent(PString agent) = 0;
     virtual void SetModule(PString module) = 0;

@@ -236,8 +236,7 @@ void WIN32_CriticalLogReader::Stop(const unsigned int& timeout) {
     }
     WriteFlag(shutdownLock_, shutdownRequested_, true);
     if (AThread::IsValid() && IsExecuting() && ReadFlag(busyLock_, busy_) &&
-        drainedEvent_ != nullptr &&
-        WaitForSingleObject(drainedEvent_, timeout) == WAIT_OBJECT_0) {
+        drainedEvent_ != nullptr && WaitForSingleObject(drainedEvent_, timeout) == WAIT_OBJECT_0) {
         // The reader has ended by itself; this only waits for its thread to
         // finish leaving, which it does at once.
         if (AThread::IsValid()) {

@@ -159,8 +159,7 @@ void WIN32_CriticalLogger::Write(int code, const char* subClass, bool viaClassTr
 }
 
 void WIN32_CriticalLogger::FormatAndWrite(int code, const char* subClass, bool viaClassTrace,
-                                          unsigned char level, const char* format,
-                                          va_list args) {
+                                          unsigned char level, const char* format, va_list args) {
     if (format == nullptr)
         return;
     try {

@@ -63,10 +63,12 @@ TEST(CriticalRing, UnseenRecordsStartAtTheOldestStillPresent) {
         std::uint32_t count, next, capacity, seen;
         std::uint32_t first, length;
     } rows[] = {
-        {0, 0, 400, 0, 0, 0},         {10, 10, 400, 0, 0, 10},     {10, 10, 400, 4, 4, 6},
-        {400, 0, 400, 0, 0, 400},     {401, 1, 400, 0, 1, 400},    {450, 50, 400, 0, 50, 400},
-        {399, 0, 399, 0, 0, 399},     {400, 1, 399, 0, 1, 399},    {3, 3, 0, 0, 0, 3},
-        {2, 1, 400, 0xFFFFFFFF, 398, 3}, {5, 5, 400, 5, 5, 0},
+        {0, 0, 400, 0, 0, 0},     {10, 10, 400, 0, 0, 10},
+        {10, 10, 400, 4, 4, 6},   {400, 0, 400, 0, 0, 400},
+        {401, 1, 400, 0, 1, 400}, {450, 50, 400, 0, 50, 400},
+        {399, 0, 399, 0, 0, 399}, {400, 1, 399, 0, 1, 399},
+        {3, 3, 0, 0, 0, 3},       {2, 1, 400, 0xFFFFFFFF, 398, 3},
+        {5, 5, 400, 5, 5, 0},
     };
     for (const Row& r : rows) {
         const critring::Window w = critring::UnseenRecords(r.count, r.next, r.capacity, r.seen);

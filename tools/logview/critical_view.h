@@ -15,10 +15,10 @@ struct CriticalViewOptions {
     bool json = false;          // one JSON object per line
     std::string agent;          // exact agent to show; empty shows all
     bool hasCode = false;
-    long code = 0;            // only records of this code
-    long count = -1;          // stop after this many shown records; -1 never
-    double timeout = -1;      // stop following after this many seconds; -1 never
-    bool utc = false;         // times in UTC instead of local time
+    long code = 0;       // only records of this code
+    long count = -1;     // stop after this many shown records; -1 never
+    double timeout = -1; // stop following after this many seconds; -1 never
+    bool utc = false;    // times in UTC instead of local time
 };
 
 enum class CriticalParse { kRun, kHelp, kError };

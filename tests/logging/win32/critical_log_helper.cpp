@@ -92,8 +92,8 @@ int Hold(int argc, char** argv) {
     if (argc < 4)
         return 2;
     HANDLE ready = OpenNamedEvent(argv[3]);
-    PString name = AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(
-        PString(critmap::kMutexName));
+    PString name =
+        AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString(critmap::kMutexName));
     HANDLE mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str());
     if (ready == nullptr || mutex == nullptr)
         return 3;

@@ -32,9 +32,10 @@ TEST_F(CriticalLogTest, FieldsAreCutToTheirLimits) {
         std::size_t given;
         std::size_t stored;
     } rows[] = {
-        {"agent", 31, 31},    {"agent", 32, 31},    {"module", 31, 31}, {"module", 40, 31},
-        {"class", 63, 63},    {"class", 64, 63},    {"subclass", 63, 63}, {"subclass", 64, 63},
-        {"message", 2047, 2047}, {"message", 2048, 2047}, {"message", 3000, 2047},
+        {"agent", 31, 31},       {"agent", 32, 31},       {"module", 31, 31},
+        {"module", 40, 31},      {"class", 63, 63},       {"class", 64, 63},
+        {"subclass", 63, 63},    {"subclass", 64, 63},    {"message", 2047, 2047},
+        {"message", 2048, 2047}, {"message", 3000, 2047},
     };
     for (const Row& r : rows) {
         const std::string label = std::string(r.field) + " " + std::to_string(r.given);
@@ -50,9 +51,9 @@ TEST_F(CriticalLogTest, FieldsAreCutToTheirLimits) {
         writer.ClassTrace(1, field == "subclass" ? given.c_str() : "sub", "%s",
                           field == "message" ? given.c_str() : "text");
         const ACriticalLogEntry& e = region_.Last();
-        const char* stored = field == "agent"    ? e.agent
-                             : field == "module" ? e.module
-                             : field == "class"  ? e.className
+        const char* stored = field == "agent"      ? e.agent
+                             : field == "module"   ? e.module
+                             : field == "class"    ? e.className
                              : field == "subclass" ? e.subClass
                                                    : e.message;
         EXPECT_EQ(r.stored, std::string(stored).size()) << label;
@@ -119,10 +120,11 @@ TEST(CriticalRegion, ForeignMappingOfTheSameNameIsRefused) {
                 {934416, 934416, true}};
     for (const Row& r : rows) {
         PrivateLogNames names;
-        HANDLE foreign = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, r.bytes,
-                                            names.GlobalMappingName().c_str());
+        HANDLE foreign = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                            r.bytes, names.GlobalMappingName().c_str());
         ASSERT_NE(nullptr, foreign);
-        auto* header = static_cast<std::uint32_t*>(MapViewOfFile(foreign, FILE_MAP_WRITE, 0, 0, 16));
+        auto* header =
+            static_cast<std::uint32_t*>(MapViewOfFile(foreign, FILE_MAP_WRITE, 0, 0, 16));
         ASSERT_NE(nullptr, header);
         header[0] = r.sizeField;
         header[3] = 400;

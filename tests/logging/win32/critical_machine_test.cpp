@@ -60,8 +60,8 @@ TEST_F(CriticalMachineTest, EveryEntryPointWritesBothLogsOnce) {
         // default subclass; the process-wide one names it "UNKNOWN".
         const char* wantMirrorSubClass;
     } rows[] = {
-        {"CritLogTrace", [](ACriticalLogger&, const char* t) { CritLogTrace(11, "%s", t); },
-         "free", "UNKNOWN", 5, "UNKNOWN"},
+        {"CritLogTrace", [](ACriticalLogger&, const char* t) { CritLogTrace(11, "%s", t); }, "free",
+         "UNKNOWN", 5, "UNKNOWN"},
         {"CritLogTrace level",
          [](ACriticalLogger&, const char* t) { CritLogTrace(11, (unsigned char)1, "%s", t); },
          "free level", "UNKNOWN", 1, "UNKNOWN"},
@@ -76,10 +76,12 @@ TEST_F(CriticalMachineTest, EveryEntryPointWritesBothLogsOnce) {
         {"CritLogClassTrace without subclass",
          [](ACriticalLogger&, const char* t) { CritLogClassTrace(11, nullptr, "%s", t); },
          "free no subclass", "UNKNOWN", 5, "UNKNOWN"},
-        {"facade Trace", [](ACriticalLogger& f, const char* t) { f.Trace(11, "%s", t); },
-         "facade", "UNKNOWN", 5, "GENERAL"},
+        {"facade Trace", [](ACriticalLogger& f, const char* t) { f.Trace(11, "%s", t); }, "facade",
+         "UNKNOWN", 5, "GENERAL"},
         {"facade ClassTrace level",
-         [](ACriticalLogger& f, const char* t) { f.ClassTrace(11, "Sub", (unsigned char)2, "%s", t); },
+         [](ACriticalLogger& f, const char* t) {
+             f.ClassTrace(11, "Sub", (unsigned char)2, "%s", t);
+         },
          "facade class", "Sub", 2, "Sub"},
         {"facade long text", [](ACriticalLogger& f, const char* t) { f.Trace(11, "%s", t); },
          long3000.c_str(), "UNKNOWN", 5, "GENERAL"},

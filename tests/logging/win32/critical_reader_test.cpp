@@ -47,7 +47,8 @@ protected:
     }
 
     // Runs `action` on another thread after `delay` ms.
-    template <class Action> struct Job {
+    template <class Action>
+    struct Job {
         DWORD delay;
         Action action;
         static DWORD WINAPI Main(void* p) {
@@ -58,7 +59,8 @@ protected:
             return 0;
         }
     };
-    template <class Action> HANDLE Later(DWORD delay, Action action) {
+    template <class Action>
+    HANDLE Later(DWORD delay, Action action) {
         return CreateThread(nullptr, 0, &Job<Action>::Main, new Job<Action>{delay, action}, 0,
                             nullptr);
     }

@@ -15,14 +15,14 @@ std::string Global(const std::string& name) {
 
 std::string Unique(const char* role) {
     static std::atomic<unsigned> serial{0};
-    return "REDudiTest::Critical::" + std::to_string(GetCurrentProcessId()) + "::" +
-           std::to_string(++serial) + "::" + role;
+    return "REDudiTest::Critical::" + std::to_string(GetCurrentProcessId()) +
+           "::" + std::to_string(++serial) + "::" + role;
 }
 } // namespace
 
 PrivateLogNames::PrivateLogNames()
-    : mapping_(Unique("Mapping")), mutex_(Unique("Mutex")), event_(Unique("Event")),
-      names_{mapping_.c_str(), mutex_.c_str(), event_.c_str()} {}
+    : mapping_(Unique("Mapping")), mutex_(Unique("Mutex")),
+      event_(Unique("Event")), names_{mapping_.c_str(), mutex_.c_str(), event_.c_str()} {}
 
 std::string PrivateLogNames::GlobalMappingName() const {
     return Global(mapping_);

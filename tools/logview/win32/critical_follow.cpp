@@ -56,8 +56,8 @@ public:
     OpenedLog() {
         mutex_ = OpenMutexA(SYNCHRONIZE, FALSE, CriticalObjectName(critmap::kMutexName).c_str());
         event_ = OpenEventA(SYNCHRONIZE, FALSE, CriticalObjectName(critmap::kEventName).c_str());
-        view_ = OpenExistingCriticalRegion(CriticalObjectName(critmap::kMappingName).c_str(),
-                                           mapping_);
+        view_ =
+            OpenExistingCriticalRegion(CriticalObjectName(critmap::kMappingName).c_str(), mapping_);
     }
     ~OpenedLog() {
         CloseCriticalRegion(view_, mapping_);
