@@ -2,6 +2,7 @@
 // libraries built beside the test executable.
 #include <REDudi/system.h>
 
+#include "system/win32/win32au_module_handle.h"
 #include "system/win32/win32au_shared_library.h"
 #include "win32/child_process.h"
 
@@ -50,8 +51,7 @@ TEST(ModuleFileVersion, ByPath) {
         PString narrow("stale");
         EXPECT_EQ(row.narrowFound, info.GetModuleFileVersion(PString(row.path), narrow));
         EXPECT_EQ(row.narrowFound ? PString(row.version) : PString(), narrow);
-        // Only an empty path leaves the wide result as it was.
-        UString wide(Wide("stale"));
+        UString wide(Wide("stale")); // kept only for an empty path
         EXPECT_EQ(row.wideFound, info.GetModuleFileVersion(Wide(row.path), wide));
         EXPECT_EQ(Wide(row.wideFound ? row.version : row.path.empty() ? "stale" : ""), wide);
     }
@@ -60,8 +60,7 @@ TEST(ModuleFileVersion, ByPath) {
 TEST(LoadedModule, HandlesNamesAndVersions) {
     HMODULE module = LoadLibraryA(ExecutableBeside("version_us.dll").c_str());
     ASSERT_NE(nullptr, module);
-    AModuleInfo* original = new AModuleInfo;
-    // A shared information object keeps working after the original is gone.
+    AModuleInfo* original = new AModuleInfo; // the copy must outlive it
     AModuleInfo info(*original);
     delete original;
     AModuleHandle library, executable, byWide, missing;
@@ -70,6 +69,10 @@ TEST(LoadedModule, HandlesNamesAndVersions) {
                 info.GetModulesHandle(Wide("VERSION_US.DLL"), byWide));
     EXPECT_TRUE(library == byWide && !(library != byWide));
     EXPECT_TRUE(library != executable && !(library == executable));
+    auto own = [](const AModuleHandle& h) -> const WIN32AU_ModuleHandle& {
+        return *static_cast<const WIN32AU_ModuleHandle*>(h.GetAsModuleHandle());
+    };
+    EXPECT_TRUE(own(library).IsEqual(own(byWide)) && !own(library).IsEqual(own(executable)));
     // A failed lookup resets the output to the null handle.
     missing = library;
     EXPECT_FALSE(info.GetModulesHandle(PString("not_loaded_anywhere.dll"), missing));
