@@ -24,7 +24,6 @@ FUZZERS=(
     locale_name_fuzzer
     ini_fuzzer
     path_normalisation_fuzzer
-    sysinfo_fuzzer
     property_path_fuzzer
     template_fuzzer
     critical_fuzzer

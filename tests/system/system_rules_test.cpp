@@ -1,6 +1,8 @@
 #include "system/cpu_frequency.h"
 #include "system/os_version_rules.h"
 #include "system/version_keys.h"
+#include "tools/sysinfo/report.h"
+#include "tools/sysinfo/sysinfo_options.h"
 
 #include <gtest/gtest.h>
 
@@ -10,74 +12,45 @@ namespace REDudi {
 namespace {
 
 TEST(OSTypeOf, VersionsMapToSystems) {
+    const unsigned long k9x = kPlatformWindows9x, nt = kPlatformWindowsNT;
     struct Row {
         unsigned long platform, major, minor;
         SystemInfo::e_OSType expected;
-    } rows[] = {
-        {kPlatformWindows9x, 4, 0, SystemInfo::OS_WIN95},
-        {kPlatformWindows9x, 4, 1, SystemInfo::OS_WIN98},
-        {kPlatformWindows9x, 4, 10, SystemInfo::OS_WIN98},
-        {kPlatformWindows9x, 4, 11, SystemInfo::OS_WINME},
-        {kPlatformWindows9x, 4, 90, SystemInfo::OS_WINME},
-        {kPlatformWindowsNT, 3, 51, SystemInfo::OS_WINNT4},
-        {kPlatformWindowsNT, 4, 0, SystemInfo::OS_WINNT4},
-        {kPlatformWindowsNT, 4, 1, SystemInfo::OS_WINNT4},
-        {kPlatformWindowsNT, 5, 0, SystemInfo::OS_WIN2000},
-        {kPlatformWindowsNT, 5, 1, SystemInfo::OS_WINXP},
-        {kPlatformWindowsNT, 5, 2, SystemInfo::OS_WINXP},
-        {kPlatformWindowsNT, 6, 0, SystemInfo::OS_UNKNOWN},
-        {kPlatformWindowsNT, 6, 1, SystemInfo::OS_WINXP},
-        {kPlatformWindowsNT, 10, 0, SystemInfo::OS_UNKNOWN},
-        {0, 5, 1, SystemInfo::OS_UNKNOWN},
-        {3, 5, 0, SystemInfo::OS_UNKNOWN},
-    };
+    } rows[] = {{k9x, 4, 0, SystemInfo::OS_WIN95},  {k9x, 4, 1, SystemInfo::OS_WIN98},
+                {k9x, 4, 10, SystemInfo::OS_WIN98}, {k9x, 4, 11, SystemInfo::OS_WINME},
+                {nt, 3, 51, SystemInfo::OS_WINNT4}, {nt, 4, 1, SystemInfo::OS_WINNT4},
+                {nt, 5, 0, SystemInfo::OS_WIN2000}, {nt, 5, 1, SystemInfo::OS_WINXP},
+                {nt, 6, 1, SystemInfo::OS_WINXP},   {nt, 6, 0, SystemInfo::OS_UNKNOWN},
+                {0, 5, 1, SystemInfo::OS_UNKNOWN},  {3, 5, 0, SystemInfo::OS_UNKNOWN}};
     for (const Row& row : rows)
         EXPECT_EQ(row.expected, OSTypeOf(row.platform, row.major, row.minor))
             << "platform " << row.platform << " version " << row.major << "." << row.minor;
 }
 
 TEST(ServicePackOf, OnlyTheServicePackFormOfNTCounts) {
-    const unsigned long nt = kPlatformWindowsNT;
+    const unsigned long k9x = kPlatformWindows9x, nt = kPlatformWindowsNT;
     struct Row {
         unsigned long platform;
         const char* text;
-        bool parsed;
-        unsigned int pack;
-    } rows[] = {
-        {nt, "Service Pack 2", true, 2},
-        {nt, "Service Pack 10", true, 10},
-        {nt, "Service Pack 1, v.1057", true, 1},
-        {nt, "", false, 99},
-        {nt, "Service Pack", false, 99},
-        {nt, "service pack 3", false, 99},
-        {nt, "SP3", false, 99},
-        {nt, nullptr, false, 99},
-        {kPlatformWindows9x, "Service Pack 2", false, 99},
-        {0, "Service Pack 2", false, 99},
-    };
+        unsigned int pack; // 99: not parsed
+    } rows[] = {{nt, "Service Pack 2", 2},  {nt, "Service Pack 10, v.1057", 10}, {nt, "", 99},
+                {nt, "Service Pack", 99},   {nt, "service pack 3", 99},          {nt, nullptr, 99},
+                {k9x, "Service Pack 2", 99}};
     for (const Row& row : rows) {
         unsigned int pack = 99;
-        const char* shown = row.text ? row.text : "null";
-        EXPECT_EQ(row.parsed, ServicePackOf(row.platform, row.text, pack))
-            << row.platform << " " << shown;
-        EXPECT_EQ(row.pack, pack) << row.platform << " " << shown;
+        EXPECT_EQ(row.pack != 99, ServicePackOf(row.platform, row.text, pack))
+            << row.platform << " " << (row.text ? row.text : "null");
+        EXPECT_EQ(row.pack, pack) << row.platform << " " << (row.text ? row.text : "null");
     }
 }
 
 TEST(Megabytes, WholeMebibytesWithoutOverflow) {
     EXPECT_EQ(0u, MegabytesOf((1u << 20) - 1));
     EXPECT_EQ(1u, MegabytesOf(1u << 20));
-    EXPECT_EQ(256u, MegabytesOf(256ull << 20));
     EXPECT_EQ(65536u, MegabytesOf(64ull << 30));
     struct Row {
         unsigned long sectorsPerCluster, bytesPerSector, clusters, megabytes;
-    } rows[] = {
-        {8, 512, 256, 1},            // exactly 1 MiB
-        {8, 512, 255, 0},            // just under
-        {8, 512, 257, 1},            // just over
-        {8, 4096, 16777216, 524288}, // 512 GiB: the product needs 64 bits
-        {0, 512, 1000, 0},
-    };
+    } rows[] = {{8, 512, 256, 1}, {8, 512, 255, 0}, {8, 4096, 16777216, 524288}, {0, 512, 9, 0}};
     for (const Row& row : rows)
         EXPECT_EQ(row.megabytes,
                   DriveMegabytes(row.sectorsPerCluster, row.bytesPerSector, row.clusters))
@@ -87,47 +60,30 @@ TEST(Megabytes, WholeMebibytesWithoutOverflow) {
 TEST(TranslatedFileVersionKey, FourLowercaseDigitsEach) {
     struct Row {
         unsigned int language, codePage;
-        const char* key;
-    } rows[] = {
-        {0x0409, 1252, "\\StringFileInfo\\040904e4\\FileVersion"},
-        {0x0407, 1252, "\\StringFileInfo\\040704e4\\FileVersion"},
-        {0x0411, 932, "\\StringFileInfo\\041103a4\\FileVersion"},
-        {0x0c0a, 0xfde9, "\\StringFileInfo\\0c0afde9\\FileVersion"},
-        {0, 0, "\\StringFileInfo\\00000000\\FileVersion"},
-    };
+        const char* block;
+    } rows[] = {{0x0409, 1252, "040904e4"},
+                {0x0411, 932, "041103a4"},
+                {0x10c0a, 0x1fde9, "0c0afde9"},
+                {0, 0, "00000000"}};
     for (const Row& row : rows)
-        EXPECT_EQ(PString(row.key), TranslatedFileVersionKey(row.language, row.codePage))
-            << row.key;
+        EXPECT_EQ("\\StringFileInfo\\" + std::string(row.block) + "\\FileVersion",
+                  TranslatedFileVersionKey(row.language, row.codePage));
 }
 
 TEST(CpuFrequency, Arithmetic) {
-    struct Quotient {
-        unsigned long long dividend, divisor, rounded;
-    } quotients[] = {
-        {10, 4, 2}, // remainder exactly half stays down
-        {11, 4, 3}, // remainder above half goes up
-        {9, 4, 2},  {2449, 1, 2449}, {5, 0, 0}, {0, 7, 0}, {7, 2, 3}, {8, 3, 3}, {7, 3, 2},
-    };
-    for (const Quotient& q : quotients)
-        EXPECT_EQ(q.rounded, RoundedQuotient(q.dividend, q.divisor))
-            << q.dividend << "/" << q.divisor;
-
-    struct Micros {
-        unsigned long long ticks, frequency, microseconds;
-    } micros[] = {
-        {1000, 10000000, 100}, {1000, 3579545, 279}, {1, 1000000, 1}, {5, 9, 0}, {5, 10, 500000},
-    };
-    for (const Micros& m : micros)
-        EXPECT_EQ(m.microseconds, MicrosecondsOf(m.ticks, m.frequency))
-            << m.ticks << " ticks at " << m.frequency;
-
-    struct Family {
-        unsigned int family;
-        unsigned long long cycles;
-    } families[] = {{0, 0},      {2, 0},      {3, 460000},  {4, 188000},
-                    {5, 172000}, {6, 152000}, {11, 152000}, {12, 0}};
-    for (const Family& f : families)
-        EXPECT_EQ(f.cycles, LoopCyclesOfFamily(f.family)) << "family " << f.family;
+    // Rounded quotients: a remainder of exactly half stays down.
+    struct Row {
+        unsigned long long a, b, expected;
+    } quotients[] = {{10, 4, 2}, {11, 4, 3}, {9, 4, 2}, {5, 0, 0}, {0, 7, 0}, {7, 2, 3}, {8, 3, 3}},
+      micros[] = {{1000, 10000000, 100}, {1000, 3579545, 279}, {5, 9, 0}, {5, 10, 500000}},
+      families[] = {{2, 0, 0},      {3, 0, 460000},  {4, 0, 188000}, {5, 0, 172000},
+                    {6, 0, 152000}, {11, 0, 152000}, {12, 0, 0}};
+    for (const Row& q : quotients)
+        EXPECT_EQ(q.expected, RoundedQuotient(q.a, q.b)) << q.a << "/" << q.b;
+    for (const Row& m : micros)
+        EXPECT_EQ(m.expected, MicrosecondsOf(m.a, m.b)) << m.a << " ticks at " << m.b;
+    for (const Row& f : families)
+        EXPECT_EQ(f.expected, LoopCyclesOfFamily(static_cast<unsigned int>(f.a))) << f.a;
 }
 
 TEST(FrequencyTries, SettlesWithinOneMegahertz) {
@@ -148,8 +104,7 @@ TEST(FrequencyTries, SettlesWithinOneMegahertz) {
         int made = 0;
         for (unsigned long long mhz : row.mhz) {
             tries.Add(mhz * 100, 100);
-            ++made;
-            if (!tries.WantsAnother())
+            if (++made, !tries.WantsAnother())
                 break;
         }
         EXPECT_EQ(row.expectedTries, made) << row.what;
@@ -159,6 +114,61 @@ TEST(FrequencyTries, SettlesWithinOneMegahertz) {
     totals.Add(1000, 3);
     totals.Add(1000, 3);
     EXPECT_EQ(333u, totals.RawMhz()) << "total cycles over total time, truncated";
+}
+
+// What a parse made of the options, or the error it gave.
+std::string Outcome(sysinfo::ParseResult result, const sysinfo::SysinfoOptions& options,
+                    const std::string& error) {
+    if (result == sysinfo::ParseResult::kError)
+        return "error: " + error;
+    return std::string(result == sysinfo::ParseResult::kHelp ? "help" : "run") +
+           (options.json ? " json" : "") + (options.measure ? " measure" : "") +
+           (options.fileVersion ? " file=" + options.file : "");
+}
+
+TEST(SysinfoOptions, CommandLines) {
+    struct Row {
+        std::vector<const char*> argv;
+        const char* outcome;
+    } rows[] = {
+        {{}, "run"},
+        {{"--measure", "--json"}, "run json measure"},
+        {{"--version", "-x.dll", "--json"}, "run json file=-x.dll"},
+        {{"--json", "-h", "--bogus"}, "help json"},
+        {{"--help"}, "help"},
+        {{"--version"}, "error: --version needs a file name"},
+        {{"--version", ""}, "error: --version needs a file name"},
+        {{"--version", "a", "--version", "b"}, "error: --version may be given once"},
+        {{"--version", "a", "--measure"}, "error: --measure has nothing to measure with --version"},
+        {{"--measure", "--version", "a"}, "error: --measure has nothing to measure with --version"},
+        {{"--bogus"}, "error: unknown option '--bogus'"},
+        {{"stray", "--help"}, "error: unexpected argument 'stray'"},
+    };
+    for (const Row& row : rows) {
+        sysinfo::SysinfoOptions options;
+        std::string error;
+        sysinfo::ParseResult result = sysinfo::ParseSysinfoOptions(
+            static_cast<int>(row.argv.size()), row.argv.data(), options, error);
+        EXPECT_EQ(row.outcome, Outcome(result, options, error)) << row.outcome;
+    }
+}
+
+TEST(SysinfoReport, TextAlignsAndJsonQuotes) {
+    sysinfo::Report report;
+    report.AddText("OS", "os", "say \"hi\"\\\n\r\t\x01\x1f \x7f\xc3\xa9");
+    report.AddNumber("Memory (MB)", "memoryMB", 18446744073709551615ull);
+    report.AddFlag("CD-ROM", "cdrom", true);
+    report.AddFlag("Ready", "ready", false);
+    report.AddText("Model", "model", "true");
+    EXPECT_EQ("OS           say \"hi\"\\\n\r\t\x01\x1f \x7f\xc3\xa9\n"
+              "Memory (MB)  18446744073709551615\nCD-ROM       yes\nReady        no\n"
+              "Model        true\n",
+              report.AsText());
+    EXPECT_EQ("{\"os\": \"say \\\"hi\\\"\\\\\\n\\r\\t\\u0001\\u001f \x7f\xc3\xa9\", "
+              "\"memoryMB\": 18446744073709551615, \"cdrom\": true, \"ready\": false, "
+              "\"model\": \"true\"}\n",
+              report.AsJson());
+    EXPECT_EQ(std::string("\"\\u0000\""), sysinfo::JsonQuoted(std::string(1, '\0')));
 }
 
 } // namespace

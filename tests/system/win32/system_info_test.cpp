@@ -1,25 +1,32 @@
 #include <REDudi/system.h>
 
+#include "system/win32/cpu.h"
+#include "win32/child_process.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <memory>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace REDudi {
 namespace {
 
-const char* const kProcessorKey = "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
-
-bool ReadRegistry(const char* name, DWORD type, void* value, DWORD size) {
-    return RegGetValueA(HKEY_LOCAL_MACHINE, kProcessorKey, name,
-                        type == REG_DWORD ? RRF_RT_REG_DWORD : RRF_RT_REG_SZ, nullptr, value,
-                        &size) == ERROR_SUCCESS;
+// A file beside the test executable, quoted for a command line.
+std::string Beside(const char* name) {
+    return "\"" + testing::ExecutableBeside(name) + "\"";
 }
 
 TEST(SystemInfo, AgreesWithWindows) {
-    ASystemInfo info;
-    ASSERT_TRUE(info.IsValid());
+    ASystemInfo* original = new ASystemInfo;
+    // Copies share one implementation, released once by the last of them.
+    ASystemInfo copy(*original), info;
+    info = *original;
+    info = info;
+    delete original;
+    ASSERT_TRUE(info.IsValid() && copy.IsValid());
 
     OSVERSIONINFOEXA version = {};
     version.dwOSVersionInfoSize = sizeof version;
@@ -34,25 +41,14 @@ TEST(SystemInfo, AgreesWithWindows) {
     memory.dwLength = sizeof memory;
     ASSERT_TRUE(GlobalMemoryStatusEx(&memory));
     EXPECT_EQ(static_cast<unsigned int>(memory.ullTotalPhys >> 20) + 1, info.GetRAMInMBs());
-
     SYSTEM_INFO system;
     GetSystemInfo(&system);
-    EXPECT_EQ(system.dwNumberOfProcessors, info.GetProcessorCount());
+    EXPECT_EQ(system.dwNumberOfProcessors, copy.GetProcessorCount());
+    EXPECT_EQ(PString("win32x86"), copy.GetPlatformSpecifier());
 
-    EXPECT_EQ(PString("win32x86"), info.GetPlatformSpecifier());
-
-    DWORD before = GetTickCount();
-    unsigned int ticks = info.GetTickCount();
-    DWORD after = GetTickCount();
-    EXPECT_LE(before, ticks);
-    EXPECT_GE(after, ticks);
-}
-
-TEST(SystemInfo, LargestFixedDriveIsItsWholeSize) {
     unsigned long long largest = 0;
     bool cdrom = false;
-    for (char drive = 'A'; drive <= 'Z'; ++drive) {
-        char root[] = {drive, ':', '\\', '\0'};
+    for (char root[] = "A:\\"; root[0] <= 'Z'; ++root[0]) {
         UINT type = GetDriveTypeA(root);
         cdrom = cdrom || type == DRIVE_CDROM;
         ULARGE_INTEGER total;
@@ -60,89 +56,133 @@ TEST(SystemInfo, LargestFixedDriveIsItsWholeSize) {
             (total.QuadPart >> 20) > largest)
             largest = total.QuadPart >> 20;
     }
-    ASystemInfo info;
     ASSERT_GT(largest, 0u) << "Wine always has a fixed drive C:";
     // Cluster counts round the size the other way than a byte count may.
     EXPECT_NEAR(static_cast<double>(largest), info.GetMaxDriveSpaceInMBs(), 1.0);
     EXPECT_EQ(cdrom, info.IsCDROMPresent());
 }
 
-TEST(SystemInfo, ProcessorIndicesBeyondTheCount) {
+TEST(SystemInfo, ProcessorsUpToTheCount) {
     ASystemInfo info;
-    unsigned int count = info.GetProcessorCount();
-    ASSERT_GT(count, 0u);
+    const unsigned int count = info.GetProcessorCount();
     char identifier[260] = {};
-    DWORD mhz = 0;
-    ASSERT_TRUE(ReadRegistry("Identifier", REG_SZ, identifier, sizeof identifier));
-    ASSERT_TRUE(ReadRegistry("~MHz", REG_DWORD, &mhz, sizeof mhz));
-
-    struct Row {
-        unsigned int index;
-        bool exists;
-    } rows[] = {
-        {0, true}, {count - 1, true}, {count, false}, {count + 1, false}, {0xFFFFFFFF, false}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.index);
-        EXPECT_EQ(row.exists ? PString(identifier) : PString(), info.GetProcessorModel(row.index));
+    DWORD mhz = 0, size = sizeof identifier;
+    ASSERT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_LOCAL_MACHINE, CPU::kProcessorKey, "Identifier",
+                                          RRF_RT_REG_SZ, nullptr, identifier, &size));
+    size = sizeof mhz;
+    ASSERT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_LOCAL_MACHINE, CPU::kProcessorKey, "~MHz",
+                                          RRF_RT_REG_DWORD, nullptr, &mhz, &size));
+    for (unsigned int index : {0u, count - 1, count, count + 1, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(index);
+        EXPECT_EQ(index < count ? PString(identifier) : PString(), info.GetProcessorModel(index));
         // The registry holds the speed, so no measurement keeps us waiting.
         DWORD started = GetTickCount();
-        EXPECT_EQ(row.exists ? mhz : 0u, info.GetProcessorSpeedInMhz(row.index));
+        EXPECT_EQ(index < count ? mhz : 0u, info.GetProcessorSpeedInMhz(index));
         EXPECT_LT(GetTickCount() - started, 1000u);
     }
 }
 
-// Takes the registered speed away for its lifetime and puts it back.
-class SpeedUnregistered {
-public:
-    SpeedUnregistered() {
-        DWORD size = sizeof saved_;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProcessorKey, 0, KEY_ALL_ACCESS, &key_) ==
-                ERROR_SUCCESS &&
-            RegQueryValueExA(key_, "~MHz", nullptr, nullptr, reinterpret_cast<BYTE*>(&saved_),
-                             &size) == ERROR_SUCCESS)
-            removed_ = RegDeleteValueA(key_, "~MHz") == ERROR_SUCCESS;
+// Waits at most `ms` for every measurement worker to end.
+bool WorkersEnd(DWORD ms) {
+    for (DWORD waited = 0; CPU::RunningWorkers() != 0; waited += 10) {
+        if (waited >= ms)
+            return false;
+        Sleep(10);
     }
-    ~SpeedUnregistered() {
-        if (removed_)
-            RegSetValueExA(key_, "~MHz", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved_),
-                           sizeof saved_);
-        if (key_ != nullptr)
-            RegCloseKey(key_);
-    }
-    bool Removed() const { return removed_; }
-
-private:
-    HKEY key_ = nullptr;
-    DWORD saved_ = 0;
-    bool removed_ = false;
-};
-
-TEST(SystemInfo, MeasuresWhenNoSpeedIsRegistered) {
-    ASystemInfo info;
-    SpeedUnregistered unregistered;
-    ASSERT_TRUE(unregistered.Removed());
-    DWORD started = GetTickCount();
-    unsigned int mhz = info.GetProcessorSpeedInMhz(0);
-    DWORD took = GetTickCount() - started;
-    EXPECT_GE(mhz, 100u);
-    EXPECT_LE(mhz, 10000u);
-    EXPECT_LT(took, 5500u) << "the measurement has 5 seconds";
-    EXPECT_EQ(0u, info.GetProcessorSpeedInMhz(info.GetProcessorCount()));
+    return true;
 }
 
-TEST(SystemInfo, CopiesShareOneObjectAndReleaseOnce) {
-    auto original = std::make_unique<ASystemInfo>();
-    ASystemInfo copy(*original);
-    ASystemInfo assigned;
-    assigned = *original;
-    assigned = assigned;
-    ASystemInfo chained;
-    chained = copy;
-    original.reset();
-    for (ASystemInfo* info : {&copy, &assigned, &chained}) {
-        EXPECT_EQ(PString("win32x86"), info->GetPlatformSpecifier());
-        EXPECT_GT(info->GetProcessorCount(), 0u);
+// The registry's speed present in each spelling, present as zero, or absent
+// in a processor description of the test's own.
+TEST(CpuSpeed, RegistryValueWinsElseMeasured) {
+    const std::string key = "Software\\REDudiTests\\cpu_" + std::to_string(GetCurrentProcessId());
+    HKEY handle = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &handle, nullptr));
+    struct Row {
+        const char* value; // null: none registered
+        DWORD mhz;
+    } rows[] = {{"~MHz", 2445}, {"~Mhz", 1800}, {"~mhz", 300}, {"~MHz", 0}, {nullptr, 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.value ? row.value : "none");
+        if (row.value != nullptr)
+            RegSetValueExA(handle, row.value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&row.mhz),
+                           sizeof row.mhz);
+        unsigned int mhz = CPU(HKEY_CURRENT_USER, key.c_str()).GetSpeed(5, false);
+        if (row.value != nullptr) {
+            EXPECT_EQ(row.mhz, mhz);
+            EXPECT_EQ(0, CPU::RunningWorkers()) << "no measurement with a registered speed";
+            RegDeleteValueA(handle, row.value);
+        } else {
+            EXPECT_TRUE(mhz >= 100 && mhz <= 10000) << mhz;
+            EXPECT_TRUE(WorkersEnd(1000));
+        }
     }
+    RegCloseKey(handle);
+    RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+}
+
+// Run as a child, this test abandons a measurement and ends its process
+// while the worker still measures, which must go cleanly.
+TEST(CpuSpeed, AbandonedWorkerOutlivesItsObjectSafely) {
+    for (bool terminate : {false, true}) {
+        {
+            CPU cpu(HKEY_CURRENT_USER, "Software\\REDudiTests\\no_such_key");
+            EXPECT_EQ(CPU::kNoSpeed, cpu.GetSpeed(0, terminate)) << terminate;
+        }
+        if (std::getenv("REDUDI_ABANDON_MEASUREMENT") != nullptr)
+            ExitProcess(CPU::RunningWorkers() == 1 ? 0 : 3);
+        EXPECT_TRUE(terminate || WorkersEnd(5000)) << "the worker finishes into its own slot";
+    }
+    SetEnvironmentVariableA("REDUDI_ABANDON_MEASUREMENT", "1");
+    testing::ChildProcess child;
+    DWORD exitCode = 99;
+    EXPECT_TRUE(
+        child.Start(Beside("system_info_tests.exe") + " --gtest_filter=CpuSpeed.Abandoned*") &&
+        child.Wait(30000, exitCode));
+    SetEnvironmentVariableA("REDUDI_ABANDON_MEASUREMENT", nullptr);
+    EXPECT_EQ(0u, exitCode);
+}
+
+// redudi-sysinfo run as a user runs it, its output captured in a file.
+TEST(SysinfoTool, AnswersAsAUserExpects) {
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    const std::string processors = std::to_string(system.dwNumberOfProcessors);
+    struct Row {
+        std::string arguments;
+        DWORD exitCode;
+        std::vector<std::string> expected; // each must appear in the output
+    } rows[] = {
+        {"", 0, {"Platform            win32x86\r\n", "Processors          " + processors}},
+        {"--json --measure",
+         0,
+         {"{\"os\": \"", "\"processors\": " + processors + ",", "\"platform\": \"win32x86\"}",
+          "\"speedSource\": \"registry\"", "\"measuredMHz\": "}},
+        {"--version " + Beside("version_us.dll"),
+         0,
+         {"Module        version_us.dll\r\n", "File version  5.1.2600.0"}},
+        {"--version " + Beside("plain_library.dll"), 1, {"has no file version"}},
+        {"--version " + Beside("no_such_library.dll"), 1, {"cannot find"}},
+        {"--version " + Beside("."), 1, {"is a directory"}},
+        {"--version", 2, {"redudi-sysinfo: --version needs a file name\r\nTry '"}},
+        {"--bogus", 2, {"unknown option '--bogus'"}},
+        {"--help", 0, {"Usage: redudi-sysinfo", "--version FILE"}},
+    };
+    const std::string output = testing::TemporaryFile("sysinfo");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        testing::ChildProcess child;
+        DWORD exitCode = 0xDEAD;
+        ASSERT_TRUE(child.Start(Beside("redudi-sysinfo.exe") + " " + row.arguments, output) &&
+                    child.Wait(30000, exitCode));
+        const std::string text = testing::ReadWholeFile(output);
+        EXPECT_EQ(row.exitCode, exitCode) << text;
+        for (const std::string& expected : row.expected)
+            EXPECT_NE(std::string::npos, text.find(expected)) << "lacks " << expected << " in\n"
+                                                              << text;
+    }
+    DeleteFileA(output.c_str());
 }
 
 } // namespace

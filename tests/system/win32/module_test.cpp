@@ -1,0 +1,281 @@
+// Module handles, file versions and shared libraries, on the small test
+// libraries built beside the test executable.
+#include <REDudi/system.h>
+
+#include "system/win32/win32au_module_handle.h"
+#include "system/win32/win32au_shared_library.h"
+#include "win32/child_process.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace REDudi {
+namespace {
+
+using testing::ExecutableBeside;
+
+UString Wide(const std::string& text) {
+    UString wide;
+    ConvertANSIToUnicode(text, wide);
+    return wide;
+}
+
+// The German block is found by the wide lookup only where the user's
+// language is German and the ANSI code page Western European.
+bool UserIsGerman() {
+    return GetUserDefaultLangID() == 0x0407 && GetACP() == 1252;
+}
+
+TEST(ModuleFileVersion, ByPath) {
+    // The run made for the German locale must really get it.
+    EXPECT_TRUE(std::getenv("REDUDI_EXPECT_GERMAN") == nullptr || UserIsGerman())
+        << std::hex << GetUserDefaultLangID() << " " << GetACP();
+    struct Row {
+        std::string path;
+        bool narrowFound, wideFound;
+        const char* version;
+    } rows[] = {{ExecutableBeside("version_us.dll"), true, true, "5.1.2600.0"},
+                {ExecutableBeside("version_de.dll"), false, UserIsGerman(), "7.0.4.2"},
+                {ExecutableBeside("version_blocks.dll"), true, true, "from 040904b0"},
+                {ExecutableBeside("plain_library.dll"), false, false, ""},
+                {ExecutableBeside("no_such_library.dll"), false, false, ""},
+                {"", false, false, ""}};
+    AModuleInfo info;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        PString narrow("stale");
+        EXPECT_EQ(row.narrowFound, info.GetModuleFileVersion(PString(row.path), narrow));
+        EXPECT_EQ(row.narrowFound ? PString(row.version) : PString(), narrow);
+        UString wide(Wide("stale")); // kept only for an empty path
+        EXPECT_EQ(row.wideFound, info.GetModuleFileVersion(Wide(row.path), wide));
+        EXPECT_EQ(Wide(row.wideFound ? row.version : row.path.empty() ? "stale" : ""), wide);
+    }
+}
+
+TEST(LoadedModule, HandlesNamesAndVersions) {
+    HMODULE module = LoadLibraryA(ExecutableBeside("version_us.dll").c_str());
+    ASSERT_NE(nullptr, module);
+    AModuleInfo* original = new AModuleInfo; // the copy must outlive it
+    AModuleInfo info(*original);
+    delete original;
+    AModuleHandle library, executable, byWide, missing;
+    ASSERT_TRUE(info.GetModulesHandle(PString("version_us.dll"), library));
+    ASSERT_TRUE(info.GetModulesHandle(executable) &&
+                info.GetModulesHandle(Wide("VERSION_US.DLL"), byWide));
+    EXPECT_TRUE(library == byWide && !(library != byWide));
+    EXPECT_TRUE(library != executable && !(library == executable));
+    auto own = [](const AModuleHandle& h) -> const WIN32AU_ModuleHandle& {
+        return *static_cast<const WIN32AU_ModuleHandle*>(h.GetAsModuleHandle());
+    };
+    EXPECT_TRUE(own(library).IsEqual(own(byWide)) && !own(library).IsEqual(own(executable)));
+    // A failed lookup resets the output to the null handle.
+    missing = library;
+    EXPECT_FALSE(info.GetModulesHandle(PString("not_loaded_anywhere.dll"), missing));
+    EXPECT_TRUE(missing.IsValid() && missing == AModuleHandle() && missing != executable);
+    AModuleHandle copy(library);
+    EXPECT_NE(copy.GetAsModuleHandle(), library.GetAsModuleHandle()) << "copies must not share";
+    missing = *copy.GetAsModuleHandle();
+    EXPECT_TRUE(copy == library && missing == library);
+
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    PString name, version("stale");
+    UString wideName, wideVersion(Wide("stale"));
+    EXPECT_TRUE(info.GetModuleFilename(name) && info.GetModuleFilename(wideName));
+    EXPECT_EQ(0, _stricmp(path, name.c_str())) << name;
+    EXPECT_EQ(Wide(name), wideName);
+    // The test executable carries no version resource.
+    EXPECT_FALSE(info.GetModuleFileVersion(version) || info.GetModuleFileVersion(wideVersion));
+    EXPECT_TRUE(version.empty() && wideVersion.empty());
+    struct Row {
+        const AModuleHandle& module;
+        std::string fileName;
+        const char* version;
+    } rows[] = {{executable, path, ""},
+                {library, ExecutableBeside("version_us.dll"), "5.1.2600.0"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.fileName);
+        version = "stale";
+        wideVersion = Wide("stale");
+        EXPECT_TRUE(info.GetModuleFilename(row.module, name) &&
+                    info.GetModuleFilename(row.module, wideName));
+        EXPECT_EQ(0, _stricmp(row.fileName.c_str(), name.c_str())) << name;
+        EXPECT_EQ(Wide(name), wideName);
+        EXPECT_EQ(*row.version != '\0', info.GetModuleFileVersion(row.module, version));
+        EXPECT_EQ(*row.version != '\0', info.GetModuleFileVersion(row.module, wideVersion));
+        EXPECT_EQ(PString(row.version), version);
+        EXPECT_EQ(Wide(row.version), wideVersion);
+    }
+    FreeLibrary(module);
+    EXPECT_EQ(nullptr, GetModuleHandleA("version_us.dll")) << "a lookup kept a reference";
+}
+
+// Both families behave alike and differ in how the file is named; every
+// location is relative to the folder of the test executable, where the test
+// libraries lie.
+struct FileSpecFamily {
+    using Library = ASharedLibrary;
+    using Location = AFileSpec;
+    static bool Set(Library& l, const Location& at) { return l.SetLibraryFileSpec(at); }
+    static bool Get(const Library& l, Location& at) { return l.GetLibraryFileSpec(at); }
+};
+
+struct SimplePathFamily {
+    using Library = ASharedLibrary2;
+    using Location = ASimplePath;
+    static bool Set(Library& l, const Location& at) { return l.SetLibrary(at); }
+    static bool Get(const Library& l, Location& at) { return l.GetLibrary(at); }
+};
+
+bool IsLoaded(const char* name) {
+    HMODULE module = nullptr;
+    return GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, name, &module) != 0;
+}
+
+bool HasAnswer(const void* symbol) {
+    return symbol != nullptr && reinterpret_cast<int (*)()>(symbol)() == 42;
+}
+
+template <class Family>
+class SharedLibraryTest : public ::testing::Test {
+protected:
+    using Library = typename Family::Library;
+    using Location = typename Family::Location;
+    void TearDown() override {
+        // Nothing a test did may keep a test library loaded.
+        for (const char* name : {"version_us.dll", "failing_library.dll"})
+            EXPECT_FALSE(IsLoaded(name)) << name;
+    }
+};
+
+using Families = ::testing::Types<FileSpecFamily, SimplePathFamily>;
+TYPED_TEST_SUITE(SharedLibraryTest, Families);
+
+TYPED_TEST(SharedLibraryTest, WhatEachLocationAllows) {
+    using Location = typename TestFixture::Location;
+    const Location other(PString("version_de.dll"));
+    struct Row {
+        const char* what;
+        Location location;
+        bool accepted, opens;
+    } rows[] = {{"library file", Location(PString("version_us.dll")), true, true},
+                {"failing initialisation", Location(PString("failing_library.dll")), true, false},
+                {"missing file", Location(PString("no_such_library.dll")), false, false},
+                {"directory", Location(), false, false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        typename TestFixture::Library set;
+        EXPECT_EQ(row.accepted, TypeParam::Set(set, row.location));
+        Location read;
+        EXPECT_TRUE(TypeParam::Get(set, read));
+        // A refused location leaves the application directory in place.
+        EXPECT_EQ((row.accepted ? row.location : Location()).GetFullPath(), read.GetFullPath());
+
+        // A library made from a refused location is unusable and says false.
+        typename TestFixture::Library library(row.location);
+        EXPECT_EQ(row.accepted, library.IsValid());
+        EXPECT_EQ(row.opens, library.Open());
+        EXPECT_EQ(row.opens, library.IsOpen());
+        EXPECT_EQ(row.opens, HasAnswer(library.LookupSymbol("RedudiTestAnswer")));
+        EXPECT_EQ(row.accepted && !row.opens, TypeParam::Set(library, other)) << "open";
+        EXPECT_EQ(row.accepted, library.Close());
+        EXPECT_EQ(nullptr, library.LookupSymbol("RedudiTestAnswer")) << "closed";
+        EXPECT_EQ(row.accepted, TypeParam::Set(library, other));
+        EXPECT_EQ(row.accepted, TypeParam::Get(library, read));
+        EXPECT_EQ(row.accepted, library.ForceClose(true));
+    }
+}
+
+// Each step opens (o), closes (c) or force-closes (f: own loads, F: all
+// loads in the process) and must succeed; another load taken with
+// LoadLibrary beforehand (L) is given back (G) where only F would not.
+TYPED_TEST(SharedLibraryTest, LoadsMatchedByCloses) {
+    struct Step {
+        const char* acts;
+        bool open, loaded;
+    } steps[] = {{"c", false, false},   {"o", true, true},   {"o", true, true},
+                 {"c", true, true},     {"c", false, false}, {"c", false, false},
+                 {"ooo", true, true},   {"f", false, false}, {"f", false, false},
+                 {"Loof", false, true}, {"G", false, false}, {"LoF", false, false}};
+    const std::string path = PString(AFileSpec(PString("version_us.dll")).GetFullPath());
+    typename TestFixture::Library library(PString("version_us.dll"));
+    HMODULE elsewhere = nullptr;
+    for (const Step& step : steps) {
+        for (const char* act = step.acts; *act != '\0'; ++act) {
+            bool done = *act == 'o'   ? library.Open()
+                        : *act == 'c' ? library.Close()
+                        : *act == 'L' ? (elsewhere = LoadLibraryA(path.c_str())) != nullptr
+                        : *act == 'G' ? FreeLibrary(elsewhere) != FALSE
+                                      : library.ForceClose(*act == 'F');
+            EXPECT_TRUE(done) << step.acts;
+        }
+        EXPECT_EQ(step.open, library.IsOpen()) << step.acts;
+        EXPECT_EQ(step.loaded, IsLoaded("version_us.dll")) << step.acts;
+    }
+    ASSERT_TRUE(library.Open());
+    for (const char* name : {"", "NoSuchSymbol", "redudiTestAnswer"})
+        EXPECT_EQ(nullptr, library.LookupSymbol(name)) << name;
+    EXPECT_TRUE(library.Close());
+}
+
+template <class Library>
+DWORD WINAPI OpenAndCloseRepeatedly(void* argument) {
+    auto* library = static_cast<Library*>(argument);
+    DWORD failures = 0;
+    for (int i = 0; i < 50; ++i)
+        failures += library->Open() && library->LookupSymbol("RedudiTestAnswer") != nullptr &&
+                            library->Close()
+                        ? 0
+                        : 1;
+    return failures;
+}
+
+TYPED_TEST(SharedLibraryTest, ThreadsShareOneObject) {
+    using Library = typename TestFixture::Library;
+    Library library(PString("version_us.dll"));
+    // One load held throughout keeps every thread's lookup meaningful.
+    ASSERT_TRUE(library.Open());
+    std::vector<HANDLE> threads;
+    for (int i = 0; i < 4; ++i)
+        threads.push_back(
+            CreateThread(nullptr, 0, OpenAndCloseRepeatedly<Library>, &library, 0, nullptr));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(4, threads.data(), TRUE, 30000));
+    for (HANDLE thread : threads) {
+        DWORD failures = 1;
+        GetExitCodeThread(thread, &failures);
+        EXPECT_EQ(0u, failures);
+        CloseHandle(thread);
+    }
+    EXPECT_TRUE(library.IsOpen() && library.Close() && !library.IsOpen());
+}
+
+// Copies of the implementation share one lock; it must outlive every copy
+// that still uses it and be deleted once.
+TEST(SharedLibraryCopies, ShareTheLockSafely) {
+    for (int order = 0; order < 4; ++order) {
+        const bool destroyOriginalFirst = order & 1, assignInstead = order & 2;
+        SCOPED_TRACE(order);
+        auto* original = new WIN32AU_SharedLibrary;
+        ASSERT_TRUE(original->SetLibraryFileSpec(AFileSpec(PString("version_us.dll"))));
+        auto* copy =
+            assignInstead ? new WIN32AU_SharedLibrary : new WIN32AU_SharedLibrary(*original);
+        if (assignInstead) {
+            *copy = *original;
+            *copy = *copy;
+        }
+        WIN32AU_SharedLibrary* survivor = destroyOriginalFirst ? copy : original;
+        delete (destroyOriginalFirst ? original : copy);
+        ASSERT_TRUE(survivor->IsValid());
+        EXPECT_TRUE(survivor->Open() && survivor->Close());
+        EXPECT_FALSE(IsLoaded("version_us.dll"));
+        delete survivor;
+    }
+}
+
+} // namespace
+} // namespace REDudi
