@@ -1,4 +1,6 @@
-// Providers and handlers shared by the preprocessor tests.
+// Handlers shared by the preprocessor tests and the template fuzzer, and the
+// scan a derived class builds from a preprocessor's protected in-place steps,
+// which the preprocessors' own one-pass scan must agree with.
 #pragma once
 
 #include <REDudi/preprocessor.h>
@@ -11,29 +13,51 @@
 namespace REDudi {
 namespace testing {
 
-// A provider over a plain map that notes the names it was asked for.
-class MapProvider : public ParameterProvider {
-public:
-    std::map<std::string, PString> values;
-    std::vector<std::string> asked;
+template <class Text = UString>
+Text Wide(const std::string& ascii) {
+    return Text(ascii.begin(), ascii.end());
+}
 
-    bool GetVariableValue(const PString& name, PString& value, unsigned int index) override {
-        return Get(name + std::to_string(index), value);
+// Templates in tests are written with ' for the quotation mark.
+inline std::string Q(std::string text) {
+    for (char& c : text)
+        c = c == '\'' ? '"' : c;
+    return text;
+}
+
+template <class Base, class Text>
+class Stepwise : public Base {
+public:
+    using Base::CountBeginsBetweenHereAndThere;
+    using Base::FindMatchingEnd;
+    using Base::IsFirst;
+
+    Text ExpandStepwise(const Text& text) {
+        Text work = text;
+        for (int at = 0;;) {
+            int condition = Find(work, "<!-- qvifvar", at), variable = Find(work, "<!-- qvvar", at);
+            int file = Find(work, "<!-- qvfile", at), loop = Find(work, "<!-- qvfor", at);
+            if (IsFirst(condition, variable, file, loop))
+                at = this->ProcessIfVariable(work, condition);
+            else if (IsFirst(variable, condition, file, loop))
+                at = this->ReplaceVariable(work, variable);
+            else if (IsFirst(file, condition, variable, loop))
+                at = this->ProcessFile(work, file);
+            else if (IsFirst(loop, condition, variable, file))
+                at = this->ProcessFor(work, loop);
+            else
+                return work;
+        }
     }
-    bool GetVariableValue(const PString& name, PString& value) override { return Get(name, value); }
 
 private:
-    bool Get(const std::string& key, PString& value) {
-        asked.push_back(key);
-        auto found = values.find(key);
-        if (found == values.end())
-            return false;
-        value = found->second;
-        return true;
+    static int Find(const Text& text, const char* what, int from) {
+        auto found = text.find(Wide<Text>(what), static_cast<std::size_t>(from));
+        return found == Text::npos ? -1 : static_cast<int>(found);
     }
 };
 
-// Runs each loop `passes` times and points N at the pass, recording the loop
+// Runs each loop `passes` times and points N at the pass, noting the loop
 // names it was handed.
 template <class Preprocessor, class Handler, class Text>
 class PassingHandler : public Handler {
@@ -44,20 +68,18 @@ public:
 
     bool BeginFor(Text& loopName) override {
         names.push_back(loopName);
-        passes[loopName] = 0;
-        preprocessor_.SetN(0);
+        preprocessor_.SetN(pass_[loopName] = 0);
         return passes_ > 0;
     }
     bool NextFor(Text& loopName) override {
-        unsigned int pass = ++passes[loopName];
-        preprocessor_.SetN(pass);
-        return pass < passes_;
+        preprocessor_.SetN(++pass_[loopName]);
+        return pass_[loopName] < passes_;
     }
 
 private:
     Preprocessor& preprocessor_;
     unsigned int passes_;
-    std::map<Text, unsigned int> passes;
+    std::map<Text, unsigned int> pass_;
 };
 
 template <class Handler, class Text>
@@ -69,13 +91,6 @@ public:
         return true;
     }
 };
-
-inline UString Wide(const std::string& ascii) {
-    UString text;
-    for (char c : ascii)
-        text.push_back(static_cast<unsigned char>(c));
-    return text;
-}
 
 } // namespace testing
 } // namespace REDudi

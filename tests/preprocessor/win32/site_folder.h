@@ -1,9 +1,17 @@
 // A folder of templates and outputs in the temporary folder, unique to the
-// process and the test, removed with everything in it at the end.
+// process and the test, removed with everything in it at the end. Relative
+// paths use backslashes.
 #pragma once
 
 #include <REDudi/files.h>
 
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace REDudi {
@@ -11,24 +19,48 @@ namespace testing {
 
 class SiteFolder {
 public:
-    SiteFolder();
-    ~SiteFolder();
-    SiteFolder(const SiteFolder&) = delete;
-    SiteFolder& operator=(const SiteFolder&) = delete;
+    SiteFolder() {
+        root_ = (std::filesystem::temp_directory_path() /
+                 ("redudi_site_" + std::to_string(GetCurrentProcessId()) + "_" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                    .string();
+        std::filesystem::remove_all(root_, ignored_);
+        std::filesystem::create_directory(root_, ignored_);
+    }
+    ~SiteFolder() { std::filesystem::remove_all(root_, ignored_); }
 
-    // `relative` below the folder, with backslashes.
-    std::string Path(const std::string& relative) const;
-    // Creates the directory `relative` (one level).
-    bool MakeDirectory(const std::string& relative) const;
+    std::string Path(const std::string& relative) const {
+        return relative.empty() ? root_ : root_ + "\\" + relative;
+    }
+    bool MakeDirectory(const std::string& relative) const {
+        return CreateDirectoryA(Path(relative).c_str(), nullptr) != 0;
+    }
     // Writes the bytes unchanged, creating the file's directory if needed.
-    bool Write(const std::string& relative, const std::string& bytes) const;
+    bool Write(const std::string& relative, const std::string& bytes) {
+        std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path(),
+                                            ignored_);
+        std::ofstream file(Path(relative), std::ios::binary);
+        return static_cast<bool>(file << bytes);
+    }
     // The file's bytes; `exists` false when it cannot be read.
-    std::string Read(const std::string& relative, bool* exists = nullptr) const;
-    // An AFileSpec naming `relative` below the folder.
-    AFileSpec Spec(const std::string& relative) const;
+    std::string Read(const std::string& relative, bool* exists = nullptr) const {
+        std::ifstream file(Path(relative), std::ios::binary);
+        if (exists)
+            *exists = static_cast<bool>(file);
+        std::ostringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+    AFileSpec Spec(const std::string& relative) const {
+        AFileSpec spec;
+        std::string path = Path(relative);
+        spec.SetPersistentData(path.data(), static_cast<unsigned int>(path.size()));
+        return spec;
+    }
 
 private:
     std::string root_;
+    std::error_code ignored_;
 };
 
 } // namespace testing
