@@ -7,43 +7,23 @@
 #include "tests/preprocessor/preprocessor_fixtures.h"
 
 #include <cstdint>
+#include <iterator>
 #include <memory>
 
 using namespace REDudi;
-using REDudi::testing::Wide;
+using namespace REDudi::testing;
 
 namespace {
 
-// Loops run at most twice each and 40 passes in all, so nested loops end; the
-// handler may change the loop name it is handed.
-template <class Preprocessor, class Handler, class Text>
-class BoundedLoops : public Handler {
-public:
-    explicit BoundedLoops(Preprocessor& preprocessor) : preprocessor_(preprocessor) {}
-    unsigned int budget = 40;
-    bool BeginFor(Text& loopName) override {
-        loopName.push_back('!');
-        return Pass(pass_ = 0);
-    }
-    bool NextFor(Text&) override { return ++pass_ < 2 && Pass(pass_); }
-
-private:
-    bool Pass(unsigned int pass) {
-        preprocessor_.SetN(pass);
-        return budget > 0 && budget-- > 0;
-    }
-    Preprocessor& preprocessor_;
-    unsigned int pass_ = 0;
-};
-
-template <class Preprocessor, class ForHandlerType, class FilesHandler, class Text, class Bag>
+template <class Preprocessor, class Loops, class Files, class Text, class Bag>
 void Fuzz(const Text& input, Bag& bag) {
-    REDudi::testing::Stepwise<Preprocessor, Text> preprocessor;
-    BoundedLoops<Preprocessor, ForHandlerType, Text> loops(preprocessor);
-    REDudi::testing::RecordingFiles<FilesHandler, Text> files;
+    Stepwise<Preprocessor, Text> preprocessor;
+    PassingHandler<Stepwise<Preprocessor, Text>, Loops, Text> loops(preprocessor, 2);
+    RecordingFiles<Files, Text> files;
     preprocessor.SetParameterProvider(&bag);
     preprocessor.SetForHandler(&loops);
     preprocessor.SetFileGenerator(&files);
+    loops.budget = 40;
     Text fast = preprocessor.Preprocess(input, nullptr);
     loops.budget = 40;
     preprocessor.SetN(0);
@@ -60,19 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!bag) {
         bag.reset(PropertyBag::GetNewPropertyBag());
         wideBag.reset(PropertyBagUnicode::GetNewPropertyBag());
-        const char* const values[][2] = {{"a", "A"},
-                                         {"b", "0"},
-                                         {"c", ""},
-                                         {"i0", "zero"},
-                                         {"i1", "one"},
-                                         {"v", "<!-- qvvar name=\"a\" -->"},
-                                         {"w", "<!-- qvendifvar -->"},
-                                         {"i4294967295", "max"}};
-        for (const auto& entry : values) {
-            bag->SetProperty(entry[0], entry[1]);
-            UString wide = Wide(entry[1]);
+        // clang-format off
+        const char* const values[] = {"a", "A", "b", "0", "c", "", "i0", "zero", "i1", "one",
+            "v", "%var name='a' -->", "w", "%endifvar -->", "i4294967295", "max"};
+        // clang-format on
+        for (std::size_t at = 0; at < std::size(values); at += 2) {
+            bag->SetProperty(values[at], Q(values[at + 1]).c_str());
+            UString wide = Wide(Q(values[at + 1]));
             wide.push_back(0xDC00); // a lone surrogate is only a unit to the preprocessor
-            wideBag->SetProperty(entry[0], wide.c_str());
+            wideBag->SetProperty(values[at], wide.c_str());
         }
     }
     Fuzz<ATextPreprocessor, ForHandler, FileGenerationHandler>(

@@ -18,32 +18,30 @@ Text Wide(const std::string& ascii) {
     return Text(ascii.begin(), ascii.end());
 }
 
-// Templates in tests are written with ' for the quotation mark.
-inline std::string Q(std::string text) {
-    for (char& c : text)
-        c = c == '\'' ? '"' : c;
-    return text;
+// Templates in tests are written with ' for the quotation mark and % for the
+// "<!-- qv" that begins every directive.
+inline std::string Q(const std::string& text) {
+    std::string result;
+    for (char c : text)
+        result += c == '%' ? std::string("<!-- qv") : std::string(1, c == '\'' ? '"' : c);
+    return result;
 }
 
 template <class Base, class Text>
 class Stepwise : public Base {
 public:
-    using Base::CountBeginsBetweenHereAndThere;
-    using Base::FindMatchingEnd;
-    using Base::IsFirst;
-
     Text ExpandStepwise(const Text& text) {
         Text work = text;
         for (int at = 0;;) {
             int condition = Find(work, "<!-- qvifvar", at), variable = Find(work, "<!-- qvvar", at);
             int file = Find(work, "<!-- qvfile", at), loop = Find(work, "<!-- qvfor", at);
-            if (IsFirst(condition, variable, file, loop))
+            if (this->IsFirst(condition, variable, file, loop))
                 at = this->ProcessIfVariable(work, condition);
-            else if (IsFirst(variable, condition, file, loop))
+            else if (this->IsFirst(variable, condition, file, loop))
                 at = this->ReplaceVariable(work, variable);
-            else if (IsFirst(file, condition, variable, loop))
+            else if (this->IsFirst(file, condition, variable, loop))
                 at = this->ProcessFile(work, file);
-            else if (IsFirst(loop, condition, variable, file))
+            else if (this->IsFirst(loop, condition, variable, file))
                 at = this->ProcessFor(work, loop);
             else
                 return work;
@@ -57,26 +55,28 @@ private:
     }
 };
 
-// Runs each loop `passes` times and points N at the pass, noting the loop
-// names it was handed.
+// Runs each loop `passes` times, at most `budget` passes in all (so that
+// nested loops end), and points N at the pass, noting the loop names.
 template <class Preprocessor, class Handler, class Text>
 class PassingHandler : public Handler {
 public:
     PassingHandler(Preprocessor& preprocessor, unsigned int passes)
         : preprocessor_(preprocessor), passes_(passes) {}
     std::vector<Text> names;
+    unsigned int budget = ~0u;
 
     bool BeginFor(Text& loopName) override {
         names.push_back(loopName);
         preprocessor_.SetN(pass_[loopName] = 0);
-        return passes_ > 0;
+        return passes_ > 0 && Spend();
     }
     bool NextFor(Text& loopName) override {
         preprocessor_.SetN(++pass_[loopName]);
-        return pass_[loopName] < passes_;
+        return pass_[loopName] < passes_ && Spend();
     }
 
 private:
+    bool Spend() { return budget > 0 && budget--; }
     Preprocessor& preprocessor_;
     unsigned int passes_;
     std::map<Text, unsigned int> pass_;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -16,28 +17,21 @@ using REDudi::testing::Wide;
 namespace {
 
 UString WithUnit(const char* before, unsigned short unit, const char* after) {
-    UString text = Wide(Q(before));
-    text.push_back(unit);
-    return text + Wide(Q(after));
+    return Wide(Q(before)) + UString(&unit, 1) + Wide(Q(after));
 }
 
-const char* const kValues[][2] = {{"title", "Report"},
-                                  {"show", "0"},
-                                  {"yes", "1"},
-                                  {"zeros", "00"},
-                                  {"Item0", "a"},
-                                  {"Item1", "b"},
-                                  {"Item2", "c"},
-                                  {"Item2147483647", "big"},
-                                  {"Item4294967295", "last"},
-                                  {"evil", "<!-- qvvar name='title' -->"}};
+// clang-format off
+const char* const kValues[] = {"title", "Report", "show", "0", "yes", "1", "zeros", "00",
+    "i0", "a", "i1", "b", "i2", "c", "i2147483647", "big", "i4294967295", "last",
+    "evil", "%var name='title' -->"};
+// clang-format on
 
 class PreprocessorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const auto& entry : kValues) {
-            ASSERT_TRUE(bag->SetProperty(entry[0], Q(entry[1]).c_str()));
-            ASSERT_TRUE(wideBag->SetProperty(entry[0], Wide(Q(entry[1])).c_str()));
+        for (std::size_t at = 0; at < std::size(kValues); at += 2) {
+            ASSERT_TRUE(bag->SetProperty(kValues[at], Q(kValues[at + 1]).c_str()));
+            ASSERT_TRUE(wideBag->SetProperty(kValues[at], Wide(Q(kValues[at + 1])).c_str()));
         }
         narrow.SetParameterProvider(bag.get());
         wide.SetParameterProvider(wideBag.get());
@@ -49,14 +43,13 @@ protected:
     void Check(const std::string& input, const std::string& expected,
                const char* wideExpected = nullptr) {
         SCOPED_TRACE(input);
-        PString text(Q(input));
-        PString result = narrow.Preprocess(text, nullptr);
-        EXPECT_EQ(PString(Q(expected)), result);
-        EXPECT_EQ(result, narrow.ExpandStepwise(text));
-        UString wideText = Wide(Q(input));
-        UString wideResult = wide.Preprocess(wideText, nullptr);
-        EXPECT_EQ(Wide(Q(wideExpected ? wideExpected : expected.c_str())), wideResult);
-        EXPECT_EQ(wideResult, wide.ExpandStepwise(wideText));
+        auto check = [](auto& preprocessor, const auto& text, const auto& expected) {
+            auto result = preprocessor.Preprocess(text, nullptr);
+            EXPECT_EQ(expected, result);
+            EXPECT_EQ(result, preprocessor.ExpandStepwise(text));
+        };
+        check(narrow, PString(Q(input)), PString(Q(expected)));
+        check(wide, Wide(Q(input)), Wide(Q(wideExpected ? wideExpected : expected.c_str())));
     }
 
     template <class Handler, class Preprocessor, class Text>
@@ -79,76 +72,59 @@ protected:
 
 TEST_F(PreprocessorTest, ExpandsDirectivesAndKeepsMalformedOnes) {
     struct Row {
-        const char* input;
-        const char* expected;
-        const char* wideExpected = nullptr;
+        const char *input, *expected, *wideExpected = nullptr;
     };
     const Row rows[] = {
-        {"plain <!-- text --> <!-- qv stays", "plain <!-- text --> <!-- qv stays"},
-        {"<h1><!-- qvvar name='title' --></h1>", "<h1>Report</h1>"},
-        {"[<!-- qvvar name='missing' -->]", "[]"},
-        {"[<!-- qvvar title -->]", "[<!-- qvvar title -->]"},
-        {"[<!-- qvvar name='title -->]", "[]"},
-        {"[<!-- qvvar name='title'", "[<!-- qvvar name='title'"},
-        {"<!-- qvvar name='evil' -->", "<!-- qvvar name='title' -->"},
-        {"<!-- qvvar x name='title' y --><!-- qvifvar name='yes' -->!<!-- qvendifvar -->",
-         "Report!"},
-        {"<!-- qvvar name='Item' n='2' -->", "c"},
-        {"<!-- qvvar name='Item' n='' -->", "a", "<!-- qvvar name='Item' n='' -->"},
-        {"<!-- qvvar name='Item' n=' 1x' -->", "b"},
-        {"<!-- qvvar name='Item' n='\t\r2' -->", "c"},
-        {"<!-- qvvar name='Item' n='\b2' -->|<!-- qvvar name='Item' n='\x0e"
-         "2' -->",
-         "a|a"},
-        {"<!-- qvvar name='Item' n='-1' -->", "last"},
-        {"<!-- qvvar name='Item' n='99999999999' -->", "big", "last"},
-        {"[<!-- qvvar name='Item' n='2 -->]", "[<!-- qvvar name='Item' n='2 -->]"},
-        {"[<!-- qvvar n='1' name='Item' -->]", "[]"},
-        {"[<!-- qvvar name='title' --> n='1']", "[Report n='1']"},
-        {"a<!-- qvifvar name='show' -->b<!-- qvendifvar -->c", "ac"},
-        {"a<!-- qvifvar name='yes' -->b<!-- qvendifvar -->c", "abc"},
-        {"a<!-- qvifvar name='missing' -->b<!-- qvendifvar -->c", "abc"},
-        {"a<!-- qvifvar name='zeros' -->b<!-- qvendifvar -->c", "abc"},
-        {"<!-- qvifvar name='show' -->a<!-- qvifvar name='yes' -->b<!-- qvendifvar -->c<!-- "
-         "qvendifvar -->d",
-         "d"},
-        {"<!-- qvifvar name='yes' -->[<!-- qvifvar name='show' -->x<!-- qvendifvar -->]<!-- "
-         "qvendifvar -->",
-         "[]"},
-        {"<!-- qvifvar name='yes' -->a<!-- qvvar name='title' -->",
-         "<!-- qvifvar name='yes' -->aReport"},
-        {"<!-- qvifvar name='show' -->a<!-- qvendifvar-->",
-         "<!-- qvifvar name='show' -->a<!-- qvendifvar-->"},
-        {"<!-- qvifvar -->x<!-- qvendifvar -->", "<!-- qvifvar -->x<!-- qvendifvar -->"},
-        {"x<!-- qvendifvar --><!-- qvendfor -->", "x<!-- qvendifvar --><!-- qvendfor -->"},
-        {"<!-- qvifvar name='yes' --><!-- qvfor name='Item' --><!-- qvendifvar -->x<!-- qvendfor "
-         "-->y",
-         "y"},
-        {"<!-- qvifvar name='show' --><!-- qvifvar name='yes' --><!-- qvendifvar -->",
-         "<!-- qvifvar name='show' -->"},
-        {"<!-- qvifvar name='yes' --><!-- qvvar name='title' <!-- qvendifvar -->.-->!", "Report!"},
-        {"<!-- qvifvar name='yes' -->x<!-- qv<!-- qvendifvar -->var name='title' -->", "xReport"},
-        {"<!-- qvifvar name='yes' -->x<!-- qvendifvar --><!-- qvendifvar -->",
-         "x<!-- qvendifvar -->"},
-        {"a<!-- qvfor name='Item' -->x<!-- qvendfor -->b", "ab"},
-        {"a<!-- qvfor name='Item' -->x", "a<!-- qvfor name='Item' -->x"},
-        {"<!-- qvfor -->x<!-- qvendfor -->", "<!-- qvfor -->x<!-- qvendfor -->"},
-        {"a<!-- qvfile source='s.htm' dest='d.htm' -->b", "ab"},
-        {"a<!-- qvfile dest='d.htm' source='s.htm' -->b",
-         "a<!-- qvfile dest='d.htm' source='s.htm' -->b"},
-        {"a<!-- qvfile source='s.htm' dest='d.htm -->b",
-         "a<!-- qvfile source='s.htm' dest='d.htm -->b"},
-        {"a<!-- qvfile source='s.htm' dest='d.htm'", "a<!-- qvfile source='s.htm' dest='d.htm'"},
+        {"plain <!-- text --> % stays", "plain <!-- text --> % stays"},
+        {"<h1>%var name='title' --></h1>", "<h1>Report</h1>"},
+        {"[%var name='missing' -->]", "[]"},
+        {"[%var title -->]", "[%var title -->]"},
+        {"[%var name='title -->]", "[]"},
+        {"[%var name='title'", "[%var name='title'"},
+        {"%var name='evil' -->", "%var name='title' -->"},
+        {"%var x name='title' y -->%ifvar name='yes' -->!%endifvar -->", "Report!"},
+        {"%var name='i' n='2' -->", "c"},
+        {"%var name='i' n='' -->", "a", "%var name='i' n='' -->"},
+        {"%var name='i' n=' 1x' -->", "b"},
+        {"%var name='i' n='\t\r2' -->", "c"},
+        {"%var name='i' n='\b2' -->|%var name='i' n='\0162' -->", "a|a"},
+        {"%var name='i' n='-1' -->", "last"},
+        {"%var name='i' n='99999999999' -->", "big", "last"},
+        {"[%var name='i' n='2 -->]", "[%var name='i' n='2 -->]"},
+        {"[%var n='1' name='i' -->]", "[]"},
+        {"[%var name='title' --> n='1']", "[Report n='1']"},
+        {"a%ifvar name='show' -->b%endifvar -->c", "ac"},
+        {"a%ifvar name='yes' -->b%endifvar -->c", "abc"},
+        {"a%ifvar name='missing' -->b%endifvar -->c", "abc"},
+        {"a%ifvar name='zeros' -->b%endifvar -->c", "abc"},
+        {"%ifvar name='show' -->a%ifvar name='yes' -->b%endifvar -->c%endifvar -->d", "d"},
+        {"%ifvar name='yes' -->[%ifvar name='show' -->x%endifvar -->]%endifvar -->", "[]"},
+        {"%ifvar name='yes' -->a%var name='title' -->", "%ifvar name='yes' -->aReport"},
+        {"%ifvar name='show' -->a%endifvar-->", "%ifvar name='show' -->a%endifvar-->"},
+        {"%ifvar -->x%endifvar -->", "%ifvar -->x%endifvar -->"},
+        {"x%endifvar -->%endfor -->", "x%endifvar -->%endfor -->"},
+        {"%ifvar name='yes' -->%for name='i' -->%endifvar -->x%endfor -->y", "y"},
+        {"%ifvar name='show' -->%ifvar name='yes' -->%endifvar -->", "%ifvar name='show' -->"},
+        {"%ifvar name='yes' -->%var name='title' %endifvar -->.-->!", "Report!"},
+        {"%ifvar name='yes' -->x%%endifvar -->var name='title' -->", "xReport"},
+        {"%ifvar name='yes' -->x%endifvar -->%endifvar -->", "x%endifvar -->"},
+        {"a%for name='i' -->x%endfor -->b", "ab"},
+        {"a%for name='i' -->x", "a%for name='i' -->x"},
+        {"%for -->x%endfor -->", "%for -->x%endfor -->"},
+        {"a%file source='s.htm' dest='d.htm' -->b", "ab"},
+        {"a%file dest='d.htm' source='s.htm' -->b", "a%file dest='d.htm' source='s.htm' -->b"},
+        {"a%file source='s.htm' dest='d.htm -->b", "a%file source='s.htm' dest='d.htm -->b"},
+        {"a%file source='s.htm' dest='d.htm'", "a%file source='s.htm' dest='d.htm'"},
     };
     for (const Row& row : rows)
         Check(row.input, row.expected, row.wideExpected);
     narrow.SetN(2);
     wide.SetN(2);
-    Check("<!-- qvvar name='Item' n='auto' --><!-- qvvar name='Item' n='Auto' -->", "ca");
+    Check("%var name='i' n='auto' -->%var name='i' n='Auto' -->", "ca");
 }
 
 TEST_F(PreprocessorTest, FileDirectivesGoToTheHandlerInOrder) {
-    Check("<!-- qvfile source='a' dest='b' --><!-- qvfile x source='sub\\c' y dest='d' -->", "");
+    Check("%file source='a' dest='b' -->%file x source='sub\\c' y dest='d' -->", "");
     using Pairs = std::vector<std::pair<PString, PString>>;
     // Reported by the one-pass scan, then by the stepwise one.
     EXPECT_EQ((Pairs{{"a", "b"}, {"sub\\c", "d"}, {"a", "b"}, {"sub\\c", "d"}}), files.files);
@@ -160,23 +136,16 @@ TEST_F(PreprocessorTest, FileDirectivesGoToTheHandlerInOrder) {
 TEST_F(PreprocessorTest, LoopsRunOncePerPassWithCurrentValues) {
     struct Row {
         unsigned int passes;
-        const char* input;
-        const char* expected;
-        const char* loopName;
-        const char* wideLoopName;
+        const char *input, *expected, *loopName, *wideLoopName;
     };
     const Row rows[] = {
-        {0, "[<!-- qvfor name='Item' -->x<!-- qvendfor -->]", "[]", "Item", "Item"},
-        {1, "[<!-- qvfor name='Item' --><!-- qvvar name='Item' n='auto' --><!-- qvendfor -->]",
-         "[a]", "Item", "Item"},
-        {3,
-         "[<!-- qvfor name='Item' n='7' --><!-- qvvar name='Item' n='auto' --><!-- qvendfor -->]",
-         "[abc]", "Item7", "Item7"},
-        {2, "<!-- qvfor name='r' --><!-- qvfor name='c' -->x<!-- qvendfor -->|<!-- qvendfor -->",
-         "xx|xx|", "r", "r"},
-        {2, "<!-- qvfor name='r' n='auto' -->.<!-- qvendfor -->", "..", "r0", "rauto"},
-        {1, "<!-- qvfor name='r' n='03' -->.<!-- qvendfor -->", ".", "r3", "r03"},
-        {1, "<!-- qvfor name='r' n='-1' -->.<!-- qvendfor -->", ".", "r-1", "r-1"},
+        {0, "[%for name='i' -->x%endfor -->]", "[]", "i", "i"},
+        {1, "[%for name='i' -->%var name='i' n='auto' -->%endfor -->]", "[a]", "i", "i"},
+        {3, "[%for name='i' n='7' -->%var name='i' n='auto' -->%endfor -->]", "[abc]", "i7", "i7"},
+        {2, "%for name='r' -->%for name='c' -->x%endfor -->|%endfor -->", "xx|xx|", "r", "r"},
+        {2, "%for name='r' n='auto' -->.%endfor -->", "..", "r0", "rauto"},
+        {1, "%for name='r' n='03' -->.%endfor -->", ".", "r3", "r03"},
+        {1, "%for name='r' n='-1' -->.%endfor -->", ".", "r-1", "r-1"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.input);
@@ -192,11 +161,11 @@ TEST_F(PreprocessorTest, LoopsRunOncePerPassWithCurrentValues) {
 TEST_F(PreprocessorTest, PerCallProviderFirstThenDefault) {
     std::unique_ptr<PropertyBag> local{PropertyBag::GetNewPropertyBag()};
     std::unique_ptr<PropertyBagUnicode> wideLocal{PropertyBagUnicode::GetNewPropertyBag()};
-    ASSERT_TRUE(local->SetProperty("title", "L") && local->SetProperty("Item1", "M"));
+    ASSERT_TRUE(local->SetProperty("title", "L") && local->SetProperty("i1", "M"));
     ASSERT_TRUE(wideLocal->SetProperty("title", Wide("L").c_str()) &&
-                wideLocal->SetProperty("Item1", Wide("M").c_str()));
-    const std::string text = Q("<!-- qvvar name='title' -->|<!-- qvvar name='Item' n='1' -->|"
-                               "<!-- qvvar name='Item' n='2' -->|<!-- qvvar name='show' -->");
+                wideLocal->SetProperty("i1", Wide("M").c_str()));
+    const std::string text = Q("%var name='title' -->|%var name='i' n='1' -->|%var name='i' "
+                               "n='2' -->|%var name='show' -->");
     EXPECT_EQ(PString("L|M|c|0"), narrow.Preprocess(PString(text), local.get()));
     EXPECT_EQ(Wide("L|M|c|0"), wide.Preprocess(Wide(text), wideLocal.get()));
 }
@@ -204,14 +173,13 @@ TEST_F(PreprocessorTest, PerCallProviderFirstThenDefault) {
 TEST_F(PreprocessorTest, NothingWithoutProviders) {
     ATextPreprocessor bare;
     ATextPreprocessorUnicode wideBare;
-    EXPECT_EQ(PString(), bare.Preprocess(PString("text"), bag.get()));
-    EXPECT_EQ(PString(), bare.Preprocess(1u, bag.get()));
-    EXPECT_EQ(UString(), wideBare.Preprocess(Wide("text"), wideBag.get()));
-    EXPECT_EQ(UString(), wideBare.Preprocess(1u, wideBag.get()));
-
+    EXPECT_EQ(PString(), PString(bare.Preprocess(PString("text"), bag.get()) +
+                                 bare.Preprocess(1u, bag.get())));
+    EXPECT_EQ(UString(), UString(wideBare.Preprocess(Wide("text"), wideBag.get()) +
+                                 wideBare.Preprocess(1u, wideBag.get())));
     struct Texts : TextProvider {
         PString GetText(unsigned int id) override {
-            return PString(id == 7 ? "<!-- qvvar name=\"title\" -->!" : "other");
+            return Q(id == 7 ? "%var name='title' -->!" : "-");
         }
     } texts;
     narrow.SetTextProvider(&texts);
@@ -220,35 +188,19 @@ TEST_F(PreprocessorTest, NothingWithoutProviders) {
 
 TEST_F(PreprocessorTest, WideNamesAndIndexTextsMustBeAscii) {
     for (const UString& row :
-         {WithUnit("<!-- qvvar name='tit", 0xE9, "' -->"),
-          WithUnit("<!-- qvvar name='Item' n='", 0x0663, "' -->"),
-          WithUnit("<!-- qvifvar name='sh", 0x2603, "' -->x<!-- qvendifvar -->"),
-          WithUnit("<!-- qvfor name='", 0x80, "' -->x<!-- qvendfor -->")})
+         {WithUnit("%var name='tit", 0xE9, "' -->"), WithUnit("%var name='i' n='", 0x0663, "' -->"),
+          WithUnit("%ifvar name='sh", 0x2603, "' -->x%endifvar -->"),
+          WithUnit("%for name='", 0x80, "' -->x%endfor -->")})
         EXPECT_EQ(row, wide.Preprocess(row, nullptr));
     // Other units beyond ASCII, even unpaired surrogates, are copied unchanged.
     UString snow = WithUnit("[", 0x2603, "");
     snow.push_back(0xD83D);
     ASSERT_TRUE(wideBag->SetProperty("snow", snow.c_str()));
     EXPECT_EQ(WithUnit("<", 0xFFFF, "") + snow,
-              wide.Preprocess(WithUnit("<", 0xFFFF, "<!-- qvvar name='snow' -->"), nullptr));
-    wide.Preprocess(WithUnit("<!-- qvfile source='", 0x4E2D, "' dest='out' -->"), nullptr);
+              wide.Preprocess(WithUnit("<", 0xFFFF, "%var name='snow' -->"), nullptr));
+    wide.Preprocess(WithUnit("%file source='", 0x4E2D, "' dest='out' -->"), nullptr);
     ASSERT_EQ(1u, wideFiles.files.size());
     EXPECT_EQ(WithUnit("", 0x4E2D, ""), wideFiles.files[0].first);
-}
-
-TEST_F(PreprocessorTest, MatchingEndCountsNestedOpeners) {
-    const PString text("<!-- qvifvar --><!-- qvendifvar --><!-- qvendifvar -->");
-    const PString open("<!-- qvifvar"), close("<!-- qvendifvar -->");
-    int end = -1;
-    ASSERT_TRUE(narrow.FindMatchingEnd(text, open, close, 16, end));
-    EXPECT_EQ(16, end);
-    ASSERT_TRUE(narrow.FindMatchingEnd(text, open, close, 0, end));
-    EXPECT_EQ(35, end);
-    EXPECT_FALSE(narrow.FindMatchingEnd(text, open, close, 36, end));
-    EXPECT_EQ(1, narrow.CountBeginsBetweenHereAndThere(text, open, 0, 1));
-    EXPECT_EQ(0, narrow.CountBeginsBetweenHereAndThere(text, open, 0, 0));
-    EXPECT_TRUE(narrow.IsFirst(0, -1, 4, -1) && !narrow.IsFirst(3, -1, 0, -1));
-    EXPECT_FALSE(narrow.IsFirst(-1, -1, -1, -1));
 }
 
 // Deep nesting ends without exhausting the stack; unbalanced nesting ends
@@ -256,10 +208,10 @@ TEST_F(PreprocessorTest, MatchingEndCountsNestedOpeners) {
 TEST_F(PreprocessorTest, ThousandLevelsDeep) {
     std::string open, close, unbalanced, loops;
     for (int level = 0; level < 1000; ++level) {
-        open += "<!-- qvifvar name='yes' -->(";
-        close += ")<!-- qvendifvar -->";
-        unbalanced += "<!-- qvifvar name='show' -->";
-        loops = "<!-- qvfor name='r' -->(" + loops + ")<!-- qvendfor -->";
+        open += "%ifvar name='yes' -->(";
+        close += ")%endifvar -->";
+        unbalanced += "%ifvar name='show' -->";
+        loops = "%for name='r' -->(" + loops + ")%endfor -->";
     }
     const std::string parens = std::string(1000, '(') + std::string(1000, ')');
     EXPECT_EQ(PString(parens), narrow.Preprocess(PString(Q(open + close)), nullptr));
