@@ -33,8 +33,12 @@ public:
     Text ExpandStepwise(const Text& text) {
         Text work = text;
         for (int at = 0;;) {
-            int condition = Find(work, "<!-- qvifvar", at), variable = Find(work, "<!-- qvvar", at);
-            int file = Find(work, "<!-- qvfile", at), loop = Find(work, "<!-- qvfor", at);
+            auto find = [&](const char* what) {
+                auto found = work.find(Wide<Text>(what), static_cast<std::size_t>(at));
+                return found == Text::npos ? -1 : static_cast<int>(found);
+            };
+            int condition = find("<!-- qvifvar"), variable = find("<!-- qvvar");
+            int file = find("<!-- qvfile"), loop = find("<!-- qvfor");
             if (this->IsFirst(condition, variable, file, loop))
                 at = this->ProcessIfVariable(work, condition);
             else if (this->IsFirst(variable, condition, file, loop))
@@ -46,12 +50,6 @@ public:
             else
                 return work;
         }
-    }
-
-private:
-    static int Find(const Text& text, const char* what, int from) {
-        auto found = text.find(Wide<Text>(what), static_cast<std::size_t>(from));
-        return found == Text::npos ? -1 : static_cast<int>(found);
     }
 };
 
