@@ -172,9 +172,9 @@ protected:
         ASSERT_TRUE(std::filesystem::create_directory(site.Path("out")));
     }
 
-    // `arguments` with {site} standing for the site folder and {run} for
-    // the usual source, destination and template.
-    // The exit code and the output (standard output and error together).
+    // Runs the tool on `arguments`, where {site} stands for the site folder and {run} for the
+    // usual source, destination and template; gives the exit code and the output (standard
+    // output and error together).
     std::pair<DWORD, std::string> Generate(std::string arguments) {
         for (std::size_t at; (at = arguments.find("{run}")) != std::string::npos;)
             arguments.replace(at, 5, "--source {site}\\src --dest {site}\\out index.htm");
@@ -224,9 +224,8 @@ TEST_F(GenerateToolTest, GeneratesSitesAndReportsFailures) {
         EXPECT_EQ(row.exitCode, exitCode);
         EXPECT_NE(std::string::npos, output.find(row.outputHas));
         for (auto [path, expected] :
-             {std::pair{"out\\index.htm", row.index}, {"out\\page.htm", row.page}}) {
+             {std::pair{"out\\index.htm", row.index}, {"out\\page.htm", row.page}})
             EXPECT_EQ(expected ? expected : "(none)", site.Read(path)) << path;
-        }
     }
 }
 
