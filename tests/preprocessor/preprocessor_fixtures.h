@@ -1,4 +1,6 @@
-// Providers and handlers shared by the preprocessor tests.
+// Handlers shared by the preprocessor tests and the template fuzzer, and the
+// scan a derived class builds from a preprocessor's protected in-place steps,
+// which the preprocessors' own one-pass scan must agree with.
 #pragma once
 
 #include <REDudi/preprocessor.h>
@@ -11,53 +13,71 @@
 namespace REDudi {
 namespace testing {
 
-// A provider over a plain map that notes the names it was asked for.
-class MapProvider : public ParameterProvider {
+template <class Text = UString>
+Text Wide(const std::string& ascii) {
+    return Text(ascii.begin(), ascii.end());
+}
+
+// Templates in tests are written with ' for the quotation mark and % for the
+// "<!-- qv" that begins every directive.
+inline std::string Q(const std::string& text) {
+    std::string result;
+    for (char c : text)
+        result += c == '%' ? std::string("<!-- qv") : std::string(1, c == '\'' ? '"' : c);
+    return result;
+}
+
+template <class Base, class Text>
+class Stepwise : public Base {
 public:
-    std::map<std::string, PString> values;
-    std::vector<std::string> asked;
-
-    bool GetVariableValue(const PString& name, PString& value, unsigned int index) override {
-        return Get(name + std::to_string(index), value);
-    }
-    bool GetVariableValue(const PString& name, PString& value) override { return Get(name, value); }
-
-private:
-    bool Get(const std::string& key, PString& value) {
-        asked.push_back(key);
-        auto found = values.find(key);
-        if (found == values.end())
-            return false;
-        value = found->second;
-        return true;
+    Text ExpandStepwise(const Text& text) {
+        Text work = text;
+        for (int at = 0;;) {
+            auto find = [&](const char* what) {
+                auto found = work.find(Wide<Text>(what), static_cast<std::size_t>(at));
+                return found == Text::npos ? -1 : static_cast<int>(found);
+            };
+            int condition = find("<!-- qvifvar"), variable = find("<!-- qvvar");
+            int file = find("<!-- qvfile"), loop = find("<!-- qvfor");
+            if (this->IsFirst(condition, variable, file, loop))
+                at = this->ProcessIfVariable(work, condition);
+            else if (this->IsFirst(variable, condition, file, loop))
+                at = this->ReplaceVariable(work, variable);
+            else if (this->IsFirst(file, condition, variable, loop))
+                at = this->ProcessFile(work, file);
+            else if (this->IsFirst(loop, condition, variable, file))
+                at = this->ProcessFor(work, loop);
+            else
+                return work;
+        }
     }
 };
 
-// Runs each loop `passes` times and points N at the pass, recording the loop
-// names it was handed.
+// Runs each loop `passes` times, at most `budget` passes in all (so that
+// nested loops end), and points N at the pass, noting the loop names.
 template <class Preprocessor, class Handler, class Text>
 class PassingHandler : public Handler {
 public:
     PassingHandler(Preprocessor& preprocessor, unsigned int passes)
         : preprocessor_(preprocessor), passes_(passes) {}
     std::vector<Text> names;
+    unsigned int budget = ~0u;
 
     bool BeginFor(Text& loopName) override {
         names.push_back(loopName);
-        passes[loopName] = 0;
-        preprocessor_.SetN(0);
-        return passes_ > 0;
+        preprocessor_.SetN(pass_[loopName] = 0);
+        return passes_ > 0 && Spend();
     }
     bool NextFor(Text& loopName) override {
-        unsigned int pass = ++passes[loopName];
-        preprocessor_.SetN(pass);
-        return pass < passes_;
+        preprocessor_.SetN(++pass_[loopName]);
+        return pass_[loopName] < passes_ && Spend();
     }
 
 private:
+    bool Spend() { return budget > 0 && budget--; }
     Preprocessor& preprocessor_;
     unsigned int passes_;
-    std::map<Text, unsigned int> passes;
+    std::map<Text, unsigned int> pass_;
 };
 
 template <class Handler, class Text>
@@ -69,13 +89,6 @@ public:
         return true;
     }
 };
-
-inline UString Wide(const std::string& ascii) {
-    UString text;
-    for (char c : ascii)
-        text.push_back(static_cast<unsigned char>(c));
-    return text;
-}
 
 } // namespace testing
 } // namespace REDudi

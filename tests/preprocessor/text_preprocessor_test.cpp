@@ -1,224 +1,198 @@
-// The narrow preprocessor: every directive, its malformed forms and the
-// providers' order, each row also run through a scan built from the
-// protected in-place steps, which must agree with the one-pass scan.
+// Both preprocessors on tables of templates, each row also run through the scan
+// built from the protected in-place steps, which must agree with the one-pass scan.
 #include "preprocessor_fixtures.h"
-#include "stepwise.h"
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
-#include <string>
 
 using namespace REDudi;
-using REDudi::testing::MapProvider;
+using namespace REDudi::testing;
 
 namespace {
 
-using StepwisePreprocessor = REDudi::testing::Stepwise<ATextPreprocessor, PString>;
-using Handler = REDudi::testing::PassingHandler<ATextPreprocessor, ForHandler, PString>;
-using Files = REDudi::testing::RecordingFiles<FileGenerationHandler, PString>;
+UString WithUnit(const char* before, unsigned short unit, const char* after) {
+    return Wide(Q(before)) + UString(&unit, 1) + Wide(Q(after));
+}
 
-class TextPreprocessorTest : public ::testing::Test {
+// clang-format off
+const char* const kValues[] = {"title", "Report", "show", "0", "yes", "1", "zeros", "00",
+    "i0", "a", "i1", "b", "i2", "c", "i2147483647", "big", "i4294967295", "last",
+    "evil", "%var name='title' -->"};
+// clang-format on
+
+class PreprocessorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* const entries[][2] = {{"title", "Report"},
-                                          {"show", "0"},
-                                          {"yes", "1"},
-                                          {"zeros", "00"},
-                                          {"Item0", "a"},
-                                          {"Item1", "b"},
-                                          {"Item2", "c"},
-                                          {"Item4294967295", "last"},
-                                          {"evil", "<!-- qvvar name=\"title\" -->"}};
-        for (const auto& entry : entries)
-            ASSERT_TRUE(bag->SetProperty(entry[0], entry[1]));
-        preprocessor.SetParameterProvider(bag.get());
-        preprocessor.SetFileGenerator(&files);
+        for (std::size_t at = 0; at < std::size(kValues); at += 2) {
+            ASSERT_TRUE(bag->SetProperty(kValues[at], Q(kValues[at + 1]).c_str()));
+            ASSERT_TRUE(wideBag->SetProperty(kValues[at], Wide(Q(kValues[at + 1])).c_str()));
+        }
+        narrow.SetParameterProvider(bag.get());
+        wide.SetParameterProvider(wideBag.get());
+        narrow.SetFileGenerator(&files);
+        wide.SetFileGenerator(&wideFiles);
     }
 
-    PString Expand(const std::string& text) {
-        PString result = preprocessor.Preprocess(PString(text), nullptr);
-        EXPECT_EQ(result, preprocessor.ExpandStepwise(PString(text))) << text;
-        return result;
+    // Both widths, both scans; `wideExpected` where the wide result differs.
+    void Check(const std::string& input, const std::string& expected,
+               const char* wideExpected = nullptr) {
+        SCOPED_TRACE(input);
+        auto check = [](auto& preprocessor, const auto& text, const auto& expected) {
+            auto result = preprocessor.Preprocess(text, nullptr);
+            EXPECT_EQ(expected, result);
+            EXPECT_EQ(result, preprocessor.ExpandStepwise(text));
+        };
+        check(narrow, PString(Q(input)), PString(Q(expected)));
+        check(wide, Wide(Q(input)), Wide(Q(wideExpected ? wideExpected : expected.c_str())));
+    }
+
+    template <class Handler, class Preprocessor, class Text>
+    void CheckLoop(Preprocessor& preprocessor, unsigned int passes, const Text& input,
+                   const Text& expected, const Text& loopName) {
+        REDudi::testing::PassingHandler<Preprocessor, Handler, Text> handler(preprocessor, passes);
+        preprocessor.SetForHandler(&handler);
+        EXPECT_EQ(expected, preprocessor.Preprocess(input, nullptr));
+        EXPECT_EQ(loopName, handler.names.empty() ? Text() : handler.names.front());
     }
 
     std::unique_ptr<PropertyBag> bag{PropertyBag::GetNewPropertyBag()};
-    StepwisePreprocessor preprocessor;
-    Files files;
+    std::unique_ptr<PropertyBagUnicode> wideBag{PropertyBagUnicode::GetNewPropertyBag()};
+    REDudi::testing::Stepwise<ATextPreprocessor, PString> narrow;
+    REDudi::testing::Stepwise<ATextPreprocessorUnicode, UString> wide;
+    REDudi::testing::RecordingFiles<FileGenerationHandler, PString> files;
+    REDudi::testing::RecordingFiles<FileGenerationHandlerUnicode, UString> wideFiles;
 };
 
-struct Row {
-    const char* input;
-    const char* expected;
-};
-
-TEST_F(TextPreprocessorTest, ExpandsDirectivesAndKeepsMalformedOnes) {
+TEST_F(PreprocessorTest, ExpandsDirectivesAndKeepsMalformedOnes) {
+    struct Row {
+        const char *input, *expected, *wideExpected = nullptr;
+    };
     const Row rows[] = {
-        {"plain <!-- text --> <!-- qv stays", "plain <!-- text --> <!-- qv stays"},
-        {"<h1><!-- qvvar name=\"title\" --></h1>", "<h1>Report</h1>"},
-        {"[<!-- qvvar name=\"missing\" -->]", "[]"},
-        {"[<!-- qvvar title -->]", "[<!-- qvvar title -->]"},
-        {"[<!-- qvvar name=\"title -->]", "[]"},
-        {"[<!-- qvvar name=\"title\"", "[<!-- qvvar name=\"title\""},
-        {"<!-- qvvar name=\"evil\" -->", "<!-- qvvar name=\"title\" -->"},
-        {"<!-- qvvar x name=\"title\" y -->", "Report"},
-        {"<!-- qvvar name=\"Item\" n=\"2\" -->", "c"},
-        {"<!-- qvvar name=\"Item\" n=\"\" -->", "a"},
-        {"<!-- qvvar name=\"Item\" n=\" 1x\" -->", "b"},
-        {"<!-- qvvar name=\"Item\" n=\"-1\" -->", "last"},
-        {"[<!-- qvvar name=\"Item\" n=\"2 -->]", "[<!-- qvvar name=\"Item\" n=\"2 -->]"},
-        {"[<!-- qvvar n=\"1\" name=\"Item\" -->]", "[]"},
-        {"[<!-- qvvar name=\"title\" --> n=\"1\"]", "[Report n=\"1\"]"},
-        {"a<!-- qvifvar name=\"show\" -->b<!-- qvendifvar -->c", "ac"},
-        {"a<!-- qvifvar name=\"yes\" -->b<!-- qvendifvar -->c", "abc"},
-        {"a<!-- qvifvar name=\"missing\" -->b<!-- qvendifvar -->c", "abc"},
-        {"a<!-- qvifvar name=\"zeros\" -->b<!-- qvendifvar -->c", "abc"},
-        {"<!-- qvifvar name=\"show\" -->a<!-- qvifvar name=\"yes\" -->b<!-- qvendifvar "
-         "-->c<!-- qvendifvar -->d",
-         "d"},
-        {"<!-- qvifvar name=\"yes\" -->[<!-- qvifvar name=\"show\" -->x<!-- qvendifvar "
-         "-->]<!-- qvendifvar -->",
-         "[]"},
-        {"<!-- qvifvar name=\"yes\" -->a<!-- qvvar name=\"title\" -->",
-         "<!-- qvifvar name=\"yes\" -->aReport"},
-        {"<!-- qvifvar name=\"show\" -->a<!-- qvendifvar-->", "<!-- qvifvar name=\"show\" -->a<!-- "
-                                                              "qvendifvar-->"},
-        {"<!-- qvifvar -->x<!-- qvendifvar -->", "<!-- qvifvar -->x<!-- qvendifvar -->"},
-        {"x<!-- qvendifvar --><!-- qvendfor -->", "x<!-- qvendifvar --><!-- qvendfor -->"},
-        {"<!-- qvifvar name=\"yes\" --><!-- qvfor name=\"Item\" --><!-- qvendifvar "
-         "-->x<!-- qvendfor -->y",
-         "y"},
-        {"<!-- qvifvar name=\"show\" --><!-- qvifvar name=\"yes\" --><!-- qvendifvar -->",
-         "<!-- qvifvar name=\"show\" -->"},
-        {"<!-- qvifvar name=\"yes\" --><!-- qvvar name=\"title\" <!-- qvendifvar -->.-->!",
-         "Report!"},
-        {"<!-- qvifvar name=\"yes\" -->x<!-- qv<!-- qvendifvar -->var name=\"title\" -->",
-         "xReport"},
-        {"<!-- qvifvar name=\"yes\" -->x<!-- qvendifvar --><!-- qvendifvar -->",
-         "x<!-- qvendifvar -->"},
-        {"a<!-- qvfor name=\"Item\" -->x<!-- qvendfor -->b", "ab"},
-        {"a<!-- qvfor name=\"Item\" -->x", "a<!-- qvfor name=\"Item\" -->x"},
-        {"<!-- qvfor -->x<!-- qvendfor -->", "<!-- qvfor -->x<!-- qvendfor -->"},
-        {"a<!-- qvfile source=\"s.htm\" dest=\"d.htm\" -->b", "ab"},
-        {"a<!-- qvfile dest=\"d.htm\" source=\"s.htm\" -->b",
-         "a<!-- qvfile dest=\"d.htm\" source=\"s.htm\" -->b"},
-        {"a<!-- qvfile source=\"s.htm\" dest=\"d.htm -->b",
-         "a<!-- qvfile source=\"s.htm\" dest=\"d.htm -->b"},
-        {"a<!-- qvfile source=\"s.htm\" dest=\"d.htm\"",
-         "a<!-- qvfile source=\"s.htm\" dest=\"d.htm\""},
+        {"plain <!-- text --> % stays", "plain <!-- text --> % stays"},
+        {"<h1>%var name='title' --></h1>", "<h1>Report</h1>"},
+        {"[%var title -->]", "[%var title -->]"},
+        {"[%var name='missing' -->%var name='title -->]", "[]"},
+        {"[%var name='title'", "[%var name='title'"},
+        {"%var name='evil' -->", "%var name='title' -->"},
+        {"%var x name='title' y -->%ifvar name='yes' -->!%endifvar -->", "Report!"},
+        {"%var name='i' n='' -->", "a", "%var name='i' n='' -->"},
+        {"%var name='i' n='\b2' -->|%var name='i' n='\0162' -->", "a|a"},
+        {"%var name='i' n='2' -->%var name='i' n=' 1x' -->%var name='i' n='\t\r2' -->%var "
+         "name='i' n='-1' -->",
+         "cbclast"},
+        {"%var name='i' n='99999999999' -->", "big", "last"},
+        {"[%var name='i' n='2 -->%var n='1' name='i' -->]", "[%var name='i' n='2 -->]"},
+        {"[%var name='title' --> n='1']", "[Report n='1']"},
+        {"a%ifvar name='show' -->b%endifvar -->c", "ac"},
+        {"%ifvar name='yes' -->a%endifvar -->%ifvar name='missing' -->b%endifvar -->%ifvar "
+         "name='zeros' -->c%endifvar -->",
+         "abc"},
+        {"%ifvar name='show' -->a%ifvar name='yes' -->b%endifvar -->c%endifvar -->d", "d"},
+        {"%ifvar name='yes' -->[%ifvar name='show' -->x%endifvar -->]%endifvar -->", "[]"},
+        {"%ifvar name='show' -->a%endifvar-->%var name='title' -->",
+         "%ifvar name='show' -->a%endifvar-->Report"},
+        {"%ifvar -->x%endifvar -->%for -->x%endfor -->%endfor -->",
+         "%ifvar -->x%endifvar -->%for -->x%endfor -->%endfor -->"},
+        {"%ifvar name='yes' -->%for name='i' -->%endifvar -->x%endfor -->y", "y"},
+        {"%ifvar name='show' -->%ifvar name='yes' -->%endifvar -->", "%ifvar name='show' -->"},
+        {"%ifvar name='yes' -->%var name='title' %endifvar -->.-->!", "Report!"},
+        {"%ifvar name='yes' -->x%%endifvar -->var name='title' -->", "xReport"},
+        {"%ifvar name='yes' -->x%endifvar -->%endifvar -->", "x%endifvar -->"},
+        {"a%for name='i' -->x%endfor -->b", "ab"},
+        {"a%for name='i' -->x", "a%for name='i' -->x"},
+        {"a%file source='s.htm' dest='d.htm' -->b", "ab"},
+        {"a%file dest='d' source='s' -->b%file source='s' dest='d -->c%file source='s' dest='d'",
+         "a%file dest='d' source='s' -->b%file source='s' dest='d -->c%file source='s' dest='d'"},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(PString(row.expected), Expand(row.input)) << "template: " << row.input;
+        Check(row.input, row.expected, row.wideExpected);
+    narrow.SetN(2);
+    wide.SetN(2);
+    Check("%var name='i' n='auto' -->%var name='i' n='Auto' -->", "ca");
 }
 
-TEST_F(TextPreprocessorTest, AutoIndexReadsTheEntryAtN) {
-    preprocessor.SetN(2);
-    EXPECT_EQ(PString("c"), Expand("<!-- qvvar name=\"Item\" n=\"auto\" -->"));
-    EXPECT_EQ(PString("a"), Expand("<!-- qvvar name=\"Item\" n=\"Auto\" -->"));
-}
-
-TEST_F(TextPreprocessorTest, FileDirectivesGoToTheGeneratorInOrder) {
-    Expand("<!-- qvfile source=\"a\" dest=\"b\" --><!-- qvfile x source=\"sub\\c\" y "
-           "dest=\"d\" -->");
-    ASSERT_EQ(4u, files.files.size()); // both scans report them
-    EXPECT_EQ(PString("a"), files.files[0].first);
-    EXPECT_EQ(PString("b"), files.files[0].second);
-    EXPECT_EQ(PString("sub\\c"), files.files[1].first);
-    EXPECT_EQ(PString("d"), files.files[1].second);
-}
-
-TEST_F(TextPreprocessorTest, LoopsRunOncePerPassWithCurrentValues) {
-    struct LoopRow {
+TEST_F(PreprocessorTest, LoopsRunOncePerPassWithCurrentValues) {
+    struct Row {
         unsigned int passes;
-        const char* input;
-        const char* expected;
-        const char* loopName;
+        const char *input, *expected, *loopName, *wideLoopName;
     };
-    const LoopRow rows[] = {
-        {0, "[<!-- qvfor name=\"Item\" -->x<!-- qvendfor -->]", "[]", "Item"},
-        {1,
-         "[<!-- qvfor name=\"Item\" --><!-- qvvar name=\"Item\" n=\"auto\" --><!-- qvendfor "
-         "-->]",
-         "[a]", "Item"},
-        {3,
-         "[<!-- qvfor name=\"Item\" n=\"7\" --><!-- qvvar name=\"Item\" n=\"auto\" --><!-- "
-         "qvendfor -->]",
-         "[abc]", "Item7"},
-        {2,
-         "<!-- qvfor name=\"r\" --><!-- qvfor name=\"c\" -->x<!-- qvendfor -->|<!-- qvendfor -->",
-         "xx|xx|", "r"},
-        {2, "<!-- qvfor name=\"r\" n=\"auto\" -->.<!-- qvendfor -->", "..", "r0"},
+    const Row rows[] = {
+        {0, "[%for name='i' -->x%endfor -->]", "[]", "i", "i"},
+        {1, "[%for name='i' -->%var name='i' n='auto' -->%endfor -->]", "[a]", "i", "i"},
+        {3, "[%for name='i' n='7' -->%var name='i' n='auto' -->%endfor -->]", "[abc]", "i7", "i7"},
+        {2, "%for name='r' -->%for name='c' -->x%endfor -->|%endfor -->", "xx|xx|", "r", "r"},
+        {2, "%for name='r' n='auto' -->.%endfor -->", "..", "r0", "rauto"},
+        {1, "%for name='r' n='03' -->.%endfor -->", ".", "r3", "r03"},
+        {1, "%for name='r' n='-1' -->.%endfor -->", ".", "r-1", "r-1"},
     };
-    for (const LoopRow& row : rows) {
-        Handler handler(preprocessor, row.passes);
-        preprocessor.SetForHandler(&handler);
-        preprocessor.SetN(0);
-        EXPECT_EQ(PString(row.expected), preprocessor.Preprocess(PString(row.input), nullptr))
-            << row.input;
-        ASSERT_FALSE(handler.names.empty()) << row.input;
-        EXPECT_EQ(PString(row.loopName), handler.names.front()) << row.input;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.input);
+        narrow.SetN(0);
+        wide.SetN(0);
+        CheckLoop<ForHandler>(narrow, row.passes, PString(Q(row.input)), PString(row.expected),
+                              PString(row.loopName));
+        CheckLoop<ForHandlerUnicode>(wide, row.passes, Wide(Q(row.input)), Wide(row.expected),
+                                     Wide(row.wideLoopName));
     }
 }
 
-TEST_F(TextPreprocessorTest, PerCallProviderComesFirst) {
-    MapProvider local;
-    local.values = {{"title", "Local"}};
-    EXPECT_EQ(PString("Local|0"),
-              preprocessor.Preprocess(PString("<!-- qvvar name=\"title\" -->|<!-- qvvar "
-                                              "name=\"show\" -->"),
-                                      &local));
-    EXPECT_EQ((std::vector<std::string>{"title", "show"}), local.asked);
+TEST_F(PreprocessorTest, PerCallProviderFirstThenDefault) {
+    std::unique_ptr<PropertyBag> local{PropertyBag::GetNewPropertyBag()};
+    std::unique_ptr<PropertyBagUnicode> wideLocal{PropertyBagUnicode::GetNewPropertyBag()};
+    ASSERT_TRUE(local->SetProperty("title", "L") && local->SetProperty("i1", "M"));
+    ASSERT_TRUE(wideLocal->SetProperty("title", Wide("L").c_str()) &&
+                wideLocal->SetProperty("i1", Wide("M").c_str()));
+    const std::string text = Q("%var name='title' -->|%var name='i' n='1' -->|%var name='i' "
+                               "n='2' -->|%var name='show' -->");
+    EXPECT_EQ(PString("L|M|c|0"), narrow.Preprocess(PString(text), local.get()));
+    EXPECT_EQ(Wide("L|M|c|0"), wide.Preprocess(Wide(text), wideLocal.get()));
 }
 
-TEST_F(TextPreprocessorTest, NothingWithoutProviders) {
+TEST_F(PreprocessorTest, NothingWithoutProviders) {
     ATextPreprocessor bare;
-    EXPECT_EQ(PString(), bare.Preprocess(PString("text"), bag.get()));
-    EXPECT_EQ(PString(), bare.Preprocess(1u, bag.get()));
-
+    ATextPreprocessorUnicode wideBare;
+    EXPECT_EQ(PString(), PString(bare.Preprocess(PString("text"), bag.get()) +
+                                 bare.Preprocess(1u, bag.get())));
+    EXPECT_EQ(UString(), UString(wideBare.Preprocess(Wide("text"), wideBag.get()) +
+                                 wideBare.Preprocess(1u, wideBag.get())));
     struct Texts : TextProvider {
         PString GetText(unsigned int id) override {
-            return PString(id == 7 ? "<!-- qvvar name=\"title\" -->!" : "other");
+            return Q(id == 7 ? "%var name='title' -->!" : "-");
         }
     } texts;
-    preprocessor.SetTextProvider(&texts);
-    EXPECT_EQ(PString("Report!"), preprocessor.Preprocess(7u, nullptr));
+    narrow.SetTextProvider(&texts);
+    EXPECT_EQ(PString("Report!"), narrow.Preprocess(7u, nullptr));
 }
 
-TEST_F(TextPreprocessorTest, MatchingEndCountsNestedOpeners) {
-    const PString text("<!-- qvifvar --><!-- qvendifvar --><!-- qvendifvar -->");
-    int end = -1;
-    ASSERT_TRUE(preprocessor.FindMatchingEnd(text, "<!-- qvifvar", "<!-- qvendifvar -->", 16, end));
-    EXPECT_EQ(16, end);
-    ASSERT_TRUE(preprocessor.FindMatchingEnd(text, "<!-- qvifvar", "<!-- qvendifvar -->", 0, end));
-    EXPECT_EQ(35, end);
-    EXPECT_FALSE(
-        preprocessor.FindMatchingEnd(text, "<!-- qvifvar", "<!-- qvendifvar -->", 36, end));
-    EXPECT_EQ(1, preprocessor.CountBeginsBetweenHereAndThere(text, "<!-- qvifvar", 0, 1));
-    EXPECT_EQ(0, preprocessor.CountBeginsBetweenHereAndThere(text, "<!-- qvifvar", 0, 0));
-    EXPECT_TRUE(StepwisePreprocessor::IsFirst(3, -1, 4, -1));
-    EXPECT_FALSE(StepwisePreprocessor::IsFirst(3, -1, 2, -1));
-    EXPECT_FALSE(StepwisePreprocessor::IsFirst(-1, -1, -1, -1));
+TEST_F(PreprocessorTest, WideNamesAndIndexTextsMustBeAscii) {
+    for (const UString& row :
+         {WithUnit("%var name='tit", 0xE9, "' -->"), WithUnit("%var name='i' n='", 0x0663, "' -->"),
+          WithUnit("%ifvar name='sh", 0x2603, "' -->x%endifvar -->"),
+          WithUnit("%for name='", 0x80, "' -->x%endfor -->")})
+        EXPECT_EQ(row, wide.Preprocess(row, nullptr));
+    // Other units beyond ASCII, even unpaired surrogates, are copied unchanged.
+    const UString snow = WithUnit("[", 0x2603, "") + WithUnit("", 0xD83D, "]");
+    ASSERT_TRUE(wideBag->SetProperty("snow", snow.c_str()));
+    EXPECT_EQ(WithUnit("<", 0xFFFF, "") + snow,
+              wide.Preprocess(WithUnit("<", 0xFFFF, "%var name='snow' -->"), nullptr));
+    wide.Preprocess(WithUnit("%file source='", 0x4E2D, "' dest='out' -->"), nullptr);
+    ASSERT_EQ(1u, wideFiles.files.size());
+    EXPECT_EQ(WithUnit("", 0x4E2D, ""), wideFiles.files[0].first);
 }
 
-// Deep and unbalanced nesting ends, with the same result in both scans.
-TEST_F(TextPreprocessorTest, ThousandLevelsDeep) {
-    std::string open, close, unbalanced;
+// Deep nesting ends without exhausting the stack.
+TEST_F(PreprocessorTest, ThousandLevelsDeep) {
+    std::string open, close, loops;
     for (int level = 0; level < 1000; ++level) {
-        open += "<!-- qvifvar name=\"yes\" -->(";
-        close += ")<!-- qvendifvar -->";
-        unbalanced += "<!-- qvifvar name=\"show\" -->";
+        open += "%ifvar name='yes' -->(";
+        close += ")%endifvar -->";
+        loops = "%for name='r' -->(" + loops + ")%endfor -->";
     }
-    EXPECT_EQ(PString(std::string(1000, '(') + "Report" + std::string(1000, ')')),
-              preprocessor.Preprocess(open + "<!-- qvvar name=\"title\" -->" + close, nullptr));
-    EXPECT_EQ(PString(unbalanced + "x"), Expand(unbalanced + "x"));
-
-    std::string loops;
-    for (int level = 0; level < 1000; ++level)
-        loops = "<!-- qvfor name=\"r\" -->(" + loops + ")<!-- qvendfor -->";
-    Handler once(preprocessor, 1);
-    preprocessor.SetForHandler(&once);
-    EXPECT_EQ(PString(std::string(1000, '(') + std::string(1000, ')')),
-              preprocessor.Preprocess(PString(loops), nullptr));
+    const std::string parens = std::string(1000, '(') + std::string(1000, ')');
+    EXPECT_EQ(PString(parens), narrow.Preprocess(PString(Q(open + close)), nullptr));
+    CheckLoop<ForHandler>(narrow, 1, PString(Q(loops)), PString(parens), PString("r"));
 }
 
 } // namespace
