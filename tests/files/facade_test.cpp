@@ -1,5 +1,7 @@
 // The file specification facades: invalid facades, value semantics, relative
 // construction and the wide facade's conversions; and the simple path.
+#include "scratch_directory.h"
+
 #include <REDudi/files.h>
 
 #include <gtest/gtest.h>
@@ -12,17 +14,8 @@
 namespace REDudi {
 namespace {
 
-std::string ApplicationDirectory() {
-    char module[MAX_PATH];
-    std::string directory(module, GetModuleFileNameA(nullptr, module, MAX_PATH));
-    return directory.substr(0, directory.rfind('\\'));
-}
-
-AFileSpec At(const std::string& path) {
-    AFileSpec spec;
-    spec.SetFromMarshalledIQVFileSpec(path.data(), static_cast<unsigned int>(path.size()));
-    return spec;
-}
+using testing_files::ApplicationDirectory;
+using testing_files::At;
 
 UString Wide(const char* text) {
     UString wide;
@@ -68,37 +61,14 @@ TEST(AFileSpecFacade, ConstructionAndAssignmentStartWhereTheyShould) {
     } rows[] = {
         {"default", [] { return AFileSpec(); }, application},
         {"empty text", [] { return AFileSpec(PString("")); }, application},
-        {"relative text", [] { return AFileSpec(PString("sub\\file.txt")); },
-         application + "\\sub\\file.txt"},
+        {"relative text", [] { return AFileSpec(PString("sub\\f")); }, application + "\\sub\\f"},
         {"null FileSpec", [] { return AFileSpec(static_cast<FileSpec*>(nullptr)); }, ""},
-        {"assigned text restarts",
-         [] {
-             AFileSpec spec = At("C:\\elsewhere");
-             spec = PString("a");
-             return spec;
-         },
+        {"text restarts", [] { return AFileSpec(At("C:\\x")) = PString("a"); },
          application + "\\a"},
-        {"appended text",
-         [] {
-             AFileSpec spec = At("C:\\elsewhere");
-             spec += "a";
-             return spec;
-         },
-         "C:\\elsewhere\\a"},
-        {"assigned FileSpec",
-         [] {
-             AFileSpec spec;
-             spec = At("C:\\from").GetFileSpec();
-             return spec;
-         },
-         "C:\\from"},
-        {"invalid made valid by text",
-         [] {
-             AFileSpec spec = AFileSpec::GetInvalid();
-             spec = PString("b");
-             return spec;
-         },
+        {"invalid made valid", [] { return AFileSpec::GetInvalid() = PString("b"); },
          application + "\\b"},
+        {"appended text", [] { return AFileSpec(At("C:\\x")) += "a"; }, "C:\\x\\a"},
+        {"FileSpec", [] { return AFileSpec() = At("C:\\from").GetFileSpec(); }, "C:\\from"},
     };
     for (const auto& row : rows) {
         const AFileSpec spec = row.make();
@@ -107,7 +77,7 @@ TEST(AFileSpecFacade, ConstructionAndAssignmentStartWhereTheyShould) {
     }
 }
 
-TEST(AFileSpecFacade, CopiesAreIndependent) {
+TEST(AFileSpecFacade, CopiesAreIndependentAndComparedExactly) {
     AFileSpec original = At("C:\\x");
     AFileSpec copied(original);
     AFileSpec assigned;
@@ -118,11 +88,14 @@ TEST(AFileSpecFacade, CopiesAreIndependent) {
     EXPECT_EQ(original.GetFullPath(), "C:\\x\\changed");
     EXPECT_EQ(copied.GetFullPath(), "C:\\x\\other");
     EXPECT_EQ(assigned.GetFullPath(), "C:\\x");
-
     FileSpec* own = assigned.GetFileSpec();
     assigned = assigned;
     assigned = own;
     EXPECT_EQ(assigned.GetFileSpec(), own);
+
+    EXPECT_TRUE(At("D:\\A") == At("D:\\A"));
+    EXPECT_FALSE(At("D:\\A") == At("d:\\a"));
+    EXPECT_TRUE(At("D:\\A") != At("D:\\A\\"));
 }
 
 TEST(AFileSpecFacade, WideFacadeConvertsAtItsBoundary) {
@@ -135,6 +108,8 @@ TEST(AFileSpecFacade, WideFacadeConvertsAtItsBoundary) {
     EXPECT_EQ(spec.GetDriveNameUnicode(), Wide("C"));
     EXPECT_EQ(spec.GetParentDirectoryUnicode().GetFullPathUnicode(), Wide("C:\\x\\a"));
     EXPECT_TRUE(spec == AFileSpecUnicode(spec));
+    EXPECT_FALSE(spec != AFileSpecUnicode(spec));
+    EXPECT_TRUE(spec != spec.GetParentDirectoryUnicode());
 
     UString unconvertible = Wide("z");
     unconvertible += static_cast<unsigned short>(0x4E2D);
@@ -166,7 +141,7 @@ TEST(SimplePathFacade, RelativePathsAreConformedNotResolved) {
 }
 
 // A file beside the executable, where a simple path starts.
-TEST(SimplePathFacade, AttributesAreASnapshot) {
+TEST(SimplePathFacade, AttributesAreASnapshotAndComparisonIsExact) {
     const std::string name = "redudi_simple_path_" + std::to_string(GetCurrentProcessId()) + ".dll";
     const std::string file = ApplicationDirectory() + "\\" + name;
     CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
@@ -180,23 +155,14 @@ TEST(SimplePathFacade, AttributesAreASnapshot) {
     EXPECT_FALSE(copy.IsExisting());
     EXPECT_TRUE(copy == path);
     EXPECT_TRUE(ASimplePath().IsDirectory());
-}
 
-TEST(SimplePathFacade, ComparisonIsCaseSensitive) {
-    ASimplePath upper(PString("A"));
-    ASimplePath lower(PString("a"));
+    ASimplePath upper(PString("A")), lower(PString("a"));
     EXPECT_FALSE(upper == lower);
     EXPECT_TRUE(upper != lower);
-    lower = upper;
-    EXPECT_TRUE(upper == lower);
-}
-
-TEST(SimplePathFacade, CopyOfAnInvalidPathIsAnEmptyValidPath) {
-    ASimplePath target;
-    target = static_cast<SimplePath*>(nullptr);
-    EXPECT_TRUE(target.IsObjectValid());
-    EXPECT_EQ(target.GetFullPath(), "");
-    EXPECT_FALSE(target.IsExisting());
+    lower = static_cast<SimplePath*>(nullptr); // an empty valid path
+    EXPECT_TRUE(lower.IsObjectValid());
+    EXPECT_EQ(lower.GetFullPath(), "");
+    EXPECT_FALSE(lower.IsExisting());
 }
 
 } // namespace

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 namespace REDudi {
@@ -15,81 +15,73 @@ namespace {
 void RemoveTree(const std::wstring& directory) {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((directory + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring path = directory + L"\\" + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        const std::wstring name = found.cFileName, path = directory + L"\\" + name;
+        if (name == L"." || name == L"..")
+            continue;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(path);
+        else
+            DeleteFileW(path.c_str());
     }
+    FindClose(search);
     RemoveDirectoryW(directory.c_str());
 }
 
-void RemoveTree(const std::string& directory) {
-    RemoveTree(std::wstring(directory.begin(), directory.end()));
-}
-
 void CollectTree(const std::string& directory, const std::string& prefix,
-                 std::vector<std::string>& out) {
+                 std::set<std::string>& out) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
         const std::string name = found.cFileName;
         if (name == "." || name == "..")
             continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            out.push_back(prefix + name + "\\");
+        const bool isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        out.insert(prefix + name + (isDirectory ? "\\" : ""));
+        if (isDirectory)
             CollectTree(directory + "\\" + name, prefix + name + "\\", out);
-        } else {
-            out.push_back(prefix + name);
-        }
-    } while (FindNextFileA(search, &found));
+    }
     FindClose(search);
 }
 
 } // namespace
 
+AFileSpec At(const std::string& path) {
+    AFileSpec spec;
+    spec.SetFromMarshalledIQVFileSpec(path.data(), static_cast<unsigned int>(path.size()));
+    return spec;
+}
+
+std::string ApplicationDirectory() {
+    char module[MAX_PATH];
+    const std::string path(module, GetModuleFileNameA(nullptr, module, MAX_PATH));
+    return path.substr(0, path.rfind('\\'));
+}
+
 void ScratchTest::SetUp() {
     char temp[MAX_PATH];
     ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    root_ =
-        std::string(temp) + "redudi_" + test->name() + "_" + std::to_string(GetCurrentProcessId());
-    RemoveTree(root_);
+    root_ = std::string(temp) + "redudi_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+            std::to_string(GetCurrentProcessId());
+    TearDown();
     ASSERT_TRUE(CreateDirectoryA(root_.c_str(), nullptr)) << root_;
 }
 
 void ScratchTest::TearDown() {
-    RemoveTree(root_);
+    RemoveTree(std::wstring(root_.begin(), root_.end()));
 }
 
 std::string ScratchTest::Path(const std::string& relative) const {
     return relative.empty() ? root_ : root_ + "\\" + relative;
 }
 
-AFileSpec ScratchTest::Spec(const std::string& relative) const {
-    AFileSpec spec;
-    const std::string path = Path(relative);
-    spec.SetFromMarshalledIQVFileSpec(path.data(), static_cast<unsigned int>(path.size()));
-    return spec;
-}
-
 void ScratchTest::MakeDir(const std::string& relative) const {
-    std::string path = root_;
     std::istringstream parts(relative);
-    for (std::string part; std::getline(parts, part, '\\');) {
-        path += "\\" + part;
-        CreateDirectoryA(path.c_str(), nullptr);
-    }
+    std::string path = root_;
+    for (std::string part; std::getline(parts, part, '\\');)
+        CreateDirectoryA((path += "\\" + part).c_str(), nullptr);
 }
 
 void ScratchTest::MakeFile(const std::string& relative, const std::string& content) const {
@@ -108,28 +100,18 @@ bool ScratchTest::Exists(const std::string& relative) const {
 }
 
 std::string ScratchTest::Content(const std::string& relative) const {
-    std::ifstream in(Path(relative), std::ios::binary);
     std::ostringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(Path(relative), std::ios::binary).rdbuf();
     return text.str();
 }
 
-std::vector<std::string> ScratchTest::Tree(const std::string& relative) const {
-    std::vector<std::string> out;
-    CollectTree(Path(relative), "", out);
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-std::vector<std::string> RelativePaths(const std::list<AFileSpec>& specs, const std::string& root) {
-    std::vector<std::string> out;
-    for (const AFileSpec& spec : specs) {
-        const std::string path = spec.GetFullPath();
-        out.push_back(path.compare(0, root.size() + 1, root + "\\") == 0
-                          ? path.substr(root.size() + 1)
-                          : path);
-    }
-    return out;
+std::string ScratchTest::Tree(const std::string& relative) const {
+    std::set<std::string> entries;
+    CollectTree(Path(relative), "", entries);
+    std::string text;
+    for (const std::string& entry : entries)
+        text += (text.empty() ? "" : " ") + entry;
+    return text;
 }
 
 } // namespace testing_files

@@ -8,10 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace REDudi {
 namespace testing_files {
+
+// A facade whose path is exactly `path`, nothing resolved.
+AFileSpec At(const std::string& path);
+std::string ApplicationDirectory();
 
 class ScratchTest : public ::testing::Test {
 protected:
@@ -20,22 +23,19 @@ protected:
 
     // The full path of `relative` under the scratch directory.
     std::string Path(const std::string& relative) const;
-    AFileSpec Spec(const std::string& relative) const;
+    AFileSpec Spec(const std::string& relative) const { return At(Path(relative)); }
     // Creates the file (and its missing directories) with `content`.
     void MakeFile(const std::string& relative, const std::string& content = "x") const;
     void MakeDir(const std::string& relative) const;
     void MakeReadOnly(const std::string& relative) const;
     bool Exists(const std::string& relative) const;
     std::string Content(const std::string& relative) const;
-    // Every file and directory below `relative`, relative to it, sorted;
-    // directories end with a backslash.
-    std::vector<std::string> Tree(const std::string& relative = "") const;
+    // Every file and directory below `relative`, relative to it, sorted and
+    // joined by spaces; directories end with a backslash.
+    std::string Tree(const std::string& relative = "") const;
 
     std::string root_;
 };
-
-// The paths of `specs` relative to `root`, in their order.
-std::vector<std::string> RelativePaths(const std::list<AFileSpec>& specs, const std::string& root);
 
 } // namespace testing_files
 } // namespace REDudi
