@@ -1,23 +1,15 @@
-// The file manager on directory trees built by each test in its own scratch
-// directory: results of every failing step, what is left behind, and what is
-// never touched. Trees are written as their sorted entries joined by spaces,
-// directories ending with a backslash.
+// The file manager on trees built in a scratch directory: results of every
+// failing step, what is left behind, and what is never touched.
 #include "scratch_directory.h"
-
-#include <REDudi/files.h>
-
-#include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <algorithm>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace REDudi {
 namespace {
 
+using testing_files::Joined;
 using testing_files::ScratchTest;
 
 // One operation of the manager from a source to a destination, named for the
@@ -45,18 +37,7 @@ REDUDI_OP(kDelete, DeleteFileSpec(d));
 
 class FileManagerTest : public ScratchTest {
 protected:
-    void SetUp() override {
-        ScratchTest::SetUp();
-        manager_.reset(FileManager::GetNewFileManager());
-        ASSERT_NE(manager_, nullptr);
-    }
-    // An empty scratch directory for the next row of a table.
-    void Restart() {
-        TearDown();
-        SetUp();
-    }
-
-    std::unique_ptr<FileManager> manager_;
+    std::unique_ptr<FileManager> manager_{FileManager::GetNewFileManager()};
 };
 
 TEST_F(FileManagerTest, CreateDirCreatesEveryMissingLevel) {
@@ -250,12 +231,8 @@ protected:
         return paths;
     }
     std::string SortedListing(bool files, const char* spec, bool recursive) {
-        std::vector<std::string> paths = Listed(files, spec, recursive);
-        std::sort(paths.begin(), paths.end());
-        std::string text;
-        for (const std::string& path : paths)
-            text += (text.empty() ? "" : " ") + path;
-        return text;
+        const std::vector<std::string> paths = Listed(files, spec, recursive);
+        return Joined({paths.begin(), paths.end()});
     }
 };
 
