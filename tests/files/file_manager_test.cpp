@@ -81,20 +81,18 @@ TEST_F(FileManagerTest, DirectoryCopyMoveAndRename) {
         const char* destination;
         bool result;
         std::string tree;
-    } rows[] = {
-        {kCopyDir, "b", true, source + "b\\ " + copied},
-        {kCopyTreeOnly, "b", true, source + "b\\ b\\a\\ b\\a\\s\\ b\\a\\s\\t\\"},
-        {kCopyDirNoCreate, "missing", true, kept},
-        {kMoveDir, "b", true, "b\\ " + copied},
-        {kRenameDir, "b", true, "b\\ b\\f.txt b\\s\\ b\\s\\g.txt b\\s\\t\\"},
-        {kCopyDir, "a\\s", false, kept},
-        {kCopyDir, "A", false, kept},
-        {kMoveDir, "a\\new", false, kept},
-        {kMoveDir, "A\\S\\T", false, kept},
-        {kRenameDir, "a\\s", false, kept},
-        {kRenameDir, "a", false, kept},
-        {kRenameDir, "a\\s\\..", false, kept},
-    };
+    } rows[] = {{kCopyDir, "b", true, source + "b\\ " + copied},
+                {kCopyTreeOnly, "b", true, source + "b\\ b\\a\\ b\\a\\s\\ b\\a\\s\\t\\"},
+                {kCopyDirNoCreate, "missing", true, kept},
+                {kMoveDir, "b", true, "b\\ " + copied},
+                {kRenameDir, "b", true, "b\\ b\\f.txt b\\s\\ b\\s\\g.txt b\\s\\t\\"},
+                {kCopyDir, "a\\s", false, kept},
+                {kCopyDir, "A", false, kept},
+                {kMoveDir, "a\\new", false, kept},
+                {kMoveDir, "A\\S\\T", false, kept},
+                {kRenameDir, "a\\s", false, kept},
+                {kRenameDir, "a", false, kept},
+                {kRenameDir, "a\\s\\..", false, kept}};
     for (const auto& row : rows) {
         MakeFile("a\\f.txt");
         MakeFile("a\\s\\g.txt");
@@ -118,24 +116,22 @@ TEST_F(FileManagerTest, FileOperationsKeepWhatTheyMustNot) {
         bool result;
         std::string tree;
         const char* content; // of the destination afterwards, if it exists
-    } rows[] = {
-        {kCopyFile, false, "old.txt", true, kept, "old"},
-        {kCopyFile, true, "old.txt", true, kept, "new"},
-        {kCopyFileNoCreate, false, "n\\m\\c.txt", true, kept, nullptr},
-        {kCopyFile, false, "n\\m\\c.txt", true, "d\\ n\\ n\\m\\ n\\m\\c.txt old.txt src.txt",
-         "new"},
-        {kCopyFile, true, "d", false, kept, nullptr},
-        {kCopyFile, true, "SRC.txt", false, kept, "new"},
-        {kMoveFile, false, "old.txt", true, kept, "old"},
-        {kMoveFile, true, "old.txt", true, "d\\ old.txt", "new"},
-        {kRenameFile, false, "d\\e\\r.txt", true, "d\\ d\\e\\ d\\e\\r.txt old.txt", "new"},
-        {kMoveFile, true, "d", false, kept, nullptr},
-        {kCreate, false, "old.txt", true, kept, "old"},
-        {kCreate, true, "old.txt", true, kept, ""},
-        {kCreate, false, "n\\c.txt", false, kept, nullptr},
-        {kDelete, false, "d", false, kept, nullptr},
-        {kDelete, false, "old.txt", true, "d\\ src.txt", nullptr},
-    };
+    } rows[] = {{kCopyFile, false, "old.txt", true, kept, "old"},
+                {kCopyFile, true, "old.txt", true, kept, "new"},
+                {kCopyFileNoCreate, false, "n\\m\\c.txt", true, kept, nullptr},
+                {kCopyFile, false, "n\\m\\c.txt", true,
+                 "d\\ n\\ n\\m\\ n\\m\\c.txt old.txt src.txt", "new"},
+                {kCopyFile, true, "d", false, kept, nullptr},
+                {kCopyFile, true, "SRC.txt", false, kept, "new"},
+                {kMoveFile, false, "old.txt", true, kept, "old"},
+                {kMoveFile, true, "old.txt", true, "d\\ old.txt", "new"},
+                {kRenameFile, false, "d\\e\\r.txt", true, "d\\ d\\e\\ d\\e\\r.txt old.txt", "new"},
+                {kMoveFile, true, "d", false, kept, nullptr},
+                {kCreate, false, "old.txt", true, kept, "old"},
+                {kCreate, true, "old.txt", true, kept, ""},
+                {kCreate, false, "n\\c.txt", false, kept, nullptr},
+                {kDelete, false, "d", false, kept, nullptr},
+                {kDelete, false, "old.txt", true, "d\\ src.txt", nullptr}};
     for (const auto& row : rows) {
         MakeFile("src.txt", "new");
         MakeFile("old.txt", "old");
@@ -178,15 +174,13 @@ TEST_F(FileManagerTest, CopyFilesFlattensAndKeepsStructure) {
         bool overwrite, recursive, keepStructure, result;
         const char* tree;
         const char* clash; // content of out\n.txt, if any
-    } rows[] = {
-        {"out", "src\\*", false, true, false, true, "n.txt o.txt", "sub"},
-        {"out", "src\\*", true, true, false, true, "n.txt o.txt", "top"},
-        {"out", "src\\*", false, true, true, true, "n.txt s\\ s\\n.txt s\\o.txt", "top"},
-        {"out", "src\\*", false, false, true, true, "n.txt", "top"},
-        {"out", "src\\s\\o.txt", false, false, true, true, "o.txt", nullptr},
-        {"out", "src", false, true, true, false, "", nullptr},
-        {"src\\s\\out", "src\\*", false, true, true, false, "", nullptr},
-    };
+    } rows[] = {{"out", "src\\*", false, true, false, true, "n.txt o.txt", "sub"},
+                {"out", "src\\*", true, true, false, true, "n.txt o.txt", "top"},
+                {"out", "src\\*", false, true, true, true, "n.txt s\\ s\\n.txt s\\o.txt", "top"},
+                {"out", "src\\*", false, false, true, true, "n.txt", "top"},
+                {"out", "src\\s\\o.txt", false, false, true, true, "o.txt", nullptr},
+                {"out", "src", false, true, true, false, "", nullptr},
+                {"src\\s\\out", "src\\*", false, true, true, false, "", nullptr}};
     for (const auto& row : rows) {
         MakeFile("src\\n.txt", "top");
         MakeFile("src\\s\\n.txt", "sub");
@@ -252,8 +246,7 @@ TEST_F(ListingTest, ListingsMatchPatternsAndAppend) {
         {true, "x\\*.none", true, ""},
         {true, "y\\*", true, ""},
         {false, "x", false, "x\\d.txt x\\plain"},
-        {false, "x", true, "x\\d.txt x\\plain x\\plain\\deep"},
-    };
+        {false, "x", true, "x\\d.txt x\\plain x\\plain\\deep"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.spec) + " " + std::to_string(row.files) +
                      std::to_string(row.recursive));
@@ -283,8 +276,7 @@ TEST_F(ListingTest, IsParentFindsListedDirectoriesOnly) {
     } rows[] = {
         {"x", "x\\plain\\deep", true}, {"x", "x\\plain", true},        {"x", "x", false},
         {"x", "X\\PLAIN", false},      {"x", "x\\plain\\none", false}, {"x\\plain", "x", false},
-        {"missing", "x", false},
-    };
+        {"missing", "x", false}};
     ContainmentProbe probe;
     for (const auto& row : rows) {
         bool isParent = !row.isParent;
@@ -319,12 +311,10 @@ TEST_F(ListingTest, FindMatchingFileSearchesSubdirectories) {
     const struct {
         const char* pattern;
         bool recursive, result, found;
-    } rows[] = {
-        {"x\\*.txt", false, true, true},  {"x\\g.txt", false, true, false},
-        {"x\\g.txt", true, true, true},   {"x\\c.txt", true, true, true},
-        {"x\\*.none", true, true, false}, {"x\\plain", true, false, false},
-        {"y\\*.txt", true, false, false},
-    };
+    } rows[] = {{"x\\*.txt", false, true, true},  {"x\\g.txt", false, true, false},
+                {"x\\g.txt", true, true, true},   {"x\\c.txt", true, true, true},
+                {"x\\*.none", true, true, false}, {"x\\plain", true, false, false},
+                {"y\\*.txt", true, false, false}};
     for (const auto& row : rows) {
         bool found = !row.found;
         EXPECT_EQ(manager_->FindMatchingFile(found, Spec(row.pattern), row.recursive), row.result)

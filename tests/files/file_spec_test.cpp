@@ -18,15 +18,13 @@ TEST(FileSpec, PartsAreCutOutOfThePath) {
         const char *path, *fileName, *drive;
         const char* parent; // "-" when there is none
         const char* url;
-    } rows[] = {
-        {"D:\\x\\f.tar.gz", "f.tar.gz", "D", "D:\\x", "file://D:%5cx%5cf.tar.gz"},
-        {"D:", "", "D", "-", "file://D:"},
-        {"D:\\x\\", "", "D", "D:", "file://D:%5cx%5c"},
-        {"rel\\name", "name", "", "rel", "file://rel%5cname"},
-        {"D:\\a b\\f:g", "f:g", "D", "D:\\a b", "file://D:%5ca%20b%5cf:g"},
-        {"E:\\my-file_1,2/3", "my-file_1,2/3", "E", "E:", "file://E:%5cmy%2dfile%5f1,2/3"},
-        {"D:\\\xe9", "\xe9", "D", "D:", "file://D:%5c%e9"},
-    };
+    } rows[] = {{"D:\\x\\f.tar.gz", "f.tar.gz", "D", "D:\\x", "file://D:%5cx%5cf.tar.gz"},
+                {"D:", "", "D", "-", "file://D:"},
+                {"D:\\x\\", "", "D", "D:", "file://D:%5cx%5c"},
+                {"rel\\name", "name", "", "rel", "file://rel%5cname"},
+                {"D:\\a b\\f:g", "f:g", "D", "D:\\a b", "file://D:%5ca%20b%5cf:g"},
+                {"E:\\my-file_1,2/3", "my-file_1,2/3", "E", "E:", "file://E:%5cmy%2dfile%5f1,2/3"},
+                {"D:\\\xe9", "\xe9", "D", "D:", "file://D:%5c%e9"}};
     for (const auto& row : rows) {
         const AFileSpec spec = At(row.path);
         EXPECT_EQ(spec.GetFileName(), row.fileName) << row.path;
@@ -80,11 +78,9 @@ TEST_F(FileSpecOnDisk, ProbesTellFilesFromDirectories) {
         const char* relative;
         bool existing, file, directory;
         const char* directoryPath;
-    } rows[] = {
-        {"f.txt", true, true, false, ""},
-        {"d", true, false, true, "d"},
-        {"missing", false, false, false, "missing"},
-    };
+    } rows[] = {{"f.txt", true, true, false, ""},
+                {"d", true, false, true, "d"},
+                {"missing", false, false, false, "missing"}};
     for (const auto& row : rows) {
         const AFileSpec spec = Spec(row.relative);
         EXPECT_EQ(spec.IsExisting(), row.existing) << row.relative;
@@ -142,14 +138,12 @@ TEST(FileSpecDirectories, WellKnownDirectoriesAreTheSystems) {
         const char* name;
         bool (AFileSpec::*set)();
         std::string expected;
-    } rows[] = {
-        {"system", &AFileSpec::SetToSystemDirectory, system},
-        {"temporary", &AFileSpec::SetToTemporaryDirectory, temp},
-        {"verified temporary", &AFileSpec::SetToVerifiedTemporaryDirectory, temp},
-        {"current", &AFileSpec::SetToCurrentDirectory, current},
-        {"application", &AFileSpec::SetToApplicationDirectory, ApplicationDirectory()},
-        {"preferences, created", &AFileSpec::SetToPreferencesDirectory, preferences},
-    };
+    } rows[] = {{"system", &AFileSpec::SetToSystemDirectory, system},
+                {"temporary", &AFileSpec::SetToTemporaryDirectory, temp},
+                {"verified temporary", &AFileSpec::SetToVerifiedTemporaryDirectory, temp},
+                {"current", &AFileSpec::SetToCurrentDirectory, current},
+                {"application", &AFileSpec::SetToApplicationDirectory, ApplicationDirectory()},
+                {"preferences, created", &AFileSpec::SetToPreferencesDirectory, preferences}};
     for (const auto& row : rows) {
         AFileSpec spec = At("C:\\elsewhere");
         EXPECT_TRUE((spec.*row.set)()) << row.name;
@@ -191,24 +185,22 @@ TEST(AFileSpecFacade, InvalidFacadeGivesNeutralResults) {
     const struct {
         const char* name;
         bool neutral;
-    } rows[] = {
-        {"IsExisting", !invalid.IsExisting()},
-        {"IsDirectory", !invalid.IsDirectory()},
-        {"GetFullPath", invalid.GetFullPath().empty()},
-        {"GetURL", invalid.GetURL().empty()},
-        {"GetPersistentDataSize", invalid.GetPersistentDataSize() == 0},
-        {"SetPersistentData", !invalid.SetPersistentData("C:\\x", 4)},
-        {"SetFromMarshalled", !invalid.SetFromMarshalledIQVFileSpec("C:\\x", 4)},
-        {"GetMarshalSize", !invalid.GetIQVFileSpecMarshalSize(size) && size == 7},
-        {"Open", invalid.Open("rb") == nullptr},
-        {"SetToSystemDirectory", !invalid.SetToSystemDirectory()},
-        {"GetParentDirectory", !invalid.GetParentDirectory().IsObjectValid()},
-        {"appending", (invalid += "x", !invalid.IsObjectValid())},
-        {"copy", !AFileSpec(invalid).IsObjectValid()},
-        {"==", !(invalid == AFileSpec::GetInvalid())},
-        {"!=", invalid != AFileSpec::GetInvalid()},
-        {"wide copy", !AFileSpecUnicode(invalid).IsObjectValid()},
-    };
+    } rows[] = {{"IsExisting", !invalid.IsExisting()},
+                {"IsDirectory", !invalid.IsDirectory()},
+                {"GetFullPath", invalid.GetFullPath().empty()},
+                {"GetURL", invalid.GetURL().empty()},
+                {"GetPersistentDataSize", invalid.GetPersistentDataSize() == 0},
+                {"SetPersistentData", !invalid.SetPersistentData("C:\\x", 4)},
+                {"SetFromMarshalled", !invalid.SetFromMarshalledIQVFileSpec("C:\\x", 4)},
+                {"GetMarshalSize", !invalid.GetIQVFileSpecMarshalSize(size) && size == 7},
+                {"Open", invalid.Open("rb") == nullptr},
+                {"SetToSystemDirectory", !invalid.SetToSystemDirectory()},
+                {"GetParentDirectory", !invalid.GetParentDirectory().IsObjectValid()},
+                {"appending", (invalid += "x", !invalid.IsObjectValid())},
+                {"copy", !AFileSpec(invalid).IsObjectValid()},
+                {"==", !(invalid == AFileSpec::GetInvalid())},
+                {"!=", invalid != AFileSpec::GetInvalid()},
+                {"wide copy", !AFileSpecUnicode(invalid).IsObjectValid()}};
     for (const auto& row : rows)
         EXPECT_TRUE(row.neutral) << row.name;
 }
@@ -229,8 +221,7 @@ TEST(AFileSpecFacade, ConstructionAndAssignmentStartWhereTheyShould) {
         {"invalid made valid", [] { return AFileSpec::GetInvalid() = PString("b"); },
          application + "\\b"},
         {"appended text", [] { return AFileSpec(At("C:\\x")) += "a"; }, "C:\\x\\a"},
-        {"FileSpec", [] { return AFileSpec() = At("C:\\from").GetFileSpec(); }, "C:\\from"},
-    };
+        {"FileSpec", [] { return AFileSpec() = At("C:\\from").GetFileSpec(); }, "C:\\from"}};
     for (const auto& row : rows) {
         const AFileSpec spec = row.make();
         EXPECT_TRUE(spec.IsObjectValid()) << row.name;
@@ -287,11 +278,9 @@ TEST(SimplePathFacade, RelativePathsAreConformedNotResolved) {
         const char* relative;
         bool result;
         const char* expected; // under the application directory
-    } rows[] = {
-        {"\\a\\b\\", true, "\\a\\b"},   {"a/b", true, "\\a\\b"}, {"..\\y", true, "\\..\\y"},
-        {"/a", true, "\\/a"},           {"\\\\\\", false, ""},   {"", false, ""},
-        {"lib.dll", true, "\\lib.dll"},
-    };
+    } rows[] = {{"\\a\\b\\", true, "\\a\\b"},  {"a/b", true, "\\a\\b"}, {"..\\y", true, "\\..\\y"},
+                {"/a", true, "\\/a"},          {"\\\\\\", false, ""},   {"", false, ""},
+                {"lib.dll", true, "\\lib.dll"}};
     const std::string application = ApplicationDirectory();
     for (const auto& row : rows) {
         ASimplePath path;

@@ -40,8 +40,7 @@ const Row kRows[] = {
     {"trailing parent stays", nullptr, "D:\\x\\w|..", "D:\\x\\w\\.."},
     {"absolute text is relative", nullptr, "D:\\x|D:\\y", "D:\\x\\D:\\y"},
     {"parent of a drive", nullptr, "D:|..\\x", "D:\\x"},
-    {"server", nullptr, "\\\\server\\share|a", "\\server\\share\\a"},
-};
+    {"server", nullptr, "\\\\server\\share|a", "\\server\\share\\a"}};
 
 TEST(PathNormalisation, EachRewritingGivesTheSubstitutionResult) {
     for (const Row& row : kRows) {
