@@ -56,7 +56,8 @@ TEST_F(FileManagerTest, CreateDirCreatesEveryMissingLevel) {
     for (const auto& row : {std::make_pair(240, true), {261, false}, {300, false}}) {
         const std::string name(row.first - root_.size() - 1, 'n');
         EXPECT_EQ(manager_->CreateDir(Spec(name)), row.second) << row.first;
-        EXPECT_EQ(Exists(name), row.second) << row.first;
+        EXPECT_EQ(GetFileAttributesA(Path(name).c_str()) != INVALID_FILE_ATTRIBUTES, row.second)
+            << row.first;
         RemoveDirectoryA(Path(name).c_str());
     }
 }
@@ -292,8 +293,9 @@ TEST_F(ListingTest, EntriesThatCannotBeFoundAgainAreLeftOut) {
     const std::string directory = Path("x");
     const std::wstring wide = std::wstring(directory.begin(), directory.end()) + L"\\\u4e2d.txt";
     CloseHandle(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    ASSERT_NE(Tree("x").find("?.txt"), std::string::npos);
+    EXPECT_NE(Tree("x").find("?.txt"), std::string::npos);
     EXPECT_EQ(SortedListing(true, "x", false), "x\\a.txt x\\b.log");
+    DeleteFileW(wide.c_str());
 }
 
 TEST_F(ListingTest, DeleteFilesRecursesIntoEverySubdirectory) {

@@ -30,48 +30,36 @@ inline std::string ApplicationDirectory() {
     return path.substr(0, path.rfind('\\'));
 }
 
-// Wide, so that names the ANSI code page cannot represent go too. Each entry
-// is handed to `visit` with its path and whether it is a directory.
-template <class Visit>
-void ForEachEntry(const std::wstring& directory, Visit visit) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((directory + L"\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..")
-            visit(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
-    }
-    FindClose(search);
-}
-
-inline void RemoveTree(const std::wstring& directory) {
-    ForEachEntry(directory, [&](const std::wstring& name, bool isDirectory) {
-        const std::wstring path = directory + L"\\" + name;
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        isDirectory ? RemoveTree(path) : void(DeleteFileW(path.c_str()));
-    });
-    RemoveDirectoryW(directory.c_str());
-}
-
-// Names are kept to ASCII but for those the tests make unrepresentable on
-// purpose; those show as "?".
-inline void CollectTree(const std::wstring& directory, const std::string& prefix,
-                        std::set<std::string>& out) {
-    ForEachEntry(directory, [&](const std::wstring& name, bool isDirectory) {
-        std::string narrow;
-        for (wchar_t c : name)
-            narrow += c < 0x80 ? static_cast<char>(c) : '?';
-        out.insert(prefix + narrow + (isDirectory ? "\\" : ""));
-        if (isDirectory)
-            CollectTree(directory + L"\\" + name, prefix + narrow + "\\", out);
-    });
-}
-
 inline std::string Joined(const std::set<std::string>& entries) {
     std::string text;
     for (const std::string& entry : entries)
         text += (text.empty() ? "" : " ") + entry;
     return text;
+}
+
+// Lists what `directory` holds into `tree` (relative, directories ending with
+// a backslash), or without a tree removes it with everything in it.
+inline void Walk(const std::string& directory, const std::string& prefix,
+                 std::set<std::string>* tree) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        const std::string name = found.cFileName, path = directory + "\\" + name;
+        const bool isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (name == "." || name == "..")
+            continue;
+        if (tree != nullptr)
+            tree->insert(prefix + name + (isDirectory ? "\\" : ""));
+        else
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (isDirectory)
+            Walk(path, prefix + name + "\\", tree);
+        else if (tree == nullptr)
+            DeleteFileA(path.c_str());
+    }
+    FindClose(search);
+    if (tree == nullptr)
+        RemoveDirectoryA(directory.c_str());
 }
 
 class ScratchTest : public ::testing::Test {
@@ -85,14 +73,13 @@ protected:
         TearDown();
         ASSERT_TRUE(CreateDirectoryA(root_.c_str(), nullptr)) << root_;
     }
-    void TearDown() override { RemoveTree(Wide(root_)); }
+    void TearDown() override { Walk(root_, "", nullptr); }
     // An empty scratch directory for the next row of a table.
     void Restart() {
         TearDown();
         SetUp();
     }
 
-    static std::wstring Wide(const std::string& path) { return {path.begin(), path.end()}; }
     // The full path of `relative` under the scratch directory.
     std::string Path(const std::string& relative) const {
         return relative.empty() ? root_ : root_ + "\\" + relative;
@@ -106,27 +93,22 @@ protected:
     }
     // Creates the file (and its missing directories) with `content`.
     void MakeFile(const std::string& relative, const std::string& content = "x") const {
-        const std::size_t slash = relative.rfind('\\');
-        if (slash != std::string::npos)
-            MakeDir(relative.substr(0, slash));
+        if (relative.find('\\') != std::string::npos)
+            MakeDir(relative.substr(0, relative.rfind('\\')));
         std::ofstream(Path(relative), std::ios::binary) << content;
     }
     void MakeReadOnly(const std::string& relative) const {
         SetFileAttributesA(Path(relative).c_str(), FILE_ATTRIBUTE_READONLY);
-    }
-    bool Exists(const std::string& relative) const {
-        return GetFileAttributesA(Path(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
     std::string Content(const std::string& relative) const {
         std::ostringstream text;
         text << std::ifstream(Path(relative), std::ios::binary).rdbuf();
         return text.str();
     }
-    // Every file and directory below `relative`, relative to it, sorted and
-    // joined by spaces; directories end with a backslash.
+    // Every file and directory below `relative`, sorted and joined by spaces.
     std::string Tree(const std::string& relative = "") const {
         std::set<std::string> entries;
-        CollectTree(Wide(Path(relative)), "", entries);
+        Walk(Path(relative), "", &entries);
         return Joined(entries);
     }
 
