@@ -187,9 +187,7 @@ TEST_F(FileManagerTest, CopyFilesFlattensAndKeepsStructure) {
         MakeFile("src\\s\\n.txt", "sub");
         MakeFile("src\\s\\o.txt", "o");
         MakeDir("out");
-        SCOPED_TRACE(std::string(row.pattern) + " to " + row.destination + " " +
-                     std::to_string(row.overwrite) + std::to_string(row.recursive) +
-                     std::to_string(row.keepStructure));
+        SCOPED_TRACE("row " + std::to_string(&row - rows));
         EXPECT_EQ(manager_->CopyFiles(Spec(row.destination), Spec(row.pattern), row.overwrite,
                                       row.recursive, row.keepStructure),
                   row.result);
@@ -222,8 +220,7 @@ protected:
         for (const AFileSpec& entry : listing)
             paths.push_back(std::string(entry.GetFullPath()).substr(root_.size() + 1));
         EXPECT_EQ(paths.front(), "kept");
-        paths.erase(paths.begin());
-        return paths;
+        return {paths.begin() + 1, paths.end()};
     }
     std::string SortedListing(bool files, const char* spec, bool recursive) {
         const std::vector<std::string> paths = Listed(files, spec, recursive);
@@ -249,8 +246,7 @@ TEST_F(ListingTest, ListingsMatchPatternsAndAppend) {
         {false, "x", false, "x\\d.txt x\\plain"},
         {false, "x", true, "x\\d.txt x\\plain x\\plain\\deep"}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.spec) + " " + std::to_string(row.files) +
-                     std::to_string(row.recursive));
+        SCOPED_TRACE("row " + std::to_string(&row - rows));
         EXPECT_EQ(SortedListing(row.files, row.spec, row.recursive), row.expected);
     }
     std::list<AFileSpec> listing;
@@ -278,11 +274,9 @@ TEST_F(ListingTest, IsParentFindsListedDirectoriesOnly) {
         {"x", "x\\plain\\deep", true}, {"x", "x\\plain", true},        {"x", "x", false},
         {"x", "X\\PLAIN", false},      {"x", "x\\plain\\none", false}, {"x\\plain", "x", false},
         {"missing", "x", false}};
-    ContainmentProbe probe;
     for (const auto& row : rows) {
         bool isParent = !row.isParent;
-        EXPECT_TRUE(probe.IsParent(isParent, Spec(row.ancestor), Spec(row.candidate)))
-            << row.candidate;
+        EXPECT_TRUE(ContainmentProbe().IsParent(isParent, Spec(row.ancestor), Spec(row.candidate)));
         EXPECT_EQ(isParent, row.isParent) << row.ancestor << " " << row.candidate;
     }
 }
