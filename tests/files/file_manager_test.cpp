@@ -12,27 +12,21 @@ namespace {
 using testing_files::Joined;
 using testing_files::ScratchTest;
 
-// One operation of the manager from a source to a destination, named for the
-// failure messages.
-struct Op {
-    const char* name;
-    bool (*run)(FileManager&, const AFileSpec& source, const AFileSpec& destination, bool over);
-};
-#define REDUDI_OP(op, call)                                                                        \
-    const Op op = {#op, [](FileManager& m, const AFileSpec& s, const AFileSpec& d, bool o) {       \
-                       return m.call;                                                              \
-                   }}
-REDUDI_OP(kCopyDir, CopyDir(s, d, o, true, true));
-REDUDI_OP(kCopyTreeOnly, CopyDir(s, d, o, false, true));
-REDUDI_OP(kCopyDirNoCreate, CopyDir(s, d, o, true, false));
-REDUDI_OP(kMoveDir, MoveDir(s, d, o));
-REDUDI_OP(kRenameDir, RenameDir(s, d, o));
-REDUDI_OP(kCopyFile, CopyFileSpec(s, d, o, true));
-REDUDI_OP(kCopyFileNoCreate, CopyFileSpec(s, d, o, false));
-REDUDI_OP(kMoveFile, MoveFileSpec(s, d, o));
-REDUDI_OP(kRenameFile, RenameFileSpec(s, d, o));
-REDUDI_OP(kCreate, CreateFileSpec(d, o));
-REDUDI_OP(kDelete, DeleteFileSpec(d));
+// One operation of the manager from a source to a destination.
+using Op = bool (*)(FileManager&, const AFileSpec& source, const AFileSpec& destination, bool);
+#define REDUDI_OP(call)                                                                            \
+    [](FileManager& m, const AFileSpec& s, const AFileSpec& d, bool o) { return m.call; }
+const Op kCopyDir = REDUDI_OP(CopyDir(s, d, o, true, true));
+const Op kCopyTreeOnly = REDUDI_OP(CopyDir(s, d, o, false, true));
+const Op kCopyDirNoCreate = REDUDI_OP(CopyDir(s, d, o, true, false));
+const Op kMoveDir = REDUDI_OP(MoveDir(s, d, o));
+const Op kRenameDir = REDUDI_OP(RenameDir(s, d, o));
+const Op kCopyFile = REDUDI_OP(CopyFileSpec(s, d, o, true));
+const Op kCopyFileNoCreate = REDUDI_OP(CopyFileSpec(s, d, o, false));
+const Op kMoveFile = REDUDI_OP(MoveFileSpec(s, d, o));
+const Op kRenameFile = REDUDI_OP(RenameFileSpec(s, d, o));
+const Op kCreate = REDUDI_OP(CreateFileSpec(d, o));
+const Op kDelete = REDUDI_OP(DeleteFileSpec(d));
 #undef REDUDI_OP
 
 class FileManagerTest : public ScratchTest {
@@ -99,8 +93,8 @@ TEST_F(FileManagerTest, DirectoryCopyMoveAndRename) {
         MakeFile("a\\s\\g.txt");
         MakeDir("a\\s\\t");
         MakeDir("b");
-        SCOPED_TRACE(std::string(row.op.name) + " " + row.destination);
-        EXPECT_EQ(row.op.run(*manager_, Spec("a"), Spec(row.destination), true), row.result);
+        SCOPED_TRACE("row " + std::to_string(&row - rows));
+        EXPECT_EQ(row.op(*manager_, Spec("a"), Spec(row.destination), true), row.result);
         EXPECT_EQ(Tree(), row.tree);
         Restart();
     }
@@ -137,9 +131,9 @@ TEST_F(FileManagerTest, FileOperationsKeepWhatTheyMustNot) {
         MakeFile("src.txt", "new");
         MakeFile("old.txt", "old");
         MakeDir("d");
-        SCOPED_TRACE(std::string(row.op.name) + " " + row.destination);
+        SCOPED_TRACE("row " + std::to_string(&row - rows));
         const bool result =
-            row.op.run(*manager_, Spec("src.txt"), Spec(row.destination), row.overwrite);
+            row.op(*manager_, Spec("src.txt"), Spec(row.destination), row.overwrite);
         EXPECT_EQ(result, row.result);
         EXPECT_EQ(Tree(), row.tree);
         if (row.content != nullptr) {
