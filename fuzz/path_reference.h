@@ -4,15 +4,13 @@
 // rewriting is checked and measured against.
 #pragma once
 
+#include <algorithm>
 #include <string>
 
 namespace fuzz {
 
 inline std::string ReferenceToBackslashes(std::string path) {
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
+    std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }
 
