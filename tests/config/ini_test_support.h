@@ -1,5 +1,5 @@
-// Helpers shared by the INI tests: parse a text, and show a model in its
-// written form so that a whole expected file fits in one table cell.
+// Helpers shared by the INI tests and fuzzer: parse a text, and show a model
+// in its written form so that a whole expected file fits in one table cell.
 #pragma once
 
 #include <REDudi/config.h>

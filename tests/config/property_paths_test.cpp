@@ -1,4 +1,5 @@
-// How property paths become registry keys and value names.
+// How property paths and INI sections become registry keys and value names.
+#include "config/ini_import_paths.h"
 #include "config/property_paths.h"
 
 #include <gtest/gtest.h>
@@ -6,56 +7,38 @@
 using namespace REDudi;
 using namespace REDudi::property_paths;
 
-TEST(PropertyPathsTest, TrimRootTakesEachSeparatorKindInTurn) {
-    struct Case {
-        const char* root;
-        const char* trimmed;
-    } cases[] = {
-        {"/Software/Example/", "Software/Example"},
-        {"Software\\Example", "Software\\Example"},
+TEST(PropertyPathsTest, TrimRootAndSlashHandler) {
+    const char* rows[][3] = {
+        // text, as a trimmed root, with inner slashes as backslashes
+        {"/Software/Example/", "Software/Example", "\\Software\\Example"},
+        {"Software\\Example", "Software\\Example", "Software\\Example"},
         // Each kind is trimmed once, "/" first: a "/" behind a "\" stays.
-        {"//\\\\a\\b//\\\\", "a\\b//"},
-        {"\\/a", "/a"},
-        {"a/\\", "a/"},
-        {"a\\/", "a"},
-        {"/", ""},
-        {"/\\/\\", "/"},
-        {"", ""},
+        {"//\\\\a\\b//\\\\", "a\\b//", "\\\\\\\\a\\b\\\\\\\\"},
+        {"\\/a", "/a", "\\\\a"},
+        {"a/\\", "a/", "a\\\\"},
+        {"a\\/", "a", "a\\"},
+        {"/", "", ""},
+        {"/\\/\\", "/", "\\\\\\\\"},
+        {"", "", ""},
+        {"a/b//", "a/b", "a\\b"},
     };
-    for (const Case& c : cases) {
-        PString root(c.root);
+    for (auto& row : rows) {
+        PString root(row[0]), text(row[0]);
         TrimRoot(root);
-        EXPECT_EQ(PString(c.trimmed), root) << "root " << c.root;
-    }
-}
-
-TEST(PropertyPathsTest, SlashHandlerTurnsInnerSlashesIntoBackslashes) {
-    struct Case {
-        const char* text;
-        const char* converted;
-    } cases[] = {
-        {"", ""},       {"/", ""}, {"a/b//", "a\\b"}, {"/a/b", "\\a\\b"}, {"a\\b/c", "a\\b\\c"},
-        {"a\\", "a\\"},
-    };
-    for (const Case& c : cases) {
-        PString text(c.text);
         SlashHandler(text);
-        EXPECT_EQ(PString(c.converted), text) << "text " << c.text;
+        EXPECT_EQ(PString(row[1]), root) << "root " << row[0];
+        EXPECT_EQ(PString(row[2]), text) << "text " << row[0];
     }
 }
 
 TEST(PropertyPathsTest, ConvertToRegKeySplitsAtTheLastSlash) {
-    struct Case {
-        const char* root;
-        const char* path;
-        const char* key;
-        const char* name;
-    } cases[] = {
+    const char* rows[][4] = {
+        // root, path, key, value name
         {"Software/Example", "/Net/Port", "Software\\Example\\Net", "Port"},
         {"Software/Example", "/Port", "Software\\Example", "Port"},
         {"Software/Example", "/Net/", "Software\\Example\\Net", ""},
         // A path that already begins with the root, in any case, is not
-        // prefixed again; the whole path is compared, not just its head.
+        // prefixed again; the whole root is compared, not just its head.
         {"Software/Example", "software/EXAMPLE/Net/Port", "software\\EXAMPLE\\Net", "Port"},
         {"Software/Example", "Software/Example", "Software", "Example"},
         {"Software/Example", "Software/Exampl/x", "Software\\ExampleSoftware\\Exampl", "x"},
@@ -65,25 +48,45 @@ TEST(PropertyPathsTest, ConvertToRegKeySplitsAtTheLastSlash) {
         // No "/" at all: the outputs stay as they were.
         {"R", "Port", "untouched", "untouched"},
     };
-    for (const Case& c : cases) {
-        PString key("untouched");
-        PString name("untouched");
-        ConvertToRegKey(PString(c.root), PString(c.path), key, name);
-        EXPECT_EQ(PString(c.key), key) << "root " << c.root << " path " << c.path;
-        EXPECT_EQ(PString(c.name), name) << "root " << c.root << " path " << c.path;
+    for (auto& row : rows) {
+        PString key("untouched"), name("untouched");
+        ConvertToRegKey(PString(row[0]), PString(row[1]), key, name);
+        EXPECT_EQ(PString(row[2]), key) << "root " << row[0] << " path " << row[1];
+        EXPECT_EQ(PString(row[3]), name) << "root " << row[0] << " path " << row[1];
     }
+    struct Begins {
+        const char *path, *root;
+        bool begins;
+    } begins[] = {{"abc/x", "ABC", true},  {"ab", "abc", false}, {"abc", "abc", true},
+                  {"abd/x", "abc", false}, {"x", "", true},      {"", "", true}};
+    for (const Begins& row : begins)
+        EXPECT_EQ(row.begins, BeginsWithRoot(PString(row.path), PString(row.root)))
+            << "path " << row.path << " root " << row.root;
 }
 
-TEST(PropertyPathsTest, BeginsWithRootComparesOverTheRootsLength) {
-    struct Case {
-        const char* path;
-        const char* root;
-        bool begins;
-    } cases[] = {
-        {"abc/x", "ABC", true},  {"ab", "abc", false}, {"abc", "abc", true},
-        {"abd/x", "abc", false}, {"x", "", true},      {"", "", true},
+TEST(IniImportPathsTest, SectionsBecomePropertyPaths) {
+    const char* rows[][3] = {{"Net", "Port", "/Net/Port"},
+                             {"/Net", "Port", "/Net/Port"},
+                             {"Net\\Proxy", "Port", "/Net\\Proxy/Port"},
+                             {"", "Port", "//Port"},
+                             {"/", "Port", "//Port"},
+                             {"Net", "", "/Net/"}};
+    for (auto& row : rows)
+        EXPECT_EQ(PString(row[2]), ini_import::PropertyPath(PString(row[0]), PString(row[1])))
+            << row[0] << " " << row[1];
+    // Plug-in sections are filed by where they name "properties".
+    const char* plugins[][3] = {
+        {"Display", "Viewer", "/properties/map/Viewer/Display/k"},
+        {"Display", "", "/properties/map/Display/k"},
+        {"properties/ui", "Viewer", "/properties/ui/k"},
+        {"properties", "Viewer", "/properties/k"},
+        {"/properties/ui", "Viewer", "/properties/ui/k"},
+        {"xproperties", "Viewer", "xproperties/k"},
+        {"myproperties", "Viewer", "/properties/map/Viewer/myproperties/k"},
+        {"Properties", "Viewer", "/properties/map/Viewer/Properties/k"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.begins, BeginsWithRoot(PString(c.path), PString(c.root)))
-            << "path " << c.path << " root " << c.root;
+    for (auto& row : plugins)
+        EXPECT_EQ(PString(row[2]),
+                  ini_import::PluginPropertyPath(PString(row[0]), PString("k"), PString(row[1])))
+            << row[0] << " " << row[1];
 }

@@ -1,271 +1,235 @@
 // The property manager against Wine's real registry, checked with raw
-// registry reads that do not go through the library.
+// registry reads that do not go through the library; shared by threads and
+// by helper processes.
+#include "win32/child_process.h"
 #include "win32/registry_test_root.h"
 
 #include <REDudi/property_manager.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace REDudi;
-using REDudi::testing::KeyExists;
-using REDudi::testing::RawValue;
-using REDudi::testing::ReadRawValue;
-using REDudi::testing::ReadRawValueWide;
-using REDudi::testing::RegistryTestRoot;
-using REDudi::testing::WideBytes;
+using namespace REDudi::testing;
 
 namespace {
 
-UString Wide(const char16_t* text) {
-    UString wide;
-    for (; *text != 0; ++text)
-        wide.push_back(static_cast<unsigned short>(*text));
-    return wide;
+PString P(const std::string& text) {
+    return PString(text.c_str());
+}
+
+UString Wide(const std::u16string& text) {
+    return UString(UnicodeStdString(text.begin(), text.end()));
+}
+
+// Narrow bytes of 16-bit text with its terminating NUL, as the wide form stores it.
+std::string WideBytes(const std::u16string& text) {
+    std::string bytes;
+    for (char16_t unit : text)
+        bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    return bytes + std::string(2, '\0');
 }
 
 class PropertyManagerTest : public ::testing::Test {
 protected:
-    PropertyManagerTest() : branch_("pm"), manager_(PString(branch_.Root().c_str())) {}
-
-    std::string Key(const std::string& below = "") const {
-        return below.empty() ? branch_.Key() : branch_.Key() + "\\" + below;
-    }
-    std::string Stored(const std::string& below, const std::string& name) const {
-        RawValue raw = ReadRawValue(Key(below), name);
-        return raw.found ? raw.bytes : "<missing>";
-    }
-    // Stores exactly `text`: a byte other than NUL behind it keeps the
-    // registry from counting a terminator of its own.
-    void Plant(const std::string& below, const std::string& name, const std::string& text) {
-        HKEY key;
-        std::string data = text + "x";
-        ASSERT_EQ(0, RegCreateKeyA(HKEY_LOCAL_MACHINE, Key(below).c_str(), &key));
-        ASSERT_EQ(0, RegSetValueExA(key, name.c_str(), 0, REG_SZ,
-                                    reinterpret_cast<const BYTE*>(data.data()),
-                                    static_cast<DWORD>(text.size())));
-        RegCloseKey(key);
-    }
-
-    RegistryTestRoot branch_;
-    APropertyManager manager_;
+    RegistryTestRoot branch_{"pm"};
+    APropertyManager manager_{P(branch_.Root())};
 };
 
 // Every value is REG_SZ; narrow text is stored without a terminating NUL,
 // wide text with one. Typed values and literals are stored as their text.
 TEST_F(PropertyManagerTest, ValuesAreStoredAsText) {
-    struct Case {
+    auto set = [this](auto value) {
+        return [this, value](const PString& path) { return manager_.SetProperty(path, value); };
+    };
+    struct Row {
         const char* name;
         std::function<bool(const PString&)> write;
         std::u16string text;
         bool terminated;
-    } cases[] = {
-        {"N", [&](const PString& p) { return manager_.SetProperty(p, PString("abc")); }, u"abc",
-         false},
-        {"E", [&](const PString& p) { return manager_.SetProperty(p, PString("")); }, u"", false},
-        {"W", [&](const PString& p) { return manager_.SetProperty(p, Wide(u"\u00e9z")); },
-         u"\u00e9z", true},
-        {"T", [&](const PString& p) { return manager_.SetProperty(p, true); }, u"true", false},
-        {"F", [&](const PString& p) { return manager_.SetProperty(p, false); }, u"false", false},
-        {"I", [&](const PString& p) { return manager_.SetProperty(p, -42); }, u"-42", false},
-        {"U", [&](const PString& p) { return manager_.SetProperty(p, 4294967295u); }, u"4294967295",
-         false},
-        {"H", [&](const PString& p) { return manager_.SetProperty(p, 0.5f); }, u"0.5", false},
-        {"G", [&](const PString& p) { return manager_.SetProperty(p, 1234567.0f); }, u"1.23457e+06",
-         false},
-        {"S", [&](const PString& p) { return manager_.SetProperty(p, 123456.0f); }, u"123456",
-         false},
-        // Literals store their text, not "true".
-        {"L", [&](const PString& p) { return manager_.SetProperty(p, "text"); }, u"text", false},
-        {"Z", [&](const PString& p) { return manager_.SetProperty(p, "false"); }, u"false", false},
-        {"A", [&](const PString& p) { return manager_.SetProperty(p, u"wide"); }, u"wide", true},
-        {"B", [&](const PString& p) { return manager_.SetProperty(p, L"wide"); }, u"wide", true},
+    } rows[] = {
+        {"N", set(PString("abc")), u"abc", false},
+        {"W", set(Wide(u"\u00e9z")), u"\u00e9z", true},
+        {"T", set(true), u"true", false},
+        {"I", set(-42), u"-42", false},
+        {"U", set(4294967295u), u"4294967295", false},
+        {"H", set(0.5f), u"0.5", false},
+        {"G", set(1234567.0f), u"1.23457e+06", false},
+        {"S", set(123456.0f), u"123456", false},
+        {"L", set("false"), u"false", false},
+        {"A", set(u"wide"), u"wide", true},
+        {"B", set(L"wide"), u"wide", true},
     };
-    for (const Case& c : cases) {
-        EXPECT_TRUE(c.write(PString("/") + c.name)) << c.name;
-        RawValue raw = ReadRawValueWide(Key(), c.name);
-        std::string bytes = WideBytes(c.text);
-        EXPECT_EQ(DWORD(REG_SZ), raw.type) << c.name;
-        EXPECT_EQ(c.terminated ? bytes : bytes.substr(0, bytes.size() - 2), raw.bytes) << c.name;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_TRUE(row.write(P(std::string("/") + row.name)));
+        DWORD type = 0;
+        std::string bytes = WideBytes(row.text);
+        EXPECT_EQ(row.terminated ? bytes : bytes.substr(0, bytes.size() - 2),
+                  ReadRawValue(branch_.Key(), row.name, true, &type));
+        EXPECT_EQ(DWORD(REG_SZ), type);
     }
-    EXPECT_EQ("abc", Stored("", "N"));
     UString back;
-    EXPECT_TRUE(manager_.GetProperty(PString("/W"), back));
+    EXPECT_TRUE(manager_.GetProperty(P("/W"), back));
     EXPECT_EQ(Wide(u"\u00e9z"), back);
-    EXPECT_TRUE(manager_.GetProperty(PString("/N"), back));
-    EXPECT_EQ(Wide(u"abc"), back);
 }
 
-TEST_F(PropertyManagerTest, TypedReadsParseOrLeaveTheirOutput) {
-    struct Case {
+TEST_F(PropertyManagerTest, ReadsParseTheirTypeOrLeaveOrClearTheirOutput) {
+    struct Row {
         const char* text; // null: no such value
-        bool read;
-        bool flag;
+        bool read, flag;
         int number;
         unsigned int count;
         float ratio;
-    } cases[] = {
-        {"true", true, true, 7, 7, 7.0f},
-        {"True", true, false, 7, 7, 7.0f},
-        {"true ", true, false, 7, 7, 7.0f},
-        {"12", true, false, 12, 12, 12.0f},
-        {"-3", true, false, -3, 4294967293u, -3.0f},
-        {"2.5", true, false, 2, 2, 2.5f},
-        {"abc", true, false, 7, 7, 7.0f},
-        {nullptr, false, true, 7, 7, 7.0f},
+    } rows[] = {
+        {"true", true, true, 7, 7, 7.0f},   {"True", true, false, 7, 7, 7.0f},
+        {"true ", true, false, 7, 7, 7.0f}, {"12", true, false, 12, 12, 12.0f},
+        {"2.5", true, false, 2, 2, 2.5f},   {"-3", true, false, -3, 4294967293u, -3.0f},
+        {"abc", true, false, 7, 7, 7.0f},   {nullptr, false, true, 7, 7, 7.0f},
     };
-    for (const Case& c : cases) {
-        std::string row = c.text != nullptr ? c.text : "<missing>";
-        manager_.UnsetProperty(PString("/V"));
-        if (c.text != nullptr)
-            Plant("", "V", c.text);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text != nullptr ? row.text : "<missing>");
+        manager_.UnsetProperty(P("/V"));
+        if (row.text != nullptr)
+            branch_.Plant("", "V", row.text);
         bool flag = true;
         int number = 7;
         unsigned int count = 7;
         float ratio = 7.0f;
-        EXPECT_EQ(c.read, manager_.GetProperty(PString("/V"), flag)) << row;
-        EXPECT_EQ(c.read, manager_.GetProperty(PString("/V"), number)) << row;
-        EXPECT_EQ(c.read, manager_.GetProperty(PString("/V"), count)) << row;
-        EXPECT_EQ(c.read, manager_.GetProperty(PString("/V"), ratio)) << row;
-        EXPECT_EQ(c.flag, flag) << row;
-        EXPECT_EQ(c.number, number) << row;
-        EXPECT_EQ(c.count, count) << row;
-        EXPECT_EQ(c.ratio, ratio) << row;
+        EXPECT_EQ(row.read, manager_.GetProperty(P("/V"), flag));
+        EXPECT_EQ(row.read, manager_.GetProperty(P("/V"), number));
+        EXPECT_EQ(row.read, manager_.GetProperty(P("/V"), count));
+        EXPECT_EQ(row.read, manager_.GetProperty(P("/V"), ratio));
+        EXPECT_EQ(row.flag, flag);
+        EXPECT_EQ(row.number, number);
+        EXPECT_EQ(row.count, count);
+        EXPECT_EQ(row.ratio, ratio);
     }
+    PString text("old");
+    UString wide = Wide(u"old");
+    EXPECT_FALSE(manager_.GetProperty(P("/Missing"), text));
+    EXPECT_FALSE(manager_.GetProperty(P("/No/Such"), wide));
+    EXPECT_EQ(PString(""), text);
+    EXPECT_TRUE(wide.empty());
+    // Values of other types read as their bytes.
+    branch_.Plant("", "D", std::string("ABC\0", 4), REG_DWORD);
+    branch_.Plant("", "X", "%x%", REG_EXPAND_SZ);
+    EXPECT_TRUE(manager_.GetProperty(P("/D"), text));
+    EXPECT_EQ(PString("ABC"), text);
+    EXPECT_TRUE(manager_.GetProperty(P("/X"), text));
+    EXPECT_EQ(PString("%x%"), text);
 }
 
 TEST_F(PropertyManagerTest, TextEqualIgnoringCaseIsLeftAsStored) {
-    struct Case {
-        const char* stored;
-        const char* written;
-        const char* after;
-    } cases[] = {
-        {"on", "ON", "on"}, {"on", "On", "on"}, {"on", "onn", "onn"},
-        {"on", "o", "o"},   {"", "", ""},       {"", "x", "x"},
-    };
-    for (const Case& c : cases) {
-        Plant("", "P", c.stored);
-        EXPECT_TRUE(manager_.SetProperty(PString("/P"), PString(c.written))) << c.written;
-        EXPECT_EQ(c.after, Stored("", "P")) << c.stored << " <- " << c.written;
+    struct Row {
+        const char *stored, *written, *after;
+    } rows[] = {{"on", "ON", "on"}, {"on", "of", "of"}, {"on", "onn", "onn"},     {"on", "o", "o"},
+                {"", "", ""},       {"", "x", "x"},     {"TRUE", nullptr, "TRUE"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.stored) + " <- " + (row.written ? row.written : "true"));
+        branch_.Plant("", "P", row.stored);
+        EXPECT_TRUE(row.written ? manager_.SetProperty(P("/P"), P(row.written))
+                                : manager_.SetProperty(P("/P"), true));
+        EXPECT_EQ(row.after, branch_.Stored("", "P"));
     }
-    Plant("", "B", "TRUE");
-    EXPECT_TRUE(manager_.SetProperty(PString("/B"), true));
-    EXPECT_EQ("TRUE", Stored("", "B"));
 }
 
-TEST_F(PropertyManagerTest, TextReadsClearTheirOutputOnFailure) {
-    PString text("old");
-    EXPECT_FALSE(manager_.GetProperty(PString("/Missing"), text));
-    EXPECT_EQ(PString(""), text);
-    UString wide = Wide(u"old");
-    EXPECT_FALSE(manager_.GetProperty(PString("/No/Such"), wide));
-    EXPECT_EQ(Wide(u""), wide);
-}
-
-TEST_F(PropertyManagerTest, UnsetRemovesOneValueOnly) {
-    Plant("K", "A", "1");
-    Plant("K", "B", "2");
-    EXPECT_TRUE(manager_.UnsetProperty(PString("/K/A")));
-    EXPECT_EQ("<missing>", Stored("K", "A"));
-    EXPECT_EQ("2", Stored("K", "B"));
-    EXPECT_FALSE(manager_.UnsetProperty(PString("/K/A")));
-    EXPECT_FALSE(manager_.UnsetProperty(PString("/NoKey/A")));
+// Names the registry refuses fail without touching other properties.
+TEST_F(PropertyManagerTest, UnsetAndDeleteKeyRemoveOnlyWhatTheyName) {
+    for (const char* key : {"Tree\\A\\B\\C", "Tree\\A\\D", "Tree", "K", "K"})
+        branch_.Plant(key, key[0] == 'K' ? "A" : "v", "1");
+    branch_.Plant("K", "B", "2");
+    EXPECT_TRUE(manager_.UnsetProperty(P("/K/A")));
+    EXPECT_EQ("<missing>", branch_.Stored("K", "A"));
+    EXPECT_FALSE(manager_.UnsetProperty(P("/K/A")));
+    EXPECT_FALSE(manager_.UnsetProperty(P("/NoKey/A")));
     // A path that already begins with the root, in any case, is not prefixed again.
-    std::string full = "SOFTWARE" + branch_.Root().substr(8) + "/K/B";
-    EXPECT_TRUE(manager_.UnsetProperty(PString(full.c_str())));
-    EXPECT_EQ("<missing>", Stored("K", "B"));
+    EXPECT_TRUE(manager_.UnsetProperty(P("SOFTWARE" + branch_.Root().substr(8) + "/K/B")));
+    EXPECT_EQ("<missing>", branch_.Stored("K", "B"));
+    EXPECT_FALSE(manager_.DeleteKey(P("")));
+    EXPECT_FALSE(manager_.DeleteKey(P("/Missing")));
+    EXPECT_TRUE(manager_.DeleteKey(P("/Tree/A/")));
+    EXPECT_FALSE(KeyExists(branch_.Key("Tree\\A")));
+    EXPECT_EQ("1", branch_.Stored("Tree", "v"));
+    for (const std::string& bad :
+         {"/" + std::string(300, 'k') + "/v", "/" + std::string(20000, 'n')}) {
+        PString back;
+        EXPECT_FALSE(manager_.SetProperty(P(bad), PString("x"))) << bad.size();
+        EXPECT_FALSE(manager_.GetProperty(P(bad), back)) << bad.size();
+    }
+    std::list<PString> names;
+    EXPECT_TRUE(manager_.GetPropertyList(P("/Tree"), names));
+    EXPECT_EQ(std::list<PString>{PString("v")}, names);
 }
 
-TEST_F(PropertyManagerTest, DeleteKeyTakesTheWholeBranch) {
-    Plant("Tree\\A\\B\\C", "v", "1");
-    Plant("Tree\\A\\D", "v", "2");
-    Plant("Tree", "v", "3");
-    Plant("Other", "v", "4");
-    EXPECT_FALSE(manager_.DeleteKey(PString("")));
-    EXPECT_FALSE(manager_.DeleteKey(PString("/Missing")));
-    EXPECT_TRUE(manager_.DeleteKey(PString("/Tree/A/")));
-    EXPECT_FALSE(KeyExists(Key("Tree\\A")));
-    EXPECT_EQ("3", Stored("Tree", "v"));
-    EXPECT_TRUE(manager_.DeleteKey(PString("/Tree")));
-    EXPECT_FALSE(KeyExists(Key("Tree")));
-    EXPECT_EQ("4", Stored("Other", "v"));
+void CollectName(char* name, void* seen) {
+    static_cast<std::vector<std::string>*>(seen)->push_back(name);
 }
 
-void CollectName(char* name, void* context) {
-    static_cast<std::vector<std::string>*>(context)->push_back(name);
+void CollectNarrow(char* name, unsigned char* data, void* seen) {
+    static_cast<std::vector<std::string>*>(seen)->push_back(std::string(name) + "=" +
+                                                            reinterpret_cast<char*>(data));
 }
 
-void CollectNarrow(char* name, unsigned char* data, void* context) {
-    static_cast<std::vector<std::string>*>(context)->push_back(std::string(name) + "=" +
-                                                               reinterpret_cast<char*>(data));
-}
-
-void CollectWide(char* name, const unsigned short* data, void* context) {
+void CollectWide(char* name, const unsigned short* data, void* seen) {
     std::string text = std::string(name) + "=";
     for (; *data != 0; ++data)
         text.push_back(*data < 0x80 ? static_cast<char>(*data) : '?');
-    static_cast<std::vector<std::string>*>(context)->push_back(text);
+    static_cast<std::vector<std::string>*>(seen)->push_back(text);
 }
 
 TEST_F(PropertyManagerTest, EnumerationsReportNamesAndData) {
-    Plant("E\\Sub1", "x", "");
-    Plant("E\\Sub2", "x", "");
-    Plant("E", "alpha", "1");
-    Plant("E", "beta", "");
-    ASSERT_TRUE(manager_.SetProperty(PString("/E/gamma"), Wide(u"gz")));
-
-    std::vector<std::string> keys;
-    EXPECT_TRUE(manager_.QuerySubKeys(PString("/E"), CollectName, &keys));
+    branch_.Plant("E\\Sub1", "x", "");
+    branch_.Plant("E\\Sub2", "x", "");
+    branch_.Plant("E", "alpha", "1");
+    branch_.Plant("E", "beta", "");
+    ASSERT_TRUE(manager_.SetProperty(P("/E/gamma"), Wide(u"gz")));
+    std::vector<std::string> keys, narrow, wide;
+    EXPECT_TRUE(manager_.QuerySubKeys(P("/E"), CollectName, &keys));
     EXPECT_EQ((std::vector<std::string>{"Sub1", "Sub2"}), keys);
-
-    std::vector<std::string> narrow;
-    EXPECT_TRUE(manager_.QueryProperties(PString("/E"), CollectNarrow, &narrow));
+    EXPECT_TRUE(manager_.QueryProperties(P("/E"), CollectNarrow, &narrow));
+    EXPECT_TRUE(manager_.QueryProperties(P("/E"), CollectWide, &wide));
     EXPECT_EQ((std::vector<std::string>{"alpha=1", "beta=", "gamma=gz"}), narrow);
-
-    std::vector<std::string> wide;
-    EXPECT_TRUE(manager_.QueryProperties(PString("/E"), CollectWide, &wide));
-    EXPECT_EQ((std::vector<std::string>{"alpha=1", "beta=", "gamma=gz"}), wide);
-
+    EXPECT_EQ(narrow, wide);
     std::list<PString> names{PString("stale")};
-    EXPECT_TRUE(manager_.GetPropertyList(PString("/E"), names));
-    EXPECT_EQ((std::list<PString>{PString("alpha"), PString("beta"), PString("gamma")}), names);
-    EXPECT_TRUE(manager_.GetSubKeyList(PString("/E/"), names));
+    EXPECT_TRUE(manager_.GetSubKeyList(P("/E/"), names));
     EXPECT_EQ((std::list<PString>{PString("Sub1"), PString("Sub2")}), names);
+    EXPECT_TRUE(manager_.DoesKeyExist(P("/E/Sub1")));
+    EXPECT_FALSE(manager_.DoesKeyExist(P("/E/Sub3")));
 
-    EXPECT_TRUE(manager_.DoesKeyExist(PString("/E/Sub1")));
-    EXPECT_FALSE(manager_.DoesKeyExist(PString("/E/Sub3")));
-}
-
-TEST_F(PropertyManagerTest, EnumerationsRefuseEmptyPathsNullCallbacksAndMissingKeys) {
+    // Empty paths, null callbacks and missing keys are refused.
     std::vector<std::string> seen;
-    std::list<PString> names{PString("kept")};
-    EXPECT_FALSE(manager_.QuerySubKeys(PString(""), CollectName, &seen));
-    EXPECT_FALSE(manager_.QuerySubKeys(PString("/"), nullptr, &seen));
-    EXPECT_FALSE(manager_.QuerySubKeys(PString("/Missing"), CollectName, &seen));
-    EXPECT_FALSE(manager_.QueryProperties(PString(""), CollectNarrow, &seen));
-    EXPECT_FALSE(manager_.QueryProperties(PString("/"), PropertyCallback(nullptr), &seen));
-    EXPECT_FALSE(manager_.QueryProperties(PString("/Missing"), CollectNarrow, &seen));
-    EXPECT_FALSE(manager_.QueryProperties(PString(""), CollectWide, &seen));
-    EXPECT_FALSE(manager_.GetPropertyList(PString(""), names));
-    EXPECT_FALSE(manager_.GetSubKeyList(PString(""), names));
+    names = {PString("kept")};
+    EXPECT_FALSE(manager_.QuerySubKeys(P(""), CollectName, &seen));
+    EXPECT_FALSE(manager_.QuerySubKeys(P("/"), nullptr, &seen));
+    EXPECT_FALSE(manager_.QuerySubKeys(P("/Missing"), CollectName, &seen));
+    EXPECT_FALSE(manager_.QueryProperties(P(""), CollectNarrow, &seen));
+    EXPECT_FALSE(manager_.QueryProperties(P("/"), PropertyCallback(nullptr), &seen));
+    EXPECT_FALSE(manager_.QueryProperties(P("/Missing"), CollectNarrow, &seen));
+    EXPECT_FALSE(manager_.QueryProperties(P(""), CollectWide, &seen));
+    EXPECT_FALSE(manager_.GetPropertyList(P(""), names));
+    EXPECT_FALSE(manager_.GetSubKeyList(P(""), names));
     EXPECT_EQ(1u, names.size());
-    EXPECT_FALSE(manager_.GetSubKeyList(PString("/Missing"), names));
+    EXPECT_FALSE(manager_.GetSubKeyList(P("/Missing"), names));
     EXPECT_TRUE(names.empty());
     EXPECT_TRUE(seen.empty());
     // The wide enumeration throws for a missing key and for a value name
     // that has no narrow form.
     HKEY key;
-    ASSERT_EQ(0, RegCreateKeyW(HKEY_LOCAL_MACHINE,
-                               std::wstring(Key().begin(), Key().end()).append(L"\\U").c_str(),
-                               &key));
+    std::string narrowKey = branch_.Key("U");
+    std::wstring unicode(narrowKey.begin(), narrowKey.end());
+    ASSERT_EQ(0, RegCreateKeyW(HKEY_LOCAL_MACHINE, unicode.c_str(), &key));
     RegSetValueExW(key, L"\u4e00", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"x"), 4);
     RegCloseKey(key);
     for (const char* path : {"/Missing", "/U"}) {
         try {
-            manager_.QueryProperties(PString(path), CollectWide, &seen);
+            manager_.QueryProperties(P(path), CollectWide, &seen);
             ADD_FAILURE() << path << " must throw in the wide enumeration";
         } catch (int code) {
             EXPECT_EQ(123, code) << path;
@@ -274,112 +238,105 @@ TEST_F(PropertyManagerTest, EnumerationsRefuseEmptyPathsNullCallbacksAndMissingK
 }
 
 TEST_F(PropertyManagerTest, PropertyListStopsAtDataBeyond256Bytes) {
-    struct Case {
-        std::size_t size;
-        bool complete;
-    } cases[] = {{256, true}, {257, false}, {300, false}};
-    for (const Case& c : cases) {
-        manager_.DeleteKey(PString("/L"));
-        Plant("L", "a", "1");
-        Plant("L", "big", std::string(c.size, 'x'));
-        Plant("L", "c", "3");
+    for (std::size_t size : {256, 257}) {
+        SCOPED_TRACE(size);
+        manager_.DeleteKey(P("/L"));
+        branch_.Plant("L", "a", "1");
+        branch_.Plant("L", "big", std::string(size, 'x'));
+        branch_.Plant("L", "c", "3");
         std::list<PString> names;
-        EXPECT_EQ(c.complete, manager_.GetPropertyList(PString("/L"), names)) << c.size;
-        EXPECT_EQ(c.complete ? 3u : 1u, names.size()) << c.size;
-        EXPECT_EQ(PString("a"), names.front()) << c.size;
         std::vector<std::string> seen;
-        EXPECT_TRUE(manager_.QueryProperties(PString("/L"), CollectNarrow, &seen)) << c.size;
-        EXPECT_EQ(c.complete ? 3u : 1u, seen.size()) << c.size;
+        EXPECT_EQ(size == 256, manager_.GetPropertyList(P("/L"), names));
+        EXPECT_TRUE(manager_.QueryProperties(P("/L"), CollectNarrow, &seen));
+        EXPECT_EQ(size == 256 ? 3u : 1u, names.size());
+        EXPECT_EQ(size == 256 ? 3u : 1u, seen.size());
     }
 }
 
-TEST(PropertyManagerFacadeTest, NothingHappensWithoutARoot) {
+TEST(PropertyManagerFacadeTest, RootsAreTrimmedAndNothingHappensWithoutOne) {
     RegistryTestRoot branch("nr");
     APropertyManager manager;
     std::string path = "/" + branch.Root() + "/v";
     PString text("kept");
     int number = 5;
     std::list<PString> names{PString("kept")};
-    EXPECT_FALSE(manager.IsValid());
-    EXPECT_FALSE(manager.SetProperty(PString(path.c_str()), PString("x")));
-    EXPECT_FALSE(manager.SetProperty(PString(path.c_str()), 3));
-    EXPECT_FALSE(manager.GetProperty(PString(path.c_str()), text));
-    EXPECT_FALSE(manager.GetProperty(PString(path.c_str()), number));
-    EXPECT_FALSE(manager.GetPropertyList(PString(path.c_str()), names));
-    EXPECT_FALSE(manager.DoesKeyExist(PString("/Software")));
+    EXPECT_FALSE(manager.SetProperty(P(path), PString("x")));
+    EXPECT_FALSE(manager.SetProperty(P(path), 3));
+    EXPECT_FALSE(manager.GetProperty(P(path), text));
+    EXPECT_FALSE(manager.GetProperty(P(path), number));
+    EXPECT_FALSE(manager.GetPropertyList(P(path), names));
+    EXPECT_FALSE(manager.DoesKeyExist(P("/Software")));
     EXPECT_EQ(PString("kept"), text);
     EXPECT_EQ(5, number);
     EXPECT_EQ(1u, names.size());
     EXPECT_FALSE(KeyExists(branch.Key()));
-
-    struct Case {
-        const char* root;
-        const char* stored;
+    struct Row {
+        const char *root, *stored;
         bool valid;
-    } cases[] = {
-        {"/Software/Example/", "Software/Example", true},
-        {"\\\\x\\", "x", true},
-        {"//\\\\", "", false},
-        {"", "", false},
-    };
-    for (const Case& c : cases) {
-        manager.SetPropertiesRoot(PString(c.root));
-        EXPECT_EQ(PString(c.stored), manager.GetPropertiesRoot()) << c.root;
-        EXPECT_EQ(c.valid, manager.IsValid()) << c.root;
+    } rows[] = {{"/Software/Example/", "Software/Example", true},
+                {"\\\\x\\", "x", true},
+                {"//\\\\", "", false},
+                {"", "", false}};
+    for (const Row& row : rows) {
+        manager.SetPropertiesRoot(P(row.root));
+        EXPECT_EQ(PString(row.stored), manager.GetPropertiesRoot()) << row.root;
+        EXPECT_EQ(row.valid, manager.IsValid()) << row.root;
     }
-}
-
-TEST(PropertyManagerFacadeTest, ConstructorKeepsTheRootAndCopiesTrimIt) {
-    APropertyManager built(PString("/Software/Example/"));
-    EXPECT_EQ(PString("/Software/Example/"), built.GetPropertiesRoot());
+    // The constructor keeps the root as given; copies trim it.
+    APropertyManager built(P("/Software/Example/"));
     APropertyManager copy(built);
+    manager = built;
+    EXPECT_EQ(PString("/Software/Example/"), built.GetPropertiesRoot());
     EXPECT_EQ(PString("Software/Example"), copy.GetPropertiesRoot());
-    APropertyManager assigned;
-    assigned = built;
-    EXPECT_EQ(PString("Software/Example"), assigned.GetPropertiesRoot());
-    assigned = assigned;
-    EXPECT_EQ(PString("Software/Example"), assigned.GetPropertiesRoot());
+    EXPECT_EQ(PString("Software/Example"), manager.GetPropertiesRoot());
 }
 
 TEST(PropertyManagerFacadeTest, PathWithoutSlashIsTheHivesUnnamedValue) {
-    APropertyManager manager(PString("Software/REDudiTests"));
-    ASSERT_TRUE(manager.SetProperty(PString("NoSlash"), PString("hive")));
-    RawValue raw = ReadRawValue("", "");
+    APropertyManager manager(P("Software/REDudiTests"));
+    ASSERT_TRUE(manager.SetProperty(P("NoSlash"), PString("hive")));
+    std::string stored = ReadRawValue("", "");
     RegDeleteValueA(HKEY_LOCAL_MACHINE, "");
-    EXPECT_EQ("hive", raw.bytes);
+    EXPECT_EQ("hive", stored);
 }
 
-TEST_F(PropertyManagerTest, BadNamesFailWithoutTouchingOtherProperties) {
-    Plant("", "keep", "1");
-    struct Case {
-        std::string path;
-    } cases[] = {
-        {"/" + std::string(300, 'k') + "/v"},
-        {"/" + std::string(20000, 'n')},
-    };
-    for (const Case& c : cases) {
-        EXPECT_FALSE(manager_.SetProperty(PString(c.path.c_str()), PString("x"))) << c.path.size();
-        PString back;
-        EXPECT_FALSE(manager_.GetProperty(PString(c.path.c_str()), back)) << c.path.size();
+// Two threads and three helper processes write numbered properties and one
+// shared property at once; nothing may be lost and every read must be whole.
+TEST_F(PropertyManagerTest, ThreadsAndProcessesShareTheRegistry) {
+    const int kCount = 40;
+    std::vector<std::unique_ptr<ChildProcess>> children;
+    for (int p = 0; p < 3; ++p) {
+        children.emplace_back(new ChildProcess);
+        ASSERT_TRUE(children.back()->Start("\"" + ExecutableBeside("property_manager_helper.exe") +
+                                           "\" " + branch_.Root() + " P" + std::to_string(p) + " " +
+                                           std::to_string(kCount)));
     }
-    EXPECT_EQ("1", Stored("", "keep"));
-    std::list<PString> names;
-    EXPECT_TRUE(manager_.GetPropertyList(PString("/"), names));
-    EXPECT_EQ(1u, names.size());
-}
-
-TEST_F(PropertyManagerTest, ValuesOfOtherTypesReadAsTheirBytes) {
-    HKEY key;
-    ASSERT_EQ(0, RegCreateKeyA(HKEY_LOCAL_MACHINE, Key().c_str(), &key));
-    DWORD number = 0x00434241; // "ABC" then a NUL
-    RegSetValueExA(key, "D", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4);
-    RegSetValueExA(key, "X", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>("%x%"), 3);
-    RegCloseKey(key);
-    PString text;
-    EXPECT_TRUE(manager_.GetProperty(PString("/D"), text));
-    EXPECT_EQ(PString("ABC"), text);
-    EXPECT_TRUE(manager_.GetProperty(PString("/X"), text));
-    EXPECT_EQ(PString("%x%"), text);
+    std::atomic<int> failures(0);
+    auto writer = [&](std::string prefix) {
+        for (int i = 0; i < kCount; ++i) {
+            PString shared;
+            failures += !manager_.SetProperty(P("/" + prefix + "/" + std::to_string(i)), i) ||
+                        !manager_.SetProperty(P("/Shared"), P("value-of-" + prefix)) ||
+                        !manager_.GetProperty(P("/Shared"), shared) ||
+                        shared.compare(0, 9, "value-of-") != 0;
+        }
+    };
+    std::thread other(writer, "T1");
+    writer("T0");
+    other.join();
+    for (int p = 0; p < 3; ++p) {
+        DWORD exitCode = 99;
+        ASSERT_TRUE(children[p]->Wait(60000, exitCode)) << p;
+        EXPECT_EQ(0u, exitCode) << p;
+    }
+    std::list<PString> keys;
+    EXPECT_TRUE(manager_.GetSubKeyList(P("/"), keys));
+    EXPECT_EQ((std::list<PString>{"P0", "P1", "P2", "T0", "T1"}), keys);
+    for (const PString& key : keys) {
+        for (int i = 0, value = -1; i < kCount; ++i, value = -1)
+            failures +=
+                !manager_.GetProperty(P("/" + key + "/" + std::to_string(i)), value) || value != i;
+    }
+    EXPECT_EQ(0, failures.load());
 }
 
 } // namespace

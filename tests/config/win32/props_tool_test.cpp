@@ -7,246 +7,176 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <fstream>
+#include <memory>
 #include <string>
+#include <vector>
 
-using REDudi::testing::ChildProcess;
-using REDudi::testing::ExecutableBeside;
-using REDudi::testing::ReadRawValue;
-using REDudi::testing::ReadWholeFile;
-using REDudi::testing::RegistryTestRoot;
-using REDudi::testing::TemporaryFile;
+using namespace REDudi::testing;
 
 namespace {
 
 struct ToolRun {
-    DWORD exitCode = 0xDEAD;
+    ToolRun(std::string arguments, DWORD exitCode, std::string message)
+        : arguments(arguments), exitCode(exitCode), message(message) {}
+    std::string arguments; // a command line of redudi-props, or of reg.exe
+    DWORD exitCode;
+    std::string message; // a part of standard output and error together
     std::string output;
 };
 
-// Runs `commandLine` to its end, standard output and error together; a run
-// still going after 30 s is killed and fails the test.
-ToolRun RunCommand(const std::string& commandLine) {
-    ToolRun run;
-    std::string output = TemporaryFile("props");
-    ChildProcess child;
-    EXPECT_TRUE(child.Start(commandLine, output)) << commandLine;
-    EXPECT_TRUE(child.Wait(30000, run.exitCode)) << "did not end: " << commandLine;
-    run.output = ReadWholeFile(output);
-    DeleteFileA(output.c_str());
-    return run;
-}
-
-ToolRun RunProps(const std::string& arguments) {
-    return RunCommand("\"" + ExecutableBeside("redudi-props.exe") + "\" " + arguments);
-}
-
 class PropsToolTest : public ::testing::Test {
 protected:
-    PropsToolTest() : branch_("tool"), root_(branch_.Root()) {}
-
-    std::string Stored(const std::string& below, const std::string& name) {
-        REDudi::testing::RawValue raw =
-            ReadRawValue(below.empty() ? branch_.Key() : branch_.Key() + "\\" + below, name);
-        return raw.found ? raw.bytes : "<missing>";
+    // Runs the command lines at once, each to its end (a run still going
+    // after 60 s is killed and fails the test), and checks each exit code
+    // and message.
+    std::vector<ToolRun> RunAll(std::vector<ToolRun> runs) {
+        std::vector<std::unique_ptr<ChildProcess>> children;
+        for (ToolRun& run : runs) {
+            run.output = TemporaryFile("props" + std::to_string(children.size()));
+            children.emplace_back(new ChildProcess);
+            std::string tool = run.arguments.compare(0, 7, "reg.exe") == 0
+                                   ? ""
+                                   : "\"" + ExecutableBeside("redudi-props.exe") + "\" ";
+            EXPECT_TRUE(children.back()->Start(tool + run.arguments, run.output));
+        }
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            ToolRun& run = runs[i];
+            DWORD exitCode = 0xDEAD;
+            EXPECT_TRUE(children[i]->Wait(60000, exitCode)) << "did not end: " << run.arguments;
+            std::string file = run.output;
+            run.output = ReadWholeFile(file);
+            DeleteFileA(file.c_str());
+            EXPECT_EQ(run.exitCode, exitCode) << run.arguments << "\n" << run.output;
+            EXPECT_NE(std::string::npos, run.output.find(run.message)) << run.arguments << "\n"
+                                                                       << run.output;
+        }
+        return runs;
+    }
+    std::string Props(const std::string& arguments) {
+        return RunAll({{arguments, 0, ""}}).front().output;
+    }
+    // A file with `text`, removed with the test, as a quoted argument.
+    std::string Ini(const std::string& text) {
+        files_.push_back(TemporaryFile("import" + std::to_string(files_.size())) + ".ini");
+        std::ofstream(files_.back(), std::ios::binary) << text;
+        return " \"" + files_.back() + "\"";
+    }
+    ~PropsToolTest() override {
+        for (const std::string& file : files_)
+            DeleteFileA(file.c_str());
     }
 
-    RegistryTestRoot branch_;
-    std::string root_;
+    RegistryTestRoot branch_{"tool"};
+    std::string root_ = branch_.Root() + " ";
+    std::vector<std::string> files_;
 };
 
-TEST_F(PropsToolTest, HelpAndBadUse) {
-    struct Case {
-        std::string arguments;
-        DWORD exitCode;
-        const char* message;
-    } cases[] = {
+TEST_F(PropsToolTest, HelpBadUseAndFailures) {
+    branch_.Plant("A", "w", "1");
+    RunAll({
         {"--help", 0, "export ROOT [--ini]"},
         {"", 2, "no command given"},
         {"frob " + root_, 2, "unknown command 'frob'"},
         {"get", 2, "get needs a ROOT"},
         {"get " + root_, 2, "wrong number of arguments"},
-        {"set " + root_ + " /x", 2, "wrong number of arguments"},
-        {"list " + root_ + " --bogus", 2, "unknown option --bogus"},
-        {"set " + root_ + " /x 1 --type long", 2, "unknown type 'long'"},
-        {"get " + root_ + " /x --type int", 2, "--type belongs to set"},
-        {"set " + root_ + " /x 12a --type int", 2, "'12a' is not an int"},
-        {"set " + root_ + " /x 2147483648 --type int", 2, "is not an int"},
-        {"set " + root_ + " /x -2147483649 --type int", 2, "is not an int"},
-        {"set " + root_ + " /x -1 --type uint", 2, "is not a uint"},
-        {"set " + root_ + " /x 4294967296 --type uint", 2, "is not a uint"},
-        {"set " + root_ + " /x 1e39 --type float", 2, "is not a float"},
-        {"set " + root_ + " /x TRUE --type bool", 2, "is not a bool"},
+        {"set " + root_ + "/x", 2, "wrong number of arguments"},
+        {"list " + root_ + "--bogus", 2, "unknown option --bogus"},
+        {"set " + root_ + "/x 1 --type long", 2, "unknown type 'long'"},
+        {"get " + root_ + "/x --type int", 2, "--type belongs to set"},
+        {"set " + root_ + "/x 12a --type int", 2, "'12a' is not an int"},
+        {"set " + root_ + "/x 2147483648 --type int", 2, "is not an int"},
+        {"set " + root_ + "/x -2147483649 --type int", 2, "is not an int"},
+        {"set " + root_ + "/x -1 --type uint", 2, "is not a uint"},
+        {"set " + root_ + "/x 4294967296 --type uint", 2, "is not a uint"},
+        {"set " + root_ + "/x 1e39 --type float", 2, "is not a float"},
+        {"set " + root_ + "/x TRUE --type bool", 2, "is not a bool"},
         {"get // /x", 1, "the root '//' names no key"},
-        {"set " + root_ + " /" + std::string(256, 'k') + "/x 1", 1, "longer than 255"},
-        {"get " + root_ + "/Missing /x", 1, "cannot open the root"},
-        {"import " + root_ + " C:\\no\\such\\file.ini", 1, "file.ini"},
-    };
-    for (const Case& c : cases) {
-        ToolRun run = RunProps(c.arguments);
-        EXPECT_EQ(c.exitCode, run.exitCode) << c.arguments << "\n" << run.output;
-        EXPECT_NE(std::string::npos, run.output.find(c.message)) << c.arguments << "\n"
-                                                                 << run.output;
-    }
-    EXPECT_EQ("<missing>", Stored("", "x"));
+        {"set " + root_ + "/" + std::string(256, 'k') + "/x 1", 1, "longer than 255"},
+        {"get " + branch_.Root() + "/Missing /x", 1, "cannot open the root"},
+        {"import " + root_ + "C:\\no\\such\\file.ini", 1, "file.ini"},
+        {"get " + root_ + "/A/missing", 1, "no property /A/missing"},
+        {"delete " + root_ + "/A/missing", 1, "no property /A/missing"},
+        {"delete " + root_ + "--branch /Nothing", 1, "cannot delete the branch /Nothing"},
+    });
+    EXPECT_EQ("<missing>", branch_.Stored("", "x"));
 }
 
-TEST_F(PropsToolTest, SetStoresEachTypeAtItsLimits) {
-    struct Case {
-        const char* name;
-        const char* value;
-        const char* type;
-        std::string stored;
-    } cases[] = {
-        {"s", "some text", "string", "some text"},
-        {"i", "-2147483648", "int", "-2147483648"},
-        {"j", "2147483647", "int", "2147483647"},
-        {"u", "4294967295", "uint", "4294967295"},
-        {"f", "0.5", "float", "0.5"},
-        {"b", "true", "bool", "true"},
-        {"w", "wide", "wide", std::string("wide\0", 5)},
-    };
-    for (const Case& c : cases) {
-        ToolRun run =
-            RunProps("set " + root_ + " /Net/" + c.name + " \"" + c.value + "\" --type " + c.type);
-        EXPECT_EQ(0u, run.exitCode) << c.name << "\n" << run.output;
-        EXPECT_EQ(c.stored, Stored("Net", c.name)) << c.name;
-    }
-    ToolRun get = RunProps("get " + root_ + " Net/s");
-    EXPECT_EQ(0u, get.exitCode);
-    EXPECT_EQ("some text\n", get.output);
-
+TEST_F(PropsToolTest, SetGetAndDeleteEachTypeAtItsLimits) {
+    branch_.Plant("Net", "old", "1");
+    branch_.Plant("A\\B", "v", "1");
+    RunAll({
+        {"set " + root_ + "/Net/s \"some text\" --type string", 0, ""},
+        {"set " + root_ + "/Net/i -2147483648 --type int", 0, ""},
+        {"set " + root_ + "/Net/j 2147483647 --type int", 0, ""},
+        {"set " + root_ + "/Net/u 4294967295 --type uint", 0, ""},
+        {"set " + root_ + "/Net/f 0.5 --type float", 0, ""},
+        {"set " + root_ + "/Net/b true --type bool", 0, ""},
+        {"set " + root_ + "/Net/w wide --type wide", 0, ""},
+        // A name of 255 characters passes, yet the path is too long.
+        {"set " + root_ + "/" + std::string(255, 'k') + "/x 1", 1, "key path is longer than 259"},
+        {"delete " + root_ + "/Net/old", 0, ""},
+        {"delete " + root_ + "--branch /A", 0, ""},
+    });
+    const char* stored[][2] = {{"s", "some text"},  {"i", "-2147483648"}, {"j", "2147483647"},
+                               {"u", "4294967295"}, {"f", "0.5"},         {"b", "true"},
+                               {"old", "<missing>"}};
+    for (auto& row : stored)
+        EXPECT_EQ(row[1], branch_.Stored("Net", row[0])) << row[0];
+    EXPECT_EQ(std::string("wide\0", 5), branch_.Stored("Net", "w"));
+    EXPECT_FALSE(KeyExists(branch_.Key("A")));
     // Wine's own reader sees what the tool wrote.
-    ToolRun query =
-        RunCommand("reg.exe query \"HKEY_LOCAL_MACHINE\\" + branch_.Key() + "\\Net\" /v i");
-    EXPECT_EQ(0u, query.exitCode) << query.output;
-    EXPECT_NE(std::string::npos, query.output.find("REG_SZ")) << query.output;
-    EXPECT_NE(std::string::npos, query.output.find("-2147483648")) << query.output;
+    RunAll({{"get " + root_ + "Net/s", 0, "some text\n"},
+            {"reg.exe query \"HKEY_LOCAL_MACHINE\\" + branch_.Key("Net") + "\" /v i", 0,
+             "-2147483648"}});
 }
 
-TEST_F(PropsToolTest, GetAndDeleteReportMissingProperties) {
-    ASSERT_EQ(0u, RunProps("set " + root_ + " /A/B/v 1").exitCode);
-    ASSERT_EQ(0u, RunProps("set " + root_ + " /A/w 2").exitCode);
-    struct Case {
-        std::string arguments;
-        DWORD exitCode;
-        const char* message;
-    } cases[] = {
-        {"get " + root_ + " /A/missing", 1, "no property /A/missing"},
-        {"delete " + root_ + " /A/missing", 1, "no property /A/missing"},
-        {"delete " + root_ + " --branch /Nothing", 1, "cannot delete the branch /Nothing"},
-        {"delete " + root_ + " /A/w", 0, ""},
-        {"get " + root_ + " /A/w", 1, "no property /A/w"},
-        {"delete " + root_ + " --branch /A", 0, ""},
-        {"get " + root_ + " /A/B/v", 1, "no property /A/B/v"},
-    };
-    for (const Case& c : cases) {
-        ToolRun run = RunProps(c.arguments);
-        EXPECT_EQ(c.exitCode, run.exitCode) << c.arguments << "\n" << run.output;
-        EXPECT_NE(std::string::npos, run.output.find(c.message)) << c.arguments << "\n"
-                                                                 << run.output;
-    }
-    EXPECT_FALSE(REDudi::testing::KeyExists(branch_.Key() + "\\A"));
-}
-
-TEST_F(PropsToolTest, GetNamesAnotherTypeAndListsWithJson) {
-    ASSERT_EQ(0u, RunProps("set " + root_ + " /top \"say \\\"hi\\\"\"").exitCode);
-    ASSERT_EQ(0u, RunProps("set " + root_ + " /K/a 2").exitCode);
-    HKEY key;
-    ASSERT_EQ(0, RegCreateKeyA(HKEY_LOCAL_MACHINE, (branch_.Key() + "\\K").c_str(), &key));
-    DWORD number = 0x4241;
-    RegSetValueExA(key, "dw", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4);
-    RegCloseKey(key);
-
-    ToolRun get = RunProps("get " + root_ + " /K/dw");
-    EXPECT_EQ(0u, get.exitCode);
-    EXPECT_NE(std::string::npos, get.output.find("stored as REG_DWORD")) << get.output;
-
-    ToolRun flat = RunProps("list " + root_);
-    EXPECT_EQ(0u, flat.exitCode);
-    EXPECT_EQ("/top=say \"hi\"\n", flat.output);
-    ToolRun json = RunProps("list " + root_ + " --recursive --json");
-    EXPECT_EQ(0u, json.exitCode);
+TEST_F(PropsToolTest, ListNamesTypesInTextAndJson) {
+    branch_.Plant("", "top", "say \"hi\"");
+    branch_.Plant("K", "a", "2");
+    branch_.Plant("K", "dw", std::string("AB\0\0", 4), REG_DWORD);
+    std::vector<ToolRun> runs = RunAll({{"get " + root_ + "/K/dw", 0, "stored as REG_DWORD"},
+                                        {"list " + root_, 0, ""},
+                                        {"list " + root_ + "--recursive --json", 0, ""}});
+    EXPECT_EQ("/top=say \"hi\"\n", runs[1].output);
     EXPECT_EQ("[{\"name\":\"/top\",\"value\":\"say \\\"hi\\\"\",\"type\":\"REG_SZ\"},"
               "{\"name\":\"/K/a\",\"value\":\"2\",\"type\":\"REG_SZ\"},"
               "{\"name\":\"/K/dw\",\"value\":\"AB\",\"type\":\"REG_DWORD\"}]\n",
-              json.output);
+              runs[2].output);
 }
 
-TEST_F(PropsToolTest, ExportWritesIniTextAndNamesWhatItCannot) {
-    ASSERT_EQ(0u, RunProps("set " + root_ + " /Port 80").exitCode);
-    ASSERT_EQ(0u, RunProps("set " + root_ + " /Net/Proxy/Host example").exitCode);
-    ASSERT_EQ(0u, RunProps("set " + root_ + " /Net/Proxy/Note \"a;b\"").exitCode);
-
-    ToolRun run = RunProps("export " + root_ + " --ini");
-    EXPECT_EQ(1u, run.exitCode);
-    EXPECT_NE(std::string::npos, run.output.find("[/]\nPort=80\n\n[/Net/Proxy]\nHost=example\n"))
-        << run.output;
-    EXPECT_NE(std::string::npos, run.output.find("/Net/Proxy/Note left out: it contains '#' or"))
-        << run.output;
-}
-
-TEST_F(PropsToolTest, ExportedTextImportsBackToTheSameProperties) {
-    ASSERT_EQ(0u, RunProps("set " + root_ + " /Port 80").exitCode);
-    ASSERT_EQ(0u, RunProps("set " + root_ + " /Net/Proxy/Host example").exitCode);
-    ASSERT_EQ(0u, RunProps("set " + root_ + " /Net/Name \"two words\"").exitCode);
-    ToolRun exported = RunProps("export " + root_);
-    ASSERT_EQ(0u, exported.exitCode) << exported.output;
-
-    std::string file = TemporaryFile("export") + ".ini";
-    FILE* out = std::fopen(file.c_str(), "wb");
-    ASSERT_NE(nullptr, out);
-    std::fputs(exported.output.c_str(), out);
-    std::fclose(out);
+TEST_F(PropsToolTest, ExportedTextImportsBackAndUnwritableTextIsNamed) {
+    branch_.Plant("", "Port", "80");
+    branch_.Plant("Net\\Proxy", "Host", "example");
+    branch_.Plant("Net", "Name", "two words");
     RegistryTestRoot copy("copy");
-    ToolRun imported = RunProps("import " + copy.Root() + " \"" + file + "\"");
-    DeleteFileA(file.c_str());
-    EXPECT_EQ(0u, imported.exitCode) << imported.output;
-
-    ToolRun original = RunProps("list " + root_ + " --recursive");
-    ToolRun copied = RunProps("list " + copy.Root() + " --recursive");
-    EXPECT_EQ(0u, copied.exitCode);
-    EXPECT_EQ(original.output, copied.output);
-    EXPECT_NE(std::string::npos, copied.output.find("/Net/Name=two words\n")) << copied.output;
+    RunAll({{"import " + copy.Root() + Ini(Props("export " + root_)), 0, ""}});
+    std::vector<ToolRun> lists =
+        RunAll({{"list " + root_ + "--recursive", 0, "/Net/Name=two words\n"},
+                {"list " + copy.Root() + " --recursive", 0, ""}});
+    EXPECT_EQ(lists[0].output, lists[1].output);
+    branch_.Plant("Net\\Proxy", "Note", "a;b");
+    std::string text = RunAll({{"export " + root_ + "--ini", 1, ""}}).front().output;
+    for (const char* part : {"[/]\nPort=80\n", "[/Net/Proxy]\nHost=example\n",
+                             "/Net/Proxy/Note left out: it contains '#' or"})
+        EXPECT_NE(std::string::npos, text.find(part)) << part << "\n" << text;
 }
 
-ToolRun ImportText(const std::string& root, const std::string& text, const std::string& options) {
-    std::string file = TemporaryFile("import") + ".ini";
-    FILE* out = std::fopen(file.c_str(), "wb");
-    EXPECT_NE(nullptr, out);
-    if (out == nullptr)
-        return ToolRun();
-    std::fputs(text.c_str(), out);
-    std::fclose(out);
-    ToolRun run = RunProps("import " + root + " \"" + file + "\"" + options);
-    DeleteFileA(file.c_str());
-    return run;
-}
-
-TEST_F(PropsToolTest, PluginImportFilesUnderTheGivenOrTheFilesName) {
-    ToolRun run =
-        ImportText(root_, "[Display]\nColor=red\n[General]\nName=Viewer\n[Window]\nSize=3\n",
-                   " --plugin Start");
-    EXPECT_EQ(0u, run.exitCode) << run.output;
-    EXPECT_EQ("red", Stored("properties\\map\\Start\\Display", "Color"));
-    EXPECT_EQ("3", Stored("properties\\map\\Viewer\\Window", "Size"));
-}
-
-TEST_F(PropsToolTest, ImportWritesNothingWhenAPropertyCannotBeStored) {
+TEST_F(PropsToolTest, ImportFilesPluginsAndWritesNothingThatCannotAllBeStored) {
     // The key path below HKEY_LOCAL_MACHINE may hold at most 259 characters.
-    std::size_t room = 259 - branch_.Key().size() - 3;
-    struct Case {
-        std::string section;
-        DWORD exitCode;
-    } cases[] = {{std::string(room, 'k'), 0}, {std::string(room + 1, 'k'), 1}};
-    for (const Case& c : cases) {
-        ToolRun run = ImportText(root_ + "/r", "[A]\nk=1\n[" + c.section + "]\nk=2\n", "");
-        EXPECT_EQ(c.exitCode, run.exitCode) << c.section.size() << "\n" << run.output;
-        EXPECT_EQ(c.exitCode == 0 ? "1" : "<missing>", Stored("r\\A", "k")) << c.section.size();
-        EXPECT_EQ(c.exitCode == 0 ? "2" : "<missing>", Stored("r\\" + c.section, "k"))
-            << c.section.size();
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, (branch_.Key() + "\\r").c_str());
-    }
+    std::string fits(259 - branch_.Key().size() - 3, 'k'), tooLong = fits + "k";
+    RunAll({{"import " + root_ +
+                 Ini("[Display]\nColor=red\n[General]\nName=Viewer\n"
+                     "[Window]\nSize=3\n") +
+                 " --plugin Start",
+             0, ""},
+            {"import " + branch_.Root() + "/r" + Ini("[A]\nk=1\n[" + fits + "]\nk=2\n"), 0, ""},
+            {"import " + branch_.Root() + "/s" + Ini("[A]\nk=1\n[" + tooLong + "]\nk=2\n"), 1,
+             "nothing imported"}});
+    EXPECT_EQ("red", branch_.Stored("properties\\map\\Start\\Display", "Color"));
+    EXPECT_EQ("3", branch_.Stored("properties\\map\\Viewer\\Window", "Size"));
+    EXPECT_EQ("2", branch_.Stored("r\\" + fits, "k"));
+    EXPECT_FALSE(KeyExists(branch_.Key("s")));
 }
 
 } // namespace

@@ -1,46 +1,92 @@
 // A registry branch of the running test's own below HKEY_LOCAL_MACHINE, and
-// a reader of raw values that does not go through the library.
+// raw reads and writes of values that do not go through the library.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace REDudi {
 namespace testing {
+
+// The value `name` of `key` below HKEY_LOCAL_MACHINE exactly as stored, read
+// through the narrow or the wide registry functions, or "<missing>".
+inline std::string ReadRawValue(const std::string& key, const std::string& name, bool wide = false,
+                                DWORD* type = nullptr) {
+    std::wstring wideKey(key.begin(), key.end()), wideName(name.begin(), name.end());
+    HKEY handle;
+    if ((wide ? RegOpenKeyExW(HKEY_LOCAL_MACHINE, wideKey.c_str(), 0, KEY_QUERY_VALUE, &handle)
+              : RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &handle)) != 0)
+        return "<missing>";
+    std::vector<char> data(1 << 16);
+    DWORD size = static_cast<DWORD>(data.size());
+    BYTE* bytes = reinterpret_cast<BYTE*>(data.data());
+    LONG result = wide ? RegQueryValueExW(handle, wideName.c_str(), nullptr, type, bytes, &size)
+                       : RegQueryValueExA(handle, name.c_str(), nullptr, type, bytes, &size);
+    RegCloseKey(handle);
+    return result == 0 ? std::string(data.data(), size) : "<missing>";
+}
+
+inline bool KeyExists(const std::string& key) {
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != 0)
+        return false;
+    RegCloseKey(handle);
+    return true;
+}
 
 // Names a branch unique to this process and test; the whole branch is
 // removed on construction and again on destruction, whatever the test did.
 class RegistryTestRoot {
 public:
-    explicit RegistryTestRoot(const std::string& tag);
-    ~RegistryTestRoot();
+    explicit RegistryTestRoot(const std::string& tag)
+        : key_("Software\\REDudiTests\\" + tag + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+               std::to_string(GetCurrentProcessId())) {
+        Remove();
+    }
+    ~RegistryTestRoot() { Remove(); }
     RegistryTestRoot(const RegistryTestRoot&) = delete;
     RegistryTestRoot& operator=(const RegistryTestRoot&) = delete;
 
-    // The branch with "\" separators, relative to HKEY_LOCAL_MACHINE.
-    const std::string& Key() const { return key_; }
-    // The same with "/" separators, as a properties root.
-    std::string Root() const;
+    // The branch, or the key `below` it, relative to HKEY_LOCAL_MACHINE.
+    std::string Key(const std::string& below = "") const {
+        return below.empty() ? key_ : key_ + "\\" + below;
+    }
+    // The branch with "/" separators, as a properties root.
+    std::string Root() const {
+        std::string root = key_;
+        for (char& c : root)
+            c = c == '\\' ? '/' : c;
+        return root;
+    }
+    std::string Stored(const std::string& below, const std::string& name) const {
+        return ReadRawValue(Key(below), name);
+    }
+    // Stores exactly `bytes`: a byte other than NUL behind them keeps the
+    // registry from counting a terminator of its own.
+    void Plant(const std::string& below, const std::string& name, const std::string& bytes,
+               DWORD type = REG_SZ) const {
+        HKEY key;
+        std::string data = bytes + "x";
+        ASSERT_EQ(0, RegCreateKeyA(HKEY_LOCAL_MACHINE, Key(below).c_str(), &key));
+        EXPECT_EQ(0, RegSetValueExA(key, name.c_str(), 0, type,
+                                    reinterpret_cast<const BYTE*>(data.data()),
+                                    static_cast<DWORD>(bytes.size())));
+        RegCloseKey(key);
+    }
 
 private:
+    void Remove() const {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, key_.c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, key_.c_str());
+    }
+
     std::string key_;
 };
-
-struct RawValue {
-    bool found = false;
-    DWORD type = 0;
-    std::string bytes;
-};
-
-// The value `name` of `key` below HKEY_LOCAL_MACHINE exactly as stored.
-RawValue ReadRawValue(const std::string& key, const std::string& name);
-// The same read through the wide registry functions.
-RawValue ReadRawValueWide(const std::string& key, const std::string& name);
-bool KeyExists(const std::string& key);
-
-// Narrow bytes of 16-bit text with its terminating NUL, as the wide form stores it.
-std::string WideBytes(const std::u16string& text);
 
 } // namespace testing
 } // namespace REDudi
