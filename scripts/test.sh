@@ -21,7 +21,6 @@ echo "== fuzzers (${REDUDI_FUZZ_SECONDS:-30} s each)"
 FUZZERS=(
     utf8_fuzzer
     base64_fuzzer
-    locale_name_fuzzer
     ini_fuzzer
     path_normalisation_fuzzer
     property_path_fuzzer

@@ -91,21 +91,20 @@ TEST(MutexTest, RetryingLockWaitsPastTheDeadlockTimeout) {
     EXPECT_TRUE(FreeForOthers(mutex));
 }
 
-TEST(MutexTest, MutexLockOverTheInterfaceReleasesAtScopeEnd) {
-    InterfaceMutex mutex{Mutex::GetNewMutex()};
-    ASSERT_NE(mutex.mutex, nullptr);
+// Both scoped locks release at the end of their scope unless detached.
+TEST(MutexTest, ScopedLocksReleaseUnlessDetached) {
+    InterfaceMutex raw{Mutex::GetNewMutex()};
+    ASSERT_NE(raw.mutex, nullptr);
     {
-        MutexLock lock(mutex.mutex, false);
-        EXPECT_FALSE(FreeForOthers(mutex));
+        MutexLock lock(raw.mutex, false);
+        EXPECT_FALSE(FreeForOthers(raw));
     }
-    EXPECT_TRUE(FreeForOthers(mutex));
-    delete mutex.mutex;
-}
-
-TEST(MutexTest, DetachedLockLeavesTheMutexHeld) {
+    EXPECT_TRUE(FreeForOthers(raw));
+    delete raw.mutex;
     AMutex mutex;
     {
         AMutexLock lock(&mutex, false);
+        EXPECT_FALSE(FreeForOthers(mutex));
         lock.Detach();
     }
     EXPECT_FALSE(FreeForOthers(mutex));
