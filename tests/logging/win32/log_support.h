@@ -1,0 +1,139 @@
+// Shared set-up of the trace-log tests: one set of the log's kernel objects
+// opened as any other process opens it and written directly (which reaches
+// the legacy set the library never writes), and programs of this build.
+#pragma once
+
+#include "logging/win32/log_region.h"
+#include "win32/child_process.h"
+
+#include <REDudi/platform.h>
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+namespace REDudi {
+namespace testing {
+
+class LogRegion {
+public:
+    enum class Set { kCurrent, kLegacy };
+    explicit LogRegion(Set set = Set::kCurrent) {
+        AdvancedPlatformSupport support;
+        const bool current = set == Set::kCurrent;
+        SECURITY_ATTRIBUTES* security =
+            current ? support.GetAllAccessSecurityAttributes() : nullptr;
+        auto name = [&](const char* global, const char* legacy) {
+            return current
+                       ? AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString(global))
+                       : PString(legacy);
+        };
+        event_ = CreateEventA(security, TRUE, FALSE,
+                              name(logmap::kEventName, logmap::kLegacyEventName).c_str());
+        mutex_ = CreateMutexA(security, FALSE,
+                              name(logmap::kMutexName, logmap::kLegacyMutexName).c_str());
+        if (event_ == nullptr || mutex_ == nullptr || !Lock())
+            return;
+        view_ = OpenLogRegion(name(logmap::kMappingName, logmap::kLegacyMappingName).c_str(),
+                              security, mapping_);
+        Unlock();
+    }
+    ~LogRegion() {
+        CloseLogRegion(view_, mapping_);
+        CloseIfOpen(mutex_);
+        CloseIfOpen(event_);
+    }
+    LogRegion(const LogRegion&) = delete;
+    LogRegion& operator=(const LogRegion&) = delete;
+
+    bool IsOpen() const { return view_ != nullptr; }
+    WIN32_LogMap& Map() const { return *view_; }
+    // The record `back` places before the newest, by the header's own ring.
+    const ALogEntry& Last(unsigned back = 0) const {
+        return view_->records[(view_->next + 2 * view_->capacity - 1 - back) % view_->capacity];
+    }
+    // The mutex is recursive: its holder can still trace, and nobody else
+    // writes in between, which keeps checks exact.
+    bool Lock(DWORD timeout = 10000) {
+        const DWORD result = WaitForSingleObject(mutex_, timeout);
+        return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+    }
+    void Unlock() { ReleaseMutex(mutex_); }
+
+    // Stores one record as the library's writer does (a `time` of 0 is now).
+    bool Write(const std::string& className, const std::string& message,
+               const char* subClass = "Sub", unsigned char level = 3, unsigned int flags = 0,
+               std::uint32_t time = 0) {
+        if (view_ == nullptr || !Lock())
+            return false;
+        ALogEntry& entry = view_->records[view_->next % view_->capacity];
+        entry = ALogEntry{};
+        std::snprintf(entry.className, sizeof entry.className, "%s", className.c_str());
+        std::snprintf(entry.subClass, sizeof entry.subClass, "%s", subClass);
+        std::snprintf(entry.message, sizeof entry.message, "%s", message.c_str());
+        std::snprintf(entry.process, sizeof entry.process, "0x%lx", GetCurrentProcessId());
+        std::snprintf(entry.thread, sizeof entry.thread, "0x%lx", GetCurrentThreadId());
+        entry.time = time != 0 ? time : static_cast<std::uint32_t>(std::time(nullptr));
+        entry.flags = flags;
+        entry.level = level;
+        view_->next = (view_->next + 1) % view_->capacity;
+        view_->count = view_->count + 1;
+        PulseEvent(event_);
+        Unlock();
+        return true;
+    }
+
+private:
+    HANDLE mutex_ = nullptr, event_ = nullptr, mapping_ = nullptr;
+    WIN32_LogMap* view_ = nullptr;
+};
+
+struct RegionLock {
+    explicit RegionLock(LogRegion& locked) : region(locked), held(locked.Lock()) {}
+    ~RegionLock() {
+        if (held)
+            region.Unlock();
+    }
+    LogRegion& region;
+    const bool held;
+};
+
+// A manual-reset event another process can open by `name` (unless empty).
+struct NamedEvent {
+    explicit NamedEvent(const std::string& eventName)
+        : name(eventName), handle(CreateEventA(nullptr, TRUE, FALSE,
+                                               eventName.empty() ? nullptr : eventName.c_str())) {}
+    ~NamedEvent() { CloseHandle(handle); }
+    const std::string name;
+    const HANDLE handle;
+};
+
+// A process or thread identifier as the records spell it.
+inline std::string IdText(DWORD id) {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%lx", id);
+    return text;
+}
+
+inline std::string CommandBeside(const char* program, const std::string& arguments) {
+    return "\"" + ExecutableBeside(program) + "\" " + arguments;
+}
+
+// Runs `program` to its end, its stdout and stderr into `output`; its exit
+// code, or ~0u when it had to be killed.
+inline DWORD RunBeside(const char* program, const std::string& arguments,
+                       std::string* output = nullptr) {
+    const std::string file = output != nullptr ? TemporaryFile("run") : std::string();
+    ChildProcess child;
+    DWORD exitCode = ~0u;
+    if (!child.Start(CommandBeside(program, arguments), file) || !child.Wait(30000, exitCode))
+        exitCode = ~0u;
+    if (output != nullptr) {
+        *output = ReadWholeFile(file);
+        DeleteFileA(file.c_str());
+    }
+    return exitCode;
+}
+
+} // namespace testing
+} // namespace REDudi

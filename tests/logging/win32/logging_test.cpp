@@ -1,0 +1,604 @@
+// The trace log end to end on the machine's real log: the writer, facades and
+// free functions seen through the raw region, the live reader, and the tools
+// run as a user runs them.
+#include "win32/log_support.h"
+
+#include <REDudi/logging.h>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+using namespace REDudi;
+using namespace REDudi::testing;
+
+namespace {
+
+class TraceLogTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(logger_->IsValid() && region_.IsOpen()); }
+    void TearDown() override { // the process-wide default as the library sets it up
+        SetClass(PString("DEBUG"));
+        SetDefaultSubClass(PString("DEBUG"));
+        SetDefaultLevel(0);
+        SetDefaultFlags(0);
+    }
+    std::unique_ptr<Logger> logger_{Logger::GetNewLogger()};
+    LogRegion region_;
+};
+
+// Leaves a pattern where the writer's next frame will be.
+__attribute__((noinline)) void DirtyStack() {
+    volatile char dirt[8192];
+    for (char& c : const_cast<char(&)[8192]>(dirt))
+        c = '\xAA';
+}
+
+// Defaults, identity and every byte behind the texts (zero), in one compare.
+TEST_F(TraceLogTest, RecordIsExactlyDefaultsIdentityTextAndZeros) {
+    RegionLock lock(region_);
+    EXPECT_EQ(143216u, region_.Map().size);
+    EXPECT_EQ(199u, region_.Map().capacity);
+    for (const char* text : {"", "a somewhat longer message"}) {
+        const std::uint32_t before = static_cast<std::uint32_t>(std::time(nullptr));
+        DirtyStack();
+        logger_->Trace("%s", text);
+        const ALogEntry& entry = region_.Last();
+        ALogEntry expected = {};
+        std::strcpy(expected.className, "GENERAL");
+        std::strcpy(expected.subClass, "GENERAL");
+        std::strcpy(expected.process, IdText(GetCurrentProcessId()).c_str());
+        std::strcpy(expected.thread, IdText(GetCurrentThreadId()).c_str());
+        std::strcpy(expected.message, text);
+        expected.time = entry.time;
+        EXPECT_EQ(0, std::memcmp(&expected, &entry, sizeof entry)) << text;
+        EXPECT_LE(before, entry.time);
+        EXPECT_GE(static_cast<std::uint32_t>(std::time(nullptr)), entry.time);
+    }
+}
+
+// The ring wraps after 199 records; slot 199 stays unused even when a damaged
+// header says otherwise.
+TEST_F(TraceLogTest, RingWrapsAt199AndStaysInsideEvenWithADamagedHeader) {
+    RegionLock lock(region_);
+    WIN32_LogMap& map = region_.Map();
+    while (map.next != 0)
+        logger_->Trace("filling up to the ring's start");
+    const std::uint32_t count = map.count;
+    for (int i = 1; i <= 200; ++i)
+        logger_->Trace("ring %d", i);
+    EXPECT_STREQ("ring 199", map.records[198].message);
+    EXPECT_STREQ("ring 200", map.records[0].message);
+    EXPECT_EQ(1u, map.next);
+    EXPECT_EQ(count + 200u, map.count);
+    map.capacity = 0;
+    logger_->Trace("capacity 0");
+    map.capacity = 199;
+    EXPECT_STREQ("capacity 0", map.records[1].message);
+    EXPECT_EQ(2u, map.next);
+    for (std::uint32_t next : {199u, 250u}) {
+        map.next = next;
+        logger_->Trace("next %u", next);
+        EXPECT_EQ("next " + std::to_string(next), map.records[0].message);
+        EXPECT_EQ(1u, map.next);
+    }
+    const ALogEntry zero = {};
+    EXPECT_EQ(0, std::memcmp(&zero, &map.records[199], sizeof zero));
+    map.next = map.count % 199; // back in step, as every reader expects
+}
+
+// A call that waits into the next second for another holder is stamped with
+// the second it wrote in.
+TEST_F(TraceLogTest, TimeIsTakenOnceTheMutexIsHeld) {
+    for (std::time_t tick = std::time(nullptr); std::time(nullptr) == tick;)
+        Sleep(5);
+    const std::time_t before = std::time(nullptr);
+    NamedEvent held("");
+    std::thread holder([&] {
+        region_.Lock();
+        SetEvent(held.handle);
+        while (std::time(nullptr) == before)
+            Sleep(5);
+        region_.Unlock();
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(held.handle, 5000));
+    logger_->Trace("late");
+    holder.join();
+    RegionLock lock(region_);
+    ASSERT_STREQ("late", region_.Last().message);
+    EXPECT_LT(static_cast<std::uint32_t>(before), region_.Last().time);
+}
+
+// Texts at and one beyond each field's limit: cut, never unterminated.
+TEST_F(TraceLogTest, TextsAreCutAt63And511) {
+    for (std::size_t length : {63u, 64u, 511u, 512u}) {
+        logger_->SetClass(PString(std::string(length, 'c')));
+        RegionLock lock(region_);
+        logger_->ClassTrace(std::string(length, 's').c_str(), "%s",
+                            std::string(length, 'm').c_str());
+        const ALogEntry& entry = region_.Last();
+        EXPECT_EQ(std::string(std::min<std::size_t>(length, 63), 'c'), entry.className) << length;
+        EXPECT_EQ(std::string(std::min<std::size_t>(length, 63), 's'), entry.subClass) << length;
+        EXPECT_EQ(std::string(std::min<std::size_t>(length, 511), 'm'), entry.message) << length;
+    }
+}
+
+// Each of the eight shapes takes its subclass, level and flags from its
+// arguments or from the defaults; a finished text's percent signs stay.
+template <class Writer>
+void CheckShapes(Writer& writer, LogRegion& region) {
+    writer.SetClass(PString("Shapes"));
+    writer.SetDefaultSubClass(PString("Default"));
+    writer.SetDefaultLevel(7);
+    writer.SetDefaultFlags(0x70u);
+    const unsigned char l = 3;
+    const unsigned int f = 0x30u;
+    const char* p = "%d%%";
+    const struct {
+        std::function<void()> trace;
+        const char* subClass;
+        unsigned level, flags;
+    } rows[] = {
+        {[&] { writer.Trace(l, f, p, 0); }, "Default", 3, 0x30},
+        {[&] { writer.Trace(l, p, 1); }, "Default", 3, 0x70},
+        {[&] { writer.Trace(f, p, 2); }, "Default", 7, 0x30},
+        {[&] { writer.Trace(p, 3); }, "Default", 7, 0x70},
+        {[&] { writer.ClassTrace("Arg", p, 4); }, "Arg", 7, 0x70},
+        {[&] { writer.ClassTrace("Arg", l, f, p, 5); }, "Arg", 3, 0x30},
+        {[&] { writer.ClassTrace("Arg", l, p, 6); }, "Arg", 3, 0x70},
+        {[&] { writer.ClassTrace("Arg", f, "%s", "%d%% 7"); }, "Arg", 7, 0x30},
+    };
+    RegionLock lock(region);
+    for (const auto& row : rows) {
+        const int shape = static_cast<int>(&row - rows);
+        row.trace();
+        const ALogEntry& entry = region.Last();
+        EXPECT_STREQ("Shapes", entry.className) << shape;
+        EXPECT_STREQ(row.subClass, entry.subClass) << shape;
+        EXPECT_EQ(row.level, entry.level) << shape;
+        EXPECT_EQ(row.flags, entry.flags) << shape;
+        EXPECT_EQ(shape < 7 ? std::to_string(shape) + "%" : "%d%% 7", entry.message) << shape;
+    }
+}
+
+// The free functions in the shape of a writer.
+struct FreeFunctions {
+    template <class... A>
+    void Trace(A... arguments) {
+        REDudi::Trace(arguments...);
+    }
+    template <class... A>
+    void ClassTrace(A... arguments) {
+        REDudi::ClassTrace(arguments...);
+    }
+    void SetClass(PString name) { REDudi::SetClass(name); }
+    void SetDefaultSubClass(PString name) { REDudi::SetDefaultSubClass(name); }
+    void SetDefaultLevel(unsigned char level) { REDudi::SetDefaultLevel(level); }
+    void SetDefaultFlags(unsigned int flags) { REDudi::SetDefaultFlags(flags); }
+};
+
+TEST_F(TraceLogTest, EachShapeOfEachWriter) {
+    SCOPED_TRACE("Logger");
+    CheckShapes(*logger_, region_);
+    ALogger facade;
+    {
+        ALogger copy(facade), assigned;
+        assigned = copy;
+        SCOPED_TRACE("ALogger copy");
+        CheckShapes(assigned, region_);
+    }
+    {
+        RegionLock lock(region_);
+        facade.Trace("after the copies");
+        EXPECT_STREQ("Shapes", region_.Last().className);
+        Trace("plain");
+        EXPECT_STREQ("DEBUG", region_.Last().className);
+        EXPECT_STREQ("DEBUG", region_.Last().subClass);
+    }
+    SCOPED_TRACE("free functions");
+    FreeFunctions functions;
+    CheckShapes(functions, region_);
+}
+
+// Starts the helper with `command` and an event it sets once ready.
+bool StartReady(ChildProcess& helper, const std::string& command) {
+    NamedEvent ready(OwnTestClass("ready"));
+    return helper.Start(CommandBeside("log_helper.exe", command + " " + ready.name)) &&
+           WaitForSingleObject(ready.handle, 30000) == WAIT_OBJECT_0;
+}
+
+TEST_F(TraceLogTest, MutexHeldElsewhereDropsTheRecordAfterOneSecond) {
+    ChildProcess holder;
+    ASSERT_TRUE(StartReady(holder, "hold 3000"));
+    const std::uint32_t count = region_.Map().count; // stable: nobody can write
+    const DWORD started = GetTickCount();
+    logger_->Trace("dropped");
+    const DWORD elapsed = GetTickCount() - started;
+    EXPECT_EQ(count, region_.Map().count);
+    EXPECT_GE(elapsed, 900u);
+    EXPECT_LE(elapsed, 2500u);
+    DWORD exitCode = 1;
+    EXPECT_TRUE(holder.Wait(30000, exitCode));
+}
+
+TEST_F(TraceLogTest, AbandonedMutexStillLetsWritersIn) {
+    ChildProcess quitter;
+    DWORD exitCode = 1;
+    ASSERT_TRUE(StartReady(quitter, "abandon") && quitter.Wait(30000, exitCode));
+    const std::uint32_t count = region_.Map().count;
+    logger_->Trace("after abandon");
+    RegionLock lock(region_);
+    EXPECT_EQ(count + 1, region_.Map().count);
+}
+
+// Keeps the messages of the test's own class (other tests share the log) and
+// can hold the reader thread in the call that receives `blockAt_`.
+class Listener : public LogReaderListener {
+public:
+    explicit Listener(std::string blockAt = "") : blockAt_(std::move(blockAt)) {}
+    ~Listener() {
+        for (HANDLE event : {blocked_, release_})
+            CloseHandle(event);
+    }
+    void OnLogEntry(ALogEntry* entry) override {
+        if (own_ != entry->className)
+            return;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            messages_.push_back(entry->message);
+        }
+        if (blockAt_ == entry->message) {
+            SetEvent(blocked_);
+            WaitForSingleObject(release_, 20000);
+        }
+    }
+    // Waits until `count` records arrived, or one with `last`; their messages.
+    std::vector<std::string> WaitFor(std::size_t count, DWORD timeout = 10000,
+                                     const char* last = "") {
+        for (const DWORD start = GetTickCount();; Sleep(20)) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (messages_.size() >= count || GetTickCount() - start >= timeout ||
+                (!messages_.empty() && messages_.back() == last))
+                return messages_;
+        }
+    }
+    const std::string own_ = OwnTestClass("R");
+    HANDLE blocked_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+
+private:
+    std::string blockAt_;
+    std::mutex mutex_;
+    std::vector<std::string> messages_;
+};
+
+std::unique_ptr<LogReader> NewReader() {
+    return std::unique_ptr<LogReader>(LogReader::GetNewLogReader());
+}
+
+std::vector<std::string> Numbered(const std::string& prefix, int first, int end) {
+    std::vector<std::string> messages;
+    for (int i = first; i < end; ++i)
+        messages.push_back(prefix + " " + std::to_string(i));
+    return messages;
+}
+
+TEST(LogReaderTest, CatchesUpOldestFirstAndStartsOnlyOnce) {
+    Listener listener;
+    LogRegion region;
+    for (const std::string& message : Numbered("n", 0, 10))
+        ASSERT_TRUE(region.Write(listener.own_, message));
+    auto reader = NewReader();
+    EXPECT_FALSE(reader->Start(nullptr));
+    ASSERT_TRUE(reader->Start(&listener));
+    EXPECT_FALSE(reader->Start(&listener));
+    EXPECT_EQ(Numbered("n", 0, 10), listener.WaitFor(10));
+}
+
+// Both mutexes held elsewhere while the reader opens: it follows nothing.
+TEST(LogReaderTest, StartFailsWhenNeitherRegionOpened) {
+    LogRegion current, legacy(LogRegion::Set::kLegacy);
+    NamedEvent held(""), done("");
+    std::thread holder([&] {
+        const bool locked = current.Lock() && legacy.Lock();
+        SetEvent(held.handle);
+        WaitForSingleObject(done.handle, 10000);
+        if (locked) {
+            legacy.Unlock();
+            current.Unlock();
+        }
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(held.handle, 10000));
+    auto reader = NewReader();
+    SetEvent(done.handle);
+    holder.join();
+    Listener listener;
+    EXPECT_FALSE(reader->Start(&listener));
+}
+
+// Two writer processes at once: each record whole, once and in order, in the
+// ring and at the reader.
+TEST(LogReaderTest, ConcurrentWriterProcesses) {
+    Listener listener;
+    auto reader = NewReader();
+    ASSERT_TRUE(reader->Start(&listener));
+    const std::string& own = listener.own_;
+    NamedEvent start(own + "-go"), ready0(own + "-r0"), ready1(own + "-r1");
+    ChildProcess writers[2];
+    for (int w = 0; w < 2; ++w)
+        ASSERT_TRUE(writers[w].Start(
+            CommandBeside("log_helper.exe", "write " + own + " 80 " + "AB"[w] + " " +
+                                                (w ? ready1 : ready0).name + " " + start.name)));
+    HANDLE ready[2] = {ready0.handle, ready1.handle};
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, ready, TRUE, 30000));
+    LogRegion region;
+    const std::uint32_t before = region.Map().count;
+    SetEvent(start.handle);
+    for (ChildProcess& writer : writers) {
+        DWORD exitCode = 1;
+        ASSERT_TRUE(writer.Wait(60000, exitCode));
+        EXPECT_EQ(0u, exitCode);
+    }
+    std::vector<std::string> ring;
+    int next[2] = {0, 0};
+    {
+        RegionLock lock(region);
+        ASSERT_LE(region.Map().count - before, 199u) << "other writers flooded the ring";
+        for (std::uint32_t back = region.Map().count - before; back-- > 0;) {
+            const ALogEntry& entry = region.Last(back);
+            char className[64], filler[512];
+            unsigned long pid = 0;
+            int index = -1;
+            if (own != entry.className)
+                continue;
+            ring.push_back(entry.message);
+            ASSERT_EQ(4, std::sscanf(entry.message, "%63s %lu %d %511s", className, &pid, &index,
+                                     filler));
+            const int w = filler[0] == 'B';
+            EXPECT_EQ(std::string(400, "AB"[w]), filler);
+            EXPECT_EQ(IdText(pid), entry.process);
+            EXPECT_EQ(next[w]++, index) << "records of one writer torn, out of order or lost";
+        }
+    }
+    EXPECT_EQ(80, next[0]);
+    EXPECT_EQ(80, next[1]);
+    EXPECT_EQ(ring, listener.WaitFor(160));
+}
+
+// Of 500 records written while the listener was busy, the next scan
+// delivers one whole ring: the newest, oldest first and without a gap.
+TEST(LogReaderTest, SkipsRecordsOverwrittenWhileListenerIsBusy) {
+    Listener listener("block");
+    auto reader = NewReader();
+    ASSERT_TRUE(reader->Start(&listener));
+    LogRegion region;
+    ASSERT_TRUE(region.Write(listener.own_, "block"));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(listener.blocked_, 10000));
+    ASSERT_TRUE(region.Lock()); // so that no other writer lands between ours
+    for (const std::string& message : Numbered("n", 0, 500))
+        ASSERT_TRUE(region.Write(listener.own_, message));
+    region.Unlock();
+    SetEvent(listener.release_);
+    ASSERT_TRUE(region.Write(listener.own_, "tail"));
+    std::vector<std::string> messages = listener.WaitFor(201, 10000, "tail");
+    // Records of other processes may have pushed a few of ours out.
+    ASSERT_GE(messages.size(), 152u);
+    ASSERT_LE(messages.size(), 201u);
+    const int kept = static_cast<int>(messages.size()) - 2;
+    EXPECT_EQ("block", messages.front());
+    EXPECT_EQ("tail", messages.back());
+    EXPECT_EQ(Numbered("n", 500 - kept, 500),
+              std::vector<std::string>(messages.begin() + 1, messages.end() - 1));
+}
+
+TEST(LogReaderTest, DestructionIsPromptUnlessTheListenerIsBusy) {
+    for (bool busy : {false, true}) {
+        SCOPED_TRACE(busy ? "busy" : "idle");
+        Listener listener("block");
+        auto reader = NewReader();
+        ASSERT_TRUE(reader->Start(&listener));
+        LogRegion region;
+        if (busy) {
+            ASSERT_TRUE(region.Write(listener.own_, "block"));
+            ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(listener.blocked_, 10000));
+        }
+        const DWORD started = GetTickCount();
+        reader.reset();
+        const DWORD elapsed = GetTickCount() - started;
+        EXPECT_LT(elapsed, busy ? 5000u : 900u);
+        EXPECT_GE(elapsed, busy ? 900u : 0u);
+    }
+}
+
+// Legacy records written before the start are caught up, and both regions
+// are followed.
+TEST(LegacyRegionTest, DeliversLegacyAndCurrentRecords) {
+    Listener listener;
+    LogRegion legacy(LogRegion::Set::kLegacy), current;
+    for (const std::string& message : Numbered("legacy", 0, 3))
+        ASSERT_TRUE(legacy.Write(listener.own_, message));
+    auto reader = NewReader();
+    ASSERT_TRUE(reader->Start(&listener));
+    EXPECT_EQ(Numbered("legacy", 0, 3), listener.WaitFor(3));
+    ASSERT_TRUE(current.Write(listener.own_, "current"));
+    ASSERT_TRUE(legacy.Write(listener.own_, "legacy 3"));
+    std::vector<std::string> all = listener.WaitFor(5), expected = Numbered("legacy", 0, 4);
+    std::sort(all.begin(), all.end()); // the regions are scanned one by one
+    expected.insert(expected.begin(), "current");
+    EXPECT_EQ(expected, all);
+}
+
+// The library's writers never wait for the legacy mutex, so holding it for
+// seconds loses nobody's records.
+TEST(LegacyRegionTest, ScanSkippedByHeldMutexDeliversWithNextWakeUp) {
+    Listener listener;
+    auto reader = NewReader();
+    ASSERT_TRUE(reader->Start(&listener));
+    LogRegion legacy(LogRegion::Set::kLegacy);
+    ASSERT_TRUE(legacy.Lock());
+    ASSERT_TRUE(legacy.Write(listener.own_, "held"));
+    Sleep(6000); // longer than the reader waits for the mutex
+    EXPECT_TRUE(listener.WaitFor(1, 0).empty());
+    legacy.Unlock();
+    ASSERT_TRUE(legacy.Write(listener.own_, "after"));
+    EXPECT_EQ((std::vector<std::string>{"held", "after"}), listener.WaitFor(2, 20000));
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line.substr(0, line.find_last_not_of('\r') + 1));
+    return lines;
+}
+
+struct ToolRow {
+    std::string arguments;
+    DWORD exitCode;
+    const char* output; // a text the output contains
+    DWORD minimumMs;
+};
+
+void CheckCommandLines(const char* tool, const std::vector<ToolRow>& rows) {
+    for (const ToolRow& row : rows) {
+        std::string output;
+        const DWORD started = GetTickCount();
+        EXPECT_EQ(row.exitCode, RunBeside(tool, row.arguments, &output)) << row.arguments;
+        EXPECT_NE(std::string::npos, output.find(row.output)) << row.arguments << ": " << output;
+        EXPECT_GE(GetTickCount() - started, row.minimumMs) << row.arguments;
+    }
+}
+
+TEST(LogViewTest, CommandLines) {
+    const std::string own = OwnTestClass("V");
+    CheckCommandLines("redudi-logview.exe", {{"--level x", 2, "level must be", 0},
+                                             {"--level 256", 2, "level must be", 0},
+                                             {"--level 255 --dump -c " + own, 0, "", 0},
+                                             {"--count 0", 2, "count must be", 0},
+                                             {"--timeout -1", 2, "timeout must be", 0},
+                                             {"--class", 2, "needs a value", 0},
+                                             {"--bogus", 2, "unknown option '--bogus'", 0},
+                                             {"--dump --follow", 2, "exclude", 0},
+                                             {"--pid x", 2, "pid must be", 0},
+                                             {"--pid -1", 2, "pid must be", 0},
+                                             {"--since 2026-13-01", 2, "since must be", 0},
+                                             {"--since soon", 2, "since must be", 0},
+                                             {"--help", 0, "Usage: redudi-logview", 0},
+                                             {"--count 1 -t 1 -c " + own, 1, "", 900},
+                                             {"--follow --timeout 1 --class " + own, 0, "", 900}});
+}
+
+// One set of records through every filter, dumped or followed (which catches
+// up first); each row names the lines it must print, in order.
+TEST(LogViewTest, DumpFilters) {
+    const std::string own = OwnTestClass("V");
+    const std::uint32_t t = 1765056600; // 2025-12-06T21:30:00Z
+    LogRegion current, legacy(LogRegion::Set::kLegacy);
+    ASSERT_TRUE(current.Write(own, "needle 1", "S1", 1, 0, t - 1));
+    ASSERT_TRUE(current.Write(own, "needle 2", "S1", 3, 0, t));
+    ASSERT_TRUE(current.Write(own, "needle 3", "S2", 1, 0, t));
+    ASSERT_TRUE(current.Write(own + "x", "needle 4", "S1", 0, 0, t));
+    ASSERT_TRUE(current.Write(own, "a needle\r\nover lines 5", "S1", 2, 0, t));
+    ASSERT_TRUE(legacy.Write(own, "old 6", "S1", 2, 0, t + 1));
+    const std::string self = std::to_string(GetCurrentProcessId());
+    const std::string other = std::to_string(GetCurrentProcessId() + 4);
+    const struct {
+        std::string arguments;
+        std::vector<std::string> messages;
+    } rows[] = {
+        {"-d --subclass S1 --level 2 --grep needle",
+         {"S1 L1 needle 1", "S1 L2 a needle  over lines 5"}},
+        {"-d --count 2", {"S1 L1 needle 1", "S1 L3 needle 2"}},
+        {"--count 2 --timeout 20 --grep needle", {"S1 L1 needle 1", "S1 L3 needle 2"}},
+        {"-d --level 0", {}},
+        {"-d --since 2025-12-06T21:30:00Z --level 2",
+         {"S2 L1 needle 3", "S1 L2 a needle  over lines 5", "S1 L2 old 6"}},
+        {"-d --since 2025-12-06T21:29:59Z --grep 1", {"S1 L1 needle 1"}},
+        {"-d --since 2025-12-06T21:30:01Z", {"S1 L2 old 6"}},
+        {"-d --pid " + other + " --pid " + self + " --grep 3", {"S2 L1 needle 3"}},
+        {"-d --pid " + other, {}},
+    };
+    for (const auto& row : rows) {
+        std::string output;
+        EXPECT_EQ(
+            0u, RunBeside("redudi-logview.exe", "--utc -c " + own + " " + row.arguments, &output));
+        std::vector<std::string> lines = Lines(output);
+        ASSERT_EQ(row.messages.size(), lines.size()) << row.arguments << ":\n" << output;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const std::string suffix = " " + own + "/" + row.messages[i];
+            EXPECT_EQ(suffix,
+                      lines[i].substr(lines[i].size() - std::min(lines[i].size(), suffix.size())))
+                << row.arguments;
+        }
+    }
+    std::string output; // the whole line of a record
+    RunBeside("redudi-logview.exe", "-d -u --grep 3 -c " + own, &output);
+    EXPECT_EQ(std::vector<std::string>{"2025-12-06 21:30:00 " + IdText(GetCurrentProcessId()) +
+                                       " " + IdText(GetCurrentThreadId()) + " " + own +
+                                       "/S2 L1 needle 3"},
+              Lines(output));
+}
+
+// Every line is one JSON object whatever bytes the record holds; ANSI text
+// arrives as UTF-8 (the code page here is 1252), in JSON as in plain lines.
+TEST(LogViewTest, JsonLinesCarryEveryFieldAndRegion) {
+    const std::string own = OwnTestClass("V");
+    LogRegion current, legacy(LogRegion::Set::kLegacy);
+    ASSERT_TRUE(current.Write(own, "caf\xE9 \"q\" \\ tab\t\x01 \x7F end", "S", 2, 16, 1765056600));
+    ASSERT_TRUE(legacy.Write(own, "old", "S", 2, 16, 1765056601));
+    std::string output;
+    EXPECT_EQ(0u, RunBeside("redudi-logview.exe", "--dump --json --class " + own, &output));
+    std::vector<std::string> lines = Lines(output);
+    ASSERT_EQ(2u, lines.size()) << output;
+    const nlohmann::json first = {{"time", "2025-12-06T21:30:00Z"},
+                                  {"process", IdText(GetCurrentProcessId())},
+                                  {"thread", IdText(GetCurrentThreadId())},
+                                  {"class", own},
+                                  {"subclass", "S"},
+                                  {"level", 2},
+                                  {"flags", 16},
+                                  {"message", "caf\xC3\xA9 \"q\" \\ tab\t\x01 \x7F end"},
+                                  {"region", "current"}};
+    EXPECT_EQ(first, nlohmann::json::parse(lines[0]));
+    EXPECT_EQ("2025-12-06T21:30:01Z", nlohmann::json::parse(lines[1])["time"]);
+    EXPECT_EQ("legacy", nlohmann::json::parse(lines[1])["region"]);
+    EXPECT_EQ(0u, RunBeside("redudi-logview.exe", "--dump --class " + own, &output));
+    EXPECT_NE(std::string::npos, output.find("caf\xC3\xA9 ")) << output;
+}
+
+TEST(TraceToolTest, CommandLinesAndTheRecordWritten) {
+    const std::string own = OwnTestClass("T");
+    CheckCommandLines("redudi-trace.exe", {{"", 2, "redudi-trace: no message", 0},
+                                           {"--level 256 x", 2, "level must be", 0},
+                                           {"--flags -1 x", 2, "flags must be", 0},
+                                           {"--flags 0x100000000 x", 2, "flags must", 0},
+                                           {"--nope x", 2, "unknown option '--nope'", 0},
+                                           {"--class", 2, "needs a value", 0},
+                                           {"--help", 0, "Usage: redudi-trace", 0},
+                                           {"-c " + own + "x -l 255 -f 0xFFFFFFFF x", 0, "", 0}});
+    LogRegion region; // keeps the region open to look into it
+    ASSERT_EQ(0u, RunBeside("redudi-trace.exe", "--class " + own +
+                                                    " --subclass Step --level 1 --flags 0x8001 "
+                                                    "-- 100% done  now"));
+    RegionLock lock(region);
+    const ALogEntry& entry = region.Last();
+    EXPECT_EQ(own, entry.className);
+    EXPECT_STREQ("Step", entry.subClass);
+    EXPECT_EQ(1, entry.level);
+    EXPECT_EQ(0x8001u, entry.flags);
+    EXPECT_STREQ("100% done now", entry.message);
+    const ALogEntry& limits = region.Last(1);
+    EXPECT_EQ(own + "x", limits.className);
+    EXPECT_EQ(255, limits.level);
+    EXPECT_EQ(0xFFFFFFFFu, limits.flags);
+}
+
+} // namespace
