@@ -50,16 +50,8 @@ protected:
     // Stops the reader once `release` ms have passed; how long Stop took.
     DWORD StopWhileBlocked(unsigned timeout, DWORD release) {
         EXPECT_TRUE(collector_.WaitUntilBlocked(kWait));
-        HANDLE releaser = CreateThread(
-            nullptr, 0,
-            [](void* p) -> DWORD {
-                auto* self = static_cast<CriticalLogTest*>(p);
-                Sleep(self->releaseAfter_);
-                self->collector_.Release();
-                return 0;
-            },
-            this, 0, nullptr);
         releaseAfter_ = release;
+        HANDLE releaser = CreateThread(nullptr, 0, &ReleaseLater, this, 0, nullptr);
         const DWORD start = GetTickCount();
         reader_.Stop(timeout);
         const DWORD spent = GetTickCount() - start;
@@ -67,6 +59,13 @@ protected:
         CloseHandle(releaser);
         EXPECT_FALSE(reader_.IsExecuting());
         return spent;
+    }
+
+    static DWORD WINAPI ReleaseLater(void* p) {
+        auto* self = static_cast<CriticalLogTest*>(p);
+        Sleep(self->releaseAfter_);
+        self->collector_.Release();
+        return 0;
     }
 
     PrivateLogNames names_;
