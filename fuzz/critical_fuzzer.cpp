@@ -17,7 +17,10 @@ using namespace REDudi;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::string> words(1);
     for (std::size_t i = 0; i < size; ++i)
-        data[i] == 0 ? words.emplace_back() : words.back().push_back(static_cast<char>(data[i]));
+        if (data[i] == 0)
+            words.emplace_back();
+        else
+            words.back() += static_cast<char>(data[i]);
     std::vector<const char*> argv;
     for (const std::string& word : words)
         argv.push_back(word.c_str());
