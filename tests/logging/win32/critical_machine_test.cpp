@@ -273,6 +273,8 @@ TEST_F(CriticalMachineTest, LogViewShowsAndMarksTheCriticalLog) {
         {"--dump", 0, "#77 ", "0"},
         {"--dump --json", 0, "\"code\":77,", "0"},
         {"--dump --code 78", 0, "", "0"},
+        {"--dump --code 2147483647", 0, "", "0"},
+        {"--dump --code 2147483648", 2, "redudi-logview: ", "0"},
         {"--mark-delivered --count 1 --timeout 10", 0, " new seen by the viewer", "1"},
         {"--dump", 0, " delivered seen by the viewer", "1"},
         {"--dump --mark-delivered", 2, "redudi-logview: ", "1"},
