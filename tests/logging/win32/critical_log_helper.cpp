@@ -1,12 +1,11 @@
-// A second process for the critical-log tests:
-//   write <agent> <count> <ready-event> <start-event>
-//       writes <count> critical records as <agent> once the test says start;
-//       each message names the agent, this process and the record's index.
-//   read <agent> <count> <output-file> <ready-event>
-//       follows the machine's critical log and writes the message of each
-//       record of <agent> as one line; ends once <count> have come (exit 0)
-//       or after 20 s (exit 1).
-//   hold <ms> <ready-event>   holds the critical log's mutex for <ms>
+// A second process for the critical-log tests; each mode sets <ready> once
+// it is under way:
+//   write <agent> <count> <start> <ready>: once <start> is set, writes <count>
+//       records as <agent>, each naming the agent, this process and its index
+//   read <agent> <count> <output> <ready>: follows the machine's critical log
+//       and writes the message of each record of <agent> as a line; exit 0
+//       once <count> have come, 1 after 20 s
+//   hold <ms> <ready>: holds the critical log's mutex for <ms>
 #include <REDudi/logging.h>
 #include <REDudi/platform.h>
 
@@ -23,82 +22,55 @@ using namespace REDudi;
 
 namespace {
 
-HANDLE OpenNamedEvent(const char* name) {
-    return OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, name);
-}
-
-int Write(int argc, char** argv) {
-    if (argc < 6)
-        return 2;
-    const char* agent = argv[2];
-    const int count = std::atoi(argv[3]);
-    HANDLE ready = OpenNamedEvent(argv[4]);
-    HANDLE start = OpenNamedEvent(argv[5]);
-    if (ready == nullptr || start == nullptr)
-        return 3;
-    CritLogSetAgent(PString(agent));
-    SetEvent(ready);
-    if (WaitForSingleObject(start, 30000) != WAIT_OBJECT_0)
-        return 5;
-    for (int i = 0; i < count; ++i)
-        CritLogTrace(i, "%s %lu %d", agent, GetCurrentProcessId(), i);
-    return 0;
-}
-
 class LineWriter : public CriticalLogReaderListener {
 public:
-    LineWriter(std::string agent, long expected, std::FILE* out, HANDLE done)
-        : agent_(std::move(agent)), expected_(expected), out_(out), done_(done) {}
-
+    LineWriter(const char* agent, long expected, std::FILE* out)
+        : agent_(agent), expected_(expected), out_(out) {}
     void OnLogEntry(ACriticalLogEntry* entry) override {
         if (agent_ != entry->agent)
             return;
         std::fprintf(out_, "%s\n", entry->message);
         if (++seen_ == expected_)
-            SetEvent(done_);
+            SetEvent(done);
     }
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 
 private:
     std::string agent_;
-    long expected_;
+    long expected_, seen_ = 0;
     std::FILE* out_;
-    HANDLE done_;
-    long seen_ = 0;
 };
 
-int Read(int argc, char** argv) {
-    if (argc < 6)
-        return 2;
-    HANDLE ready = OpenNamedEvent(argv[5]);
-    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::FILE* out = std::fopen(argv[4], "w");
-    if (ready == nullptr || done == nullptr || out == nullptr)
-        return 3;
-    LineWriter writer(argv[2], std::atol(argv[3]), out, done);
-    std::unique_ptr<CriticalLogReader> reader(CriticalLogReader::GetNewCriticalLogReader());
-    if (!reader || !reader->Start(&writer))
-        return 4;
-    SetEvent(ready);
-    const bool all = WaitForSingleObject(done, 20000) == WAIT_OBJECT_0;
-    // The last record's mark is set after its listener call: a graceful stop
-    // lets it land.
-    reader->Stop(2000);
-    reader.reset();
-    std::fclose(out);
-    return all ? 0 : 1;
-}
-
-int Hold(int argc, char** argv) {
-    if (argc < 4)
-        return 2;
-    HANDLE ready = OpenNamedEvent(argv[3]);
-    PString name =
+int Run(const std::string& mode, char** argv, HANDLE ready) {
+    if (mode == "write") {
+        HANDLE start = OpenEventA(SYNCHRONIZE, FALSE, argv[4]);
+        CritLogSetAgent(PString(argv[2]));
+        SetEvent(ready);
+        if (start == nullptr || WaitForSingleObject(start, 30000) != WAIT_OBJECT_0)
+            return 5;
+        for (int i = 0; i < std::atoi(argv[3]); ++i)
+            CritLogTrace(i, "%s %lu %d", argv[2], GetCurrentProcessId(), i);
+        return 0;
+    }
+    if (mode == "read") {
+        std::FILE* out = std::fopen(argv[4], "w");
+        LineWriter writer(argv[2], std::atol(argv[3]), out);
+        std::unique_ptr<CriticalLogReader> reader(CriticalLogReader::GetNewCriticalLogReader());
+        if (out == nullptr || !reader || !reader->Start(&writer))
+            return 4;
+        SetEvent(ready);
+        const bool all = WaitForSingleObject(writer.done, 20000) == WAIT_OBJECT_0;
+        // The last record's mark is set after its listener call: a graceful
+        // stop lets it land.
+        reader->Stop(2000);
+        reader.reset();
+        std::fclose(out);
+        return all ? 0 : 1;
+    }
+    const PString name =
         AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString(critmap::kMutexName));
     HANDLE mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str());
-    if (ready == nullptr || mutex == nullptr)
-        return 3;
-    const DWORD taken = WaitForSingleObject(mutex, 10000);
-    if (taken != WAIT_OBJECT_0 && taken != WAIT_ABANDONED)
+    if (mode != "hold" || mutex == nullptr || WaitForSingleObject(mutex, 10000) == WAIT_TIMEOUT)
         return 3;
     SetEvent(ready);
     Sleep(static_cast<DWORD>(std::atoi(argv[2])));
@@ -109,14 +81,10 @@ int Hold(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2)
+    const std::string mode = argc > 1 ? argv[1] : "";
+    const int wanted = mode == "hold" ? 4 : 6;
+    if (argc != wanted)
         return 2;
-    const std::string mode = argv[1];
-    if (mode == "write")
-        return Write(argc, argv);
-    if (mode == "read")
-        return Read(argc, argv);
-    if (mode == "hold")
-        return Hold(argc, argv);
-    return 2;
+    HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[argc - 1]);
+    return ready == nullptr ? 3 : Run(mode, argv, ready);
 }

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@ class PrivateLogNames {
 public:
     PrivateLogNames();
     const critmap::Names& Names() const { return names_; }
-    std::string GlobalMappingName() const;
+    std::string Global(const char* name) const;
 
 private:
     std::string mapping_, mutex_, event_;
@@ -34,16 +35,13 @@ public:
     ~CriticalRegionView();
     CriticalRegionView(const CriticalRegionView&) = delete;
     CriticalRegionView& operator=(const CriticalRegionView&) = delete;
-
     bool IsOpen() const { return map_ != nullptr && mutex_ != nullptr; }
     WIN32_CriticalLogMap& Map() const { return *map_; }
     HANDLE Mutex() const { return mutex_; }
-    // The record written `back` records before the last one.
-    const ACriticalLogEntry& Last(unsigned back = 0) const;
+    const ACriticalLogEntry& Last() const;
 
 private:
-    HANDLE mapping_ = nullptr;
-    HANDLE mutex_ = nullptr;
+    HANDLE mapping_ = nullptr, mutex_ = nullptr;
     WIN32_CriticalLogMap* map_ = nullptr;
 };
 
@@ -59,29 +57,26 @@ private:
     bool held_ = false;
 };
 
-// Keeps every record its reader delivers; can hold the reader inside the
-// call for one message, or throw from it.
+// Polls `done` every 10 ms; false once `timeout` ms have passed without it.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeout);
+
+// Keeps every record its reader delivers. Set `blockAt` (held inside the call
+// until Release) and `throwAt` before the reader starts.
 class CriticalCollector : public CriticalLogReaderListener {
 public:
     CriticalCollector();
     ~CriticalCollector();
-
     void OnLogEntry(ACriticalLogEntry* entry) override;
-
-    void BlockAt(const std::string& message);
-    void ThrowAt(const std::string& message);
-    bool WaitUntilBlocked(DWORD timeout);
-    void Release();
+    bool WaitUntilBlocked(DWORD timeout) { return WaitForSingleObject(blocked_, timeout) == 0; }
+    void Release() { SetEvent(release_); }
     bool WaitForCount(std::size_t count, DWORD timeout);
     std::vector<std::string> Messages();
 
+    std::string blockAt, throwAt;
+
 private:
     CRITICAL_SECTION lock_;
-    HANDLE arrived_;
-    HANDLE blocked_;
-    HANDLE release_;
-    std::string blockAt_;
-    std::string throwAt_;
+    HANDLE blocked_, release_;
     std::vector<std::string> messages_;
 };
 
