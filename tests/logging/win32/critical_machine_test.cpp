@@ -2,7 +2,7 @@
 // mirror, the tools, and real writer, reader and holder processes.
 #include <REDudi/logging.h>
 
-#include "log_region.h"
+#include "win32/log_support.h"
 #include "win32/child_process.h"
 #include "win32/critical_support.h"
 
@@ -16,11 +16,15 @@
 
 using namespace REDudi;
 using namespace REDudi::testing;
-using REDudi::testing_support::LogRegion;
-using REDudi::testing_support::RegionLock;
-using REDudi::testing_support::UniqueName;
 
 namespace {
+
+// A name no other test process uses at the same time.
+std::string UniqueName(const char* stem) {
+    static unsigned serial = 0;
+    return std::string(stem) + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(GetTickCount()) + "-" + std::to_string(++serial);
+}
 
 std::string Beside(const char* name) {
     return "\"" + ExecutableBeside(name) + "\" ";
@@ -94,7 +98,7 @@ TEST_F(CriticalMachineTest, EveryEntryPointWritesBothLogsOnceUnlessTheFormatIsNu
     for (const Row& r : rows) {
         HeldMutex critical(critical_.Mutex());
         RegionLock trace(trace_);
-        ASSERT_TRUE(critical.Held() && trace.Held());
+        ASSERT_TRUE(critical.Held() && trace.held);
         const std::uint32_t criticalBefore = critical_.Map().count;
         const std::uint32_t traceBefore = trace_.Map().count;
         r.write(facade, nullptr);
@@ -109,8 +113,8 @@ TEST_F(CriticalMachineTest, EveryEntryPointWritesBothLogsOnceUnlessTheFormatIsNu
         EXPECT_STREQ(r.wantSubClass, e.subClass) << r.name;
         EXPECT_EQ(r.wantLevel, e.level) << r.name;
         EXPECT_EQ(text.substr(0, 2047), e.message) << r.name;
-        EXPECT_EQ(testing_support::IdText(GetCurrentProcessId()), e.process) << r.name;
-        EXPECT_EQ(testing_support::IdText(GetCurrentThreadId()), e.thread) << r.name;
+        EXPECT_EQ(IdText(GetCurrentProcessId()), e.process) << r.name;
+        EXPECT_EQ(IdText(GetCurrentThreadId()), e.thread) << r.name;
         EXPECT_EQ(0, e.delivered) << r.name;
         const ALogEntry& mirror = trace_.Last();
         EXPECT_STREQ("UNKNOWN", mirror.className) << r.name;
