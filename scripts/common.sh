@@ -25,6 +25,7 @@ REDUDI_PACKAGES=(
     libsimpleini-dev
     libiniparser-dev
     libctemplate-dev
+    chromium
 )
 
 # Installs whatever of the build's packages is missing (Debian, as root).
