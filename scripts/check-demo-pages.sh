@@ -19,14 +19,14 @@ site="Check pier $$"
 
 props() { "$run" "$bin/redudi-props.exe" "$@" >/dev/null; }
 cleanup() {
-    props delete "$root" --branch / || true
+    props delete "$root" --branch / 2>/dev/null || true
     stop_wine
 }
 trap cleanup EXIT
 
 rm -rf build/demo-check
 mkdir -p build/demo-check
-props delete "$root" --branch / || true
+props delete "$root" --branch / 2>/dev/null || true
 props import "$root" demo/config/service.ini
 props set "$root" /Service/Site "$site"
 props set "$root" /Limits/QueueLength 140 --type uint

@@ -37,10 +37,14 @@ TEST(StatusPagesTest, OnlyAQueueLongerThanTheLimitCrossesIt) {
             << row.length << " against " << row.limit;
 }
 
-// A properties root of the tests' own, removed before and after each test.
+// A properties root of each test's own (ctest runs the tests in parallel
+// processes), removed before and after the test.
 class ServiceSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        properties_.SetPropertiesRoot(
+            PString("Software/REDudiStatusPagesTest/") +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         properties_.DeleteKey(PString("/"));
         Set("/Service/Title", "Gate");
         Set("/Service/Site", "Pier");
@@ -53,7 +57,7 @@ protected:
         ASSERT_TRUE(properties_.SetProperty(PString(path), PString(value))) << path;
     }
 
-    APropertyManager properties_{PString("Software/REDudiStatusPagesTest")};
+    APropertyManager properties_;
     ServiceSettings settings_;
     std::string error_;
 };
