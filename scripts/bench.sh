@@ -11,3 +11,5 @@ build_preset windows-x64 mrsw-benchmark
 "$REDUDI_ROOT/build/windows-x64/wine-run.sh" "$REDUDI_ROOT/build/windows-x64/bin/mrsw-benchmark.exe"
 build_preset windows-x64 ini_profile_bench
 "$REDUDI_ROOT/build/windows-x64/wine-run.sh" "$REDUDI_ROOT/build/windows-x64/bin/ini_profile_bench.exe"
+build_preset windows-x64 critical-benchmark
+"$REDUDI_ROOT/build/windows-x64/wine-run.sh" "$REDUDI_ROOT/build/windows-x64/bin/critical-benchmark.exe"

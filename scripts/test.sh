@@ -27,6 +27,7 @@ FUZZERS=(
     sysinfo_fuzzer
     property_path_fuzzer
     template_fuzzer
+    critical_fuzzer
 )
 for fuzzer in "${FUZZERS[@]}"; do
     corpus="build/fuzz/corpus/$fuzzer"

@@ -1,6 +1,7 @@
 // redudi-logview: follows the machine's trace log live, like `tail -f`.
 #include <REDudi/logging.h>
 
+#include "critical_view.h"
 #include "record_line.h"
 #include "view_options.h"
 #include "win32/ring_snapshot.h"
@@ -83,6 +84,8 @@ int Follow(const ViewOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (WantsCriticalLog(argc - 1, argv + 1))
+        return RunCriticalView(argc - 1, argv + 1);
     ViewOptions options;
     std::string error;
     switch (ParseViewOptions(argc - 1, argv + 1, options, error)) {

@@ -1,0 +1,9 @@
+#include <REDudi/logging.h>
+
+namespace REDudi {
+
+CriticalLogger::~CriticalLogger() = default;
+
+CriticalLogReader::~CriticalLogReader() = default;
+
+} // namespace REDudi

@@ -1,0 +1,91 @@
+// The portable rules of the critical log: version text, the message buffer,
+// and which slots a reader still has to deliver.
+#include "logging/critical_ring.h"
+#include "logging/critical_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace REDudi;
+
+namespace {
+
+TEST(CriticalVersionText, FollowsTheRecordRules) {
+    struct Row {
+        bool found;
+        const char* raw;
+        const char* want;
+    } rows[] = {
+        {true, "5, 1, 0, 12", "5.1.0.12"},
+        {true, "5.1.2600.0", "5.1.2600.0"},
+        {true, "1,2,3,4", "1.2.3.4"},
+        {true, "123456789012345", "123456789012345"},
+        {true, "1234567890123456", "123456789012345"},
+        {true, "1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6", "123456789012345"},
+        {true, "", "UNKNOWN"},
+        {true, "   ", "UNKNOWN"},
+        {false, "5, 1, 0, 12", "UNKNOWN"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(r.want, CriticalVersionText(r.found, PString(r.raw))) << r.raw << " " << r.found;
+}
+
+void FormatInto(CriticalText& text, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    text.Format(format, args);
+    va_end(args);
+}
+
+TEST(CriticalText, KeepsAtMost2047Characters) {
+    for (std::size_t length : {0u, 1u, 2046u, 2047u, 2048u, 3000u}) {
+        const std::string given(length, 'q');
+        CriticalText text;
+        FormatInto(text, "%s", given.c_str());
+        EXPECT_EQ(given.substr(0, 2047), text.c_str()) << length;
+    }
+    CriticalText text;
+    FormatInto(text, nullptr);
+    EXPECT_STREQ("", text.c_str());
+}
+
+TEST(CriticalRing, CapacityIsTakenFromTheHeaderWithinTheSlots) {
+    struct Row {
+        std::uint32_t field, want;
+    } rows[] = {{0, 400}, {1, 1}, {399, 399}, {400, 400}, {401, 400}, {0xFFFFFFFF, 400}};
+    for (const Row& r : rows)
+        EXPECT_EQ(r.want, critring::RingCapacity(r.field)) << r.field;
+}
+
+TEST(CriticalRing, UnseenRecordsStartAtTheOldestStillPresent) {
+    struct Row {
+        std::uint32_t count, next, capacity, seen;
+        std::uint32_t first, length;
+    } rows[] = {
+        {0, 0, 400, 0, 0, 0},     {10, 10, 400, 0, 0, 10},
+        {10, 10, 400, 4, 4, 6},   {400, 0, 400, 0, 0, 400},
+        {401, 1, 400, 0, 1, 400}, {450, 50, 400, 0, 50, 400},
+        {399, 0, 399, 0, 0, 399}, {400, 1, 399, 0, 1, 399},
+        {3, 3, 0, 0, 0, 3},       {2, 1, 400, 0xFFFFFFFF, 398, 3},
+        {5, 5, 400, 5, 5, 0},
+    };
+    for (const Row& r : rows) {
+        const critring::Window w = critring::UnseenRecords(r.count, r.next, r.capacity, r.seen);
+        EXPECT_EQ(r.first, w.first) << r.count << "/" << r.seen << "/" << r.capacity;
+        EXPECT_EQ(r.length, w.length) << r.count << "/" << r.seen << "/" << r.capacity;
+    }
+}
+
+TEST(CriticalRing, RecordIsPresentUntilTheRingComesRound) {
+    struct Row {
+        std::uint32_t count, sequence, capacity;
+        bool present;
+    } rows[] = {{1, 0, 400, true},    {400, 0, 400, true}, {401, 0, 400, false},
+                {400, 0, 399, false}, {399, 0, 399, true}, {5, 0xFFFFFFFE, 400, true}};
+    for (const Row& r : rows)
+        EXPECT_EQ(r.present, critring::StillPresent(r.count, r.sequence, r.capacity))
+            << r.count << "/" << r.sequence << "/" << r.capacity;
+}
+
+} // namespace
