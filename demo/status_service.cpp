@@ -80,13 +80,19 @@ std::string UtcNow() {
     return text;
 }
 
+// The code of the critical record for a queue over its limit.
+const int kQueueOverLimitCode = 2001;
+
 // The operator is told about every queue over its limit through the
-// critical log; the trace log keeps the same as a warning.
+// critical log; its writer copies each record into the trace log too.
 void ReportQueuesOverLimit(const ServiceSettings& settings) {
+    CritLogSetAgent(PString(settings.name.empty() ? "redudi-status-service" : settings.name));
+    CritLogSetModule(PString("StatusPages"));
+    CritLogSetClass(PString("StatusService"));
     for (const QueueSetting& queue : QueuesOverLimit(settings)) {
-        ClassTrace("Limits", static_cast<unsigned char>(1),
-                   "queue %s holds %u jobs, over its limit of %u", queue.name.c_str(),
-                   queue.length, settings.queueLimit);
+        CritLogClassTrace(kQueueOverLimitCode, "Limits", static_cast<unsigned char>(0),
+                          "queue %s holds %u jobs, over its limit of %u", queue.name.c_str(),
+                          queue.length, settings.queueLimit);
     }
 }
 

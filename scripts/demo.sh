@@ -8,7 +8,9 @@
 #      reads its settings through the property manager, renders its status
 #      pages from demo/templates with the values in a property bag and traces
 #      each step;
-#   3. the service names the queues over their limit in its trace records.
+#   3. for each queue over its configured limit the service writes a critical
+#      record, which redudi-logview --critical --mark-delivered (the machine's
+#      critical reader) shows live and marks delivered.
 # It prints where the pages are and ends by itself (every wait is bounded).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -50,18 +52,31 @@ echo "== redudi-sysinfo: the machine the service runs on"
 "$run" "$bin/redudi-sysinfo.exe" | sed 's/^/     /'
 
 over=$(queues_over_limit "$ini")
-records=$((4 + over)) # start, settings, pages, stop and one warning per queue over the limit
+records=$((4 + over)) # start, settings, pages, stop and one critical copy per queue over the limit
 echo
-echo "== 2. redudi-logview follows the trace log live while the service runs"
+echo "== 2. redudi-logview follows the trace log and the critical log live while the service runs"
 echo "   (time, process, thread, class/subclass, level, message)"
 logview --class StatusService --count "$records" --timeout 40 &
 viewer=$!
-sleep 2 # the viewer holds the log open before the service writes and ends
+critical=
+if [ "$over" -gt 0 ]; then
+    # The machine's critical reader: shows each critical record and marks it
+    # delivered (time, process, thread, #code, agent, module, version,
+    # class/subclass, level, new|delivered, message).
+    logview --critical --mark-delivered --count "$over" --timeout 40 |
+        sed -u 's/^/   critical log: /' &
+    critical=$!
+fi
+sleep 2 # the viewers hold the logs open before the service writes and ends
 
 rm -rf "$pages"
 "$run" "$bin/redudi-status-service.exe" --root "$root" --templates demo/templates \
     --pages "$pages" >/dev/null
-wait "$viewer" || echo "   (the viewer did not see all $records records in time)"
+wait "$viewer" || echo "   (the trace viewer did not see all $records records in time)"
+if [ -n "$critical" ]; then
+    wait "$critical" || echo "   (the critical reader did not see all $over records in time)"
+fi
+echo "   $over queue(s) over the limit: one critical record each, marked delivered by the reader"
 
 echo
 echo "== 3. the status pages the service generated from demo/templates:"
