@@ -26,6 +26,7 @@ REDUDI_PACKAGES=(
     libiniparser-dev
     libctemplate-dev
     nlohmann-json3-dev
+    chromium
 )
 
 # Installs whatever of the build's packages is missing (Debian, as root).

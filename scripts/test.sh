@@ -41,6 +41,9 @@ echo "== Windows x86_64 tests under Wine"
 start_wine
 ctest --preset windows-x64 -j2 || failed=1
 
+echo "== the demo service's status pages, opened in headless Chromium"
+bash scripts/check-demo-pages.sh || failed=1
+
 echo "== reference documentation, release archives and a consumer built against them"
 bash scripts/docs.sh || failed=1
 bash scripts/package.sh && bash scripts/check-package.sh || failed=1

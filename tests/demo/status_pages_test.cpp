@@ -1,0 +1,197 @@
+#include "status_pages.h"
+#include "status_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace REDudi {
+namespace demo {
+namespace {
+
+TEST(StatusSettingsTest, ParseCountTakesWholeNumbersThatFit32Bits) {
+    const struct {
+        const char* text;
+        bool ok;
+        unsigned int value;
+    } rows[] = {
+        {"0", true, 0},           {"120", true, 120},  {"4294967295", true, 4294967295u},
+        {"4294967296", false, 0}, {"", false, 0},      {"12a", false, 0},
+        {"-1", false, 0},         {" 5", false, 0},    {"99999999999", false, 0},
+    };
+    for (const auto& row : rows) {
+        unsigned int value = 7;
+        EXPECT_EQ(ParseCount(row.text, value), row.ok) << "text \"" << row.text << "\"";
+        EXPECT_EQ(value, row.ok ? row.value : 7u) << "text \"" << row.text << "\"";
+    }
+}
+
+TEST(StatusPagesTest, OnlyAQueueLongerThanTheLimitCrossesIt) {
+    const struct {
+        unsigned int length, limit;
+        bool over;
+    } rows[] = {{119, 120, false}, {120, 120, false}, {121, 120, true},
+                {0, 0, false},     {1, 0, true},      {4294967295u, 4294967294u, true}};
+    for (const auto& row : rows)
+        EXPECT_EQ(IsOverLimit(row.length, row.limit), row.over)
+            << row.length << " against " << row.limit;
+}
+
+// A properties root of each test's own (ctest runs the tests in parallel
+// processes), removed before and after the test.
+class ServiceSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        properties_.SetPropertiesRoot(
+            PString("Software/REDudiStatusPagesTest/") +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        properties_.DeleteKey(PString("/"));
+        Set("/Service/Title", "Gate");
+        Set("/Service/Site", "Pier");
+        Set("/Limits/QueueLength", "10");
+        Set("/Queues/a", "3");
+        Set("/Queues/b", "11");
+    }
+    void TearDown() override { properties_.DeleteKey(PString("/")); }
+    void Set(const char* path, const char* value) {
+        ASSERT_TRUE(properties_.SetProperty(PString(path), PString(value))) << path;
+    }
+
+    APropertyManager properties_;
+    ServiceSettings settings_;
+    std::string error_;
+};
+
+TEST_F(ServiceSettingsTest, ReadsEverySettingAndEveryQueue) {
+    ASSERT_TRUE(ReadServiceSettings(properties_, settings_, error_)) << error_;
+    EXPECT_EQ(settings_.title, "Gate");
+    EXPECT_EQ(settings_.site, "Pier");
+    EXPECT_TRUE(settings_.showMachine);
+    EXPECT_EQ(settings_.queueLimit, 10u);
+    ASSERT_EQ(settings_.queues.size(), 2u);
+    std::vector<QueueSetting> over = QueuesOverLimit(settings_);
+    ASSERT_EQ(over.size(), 1u);
+    EXPECT_EQ(over[0].name, "b");
+    EXPECT_EQ(over[0].length, 11u);
+}
+
+TEST_F(ServiceSettingsTest, ShowMachineIsOffOnlyForZero) {
+    const struct {
+        const char* text;
+        bool show;
+    } rows[] = {{"0", false}, {"1", true}, {"no", true}};
+    for (const auto& row : rows) {
+        Set("/Pages/ShowMachine", row.text);
+        ASSERT_TRUE(ReadServiceSettings(properties_, settings_, error_)) << error_;
+        EXPECT_EQ(settings_.showMachine, row.show) << row.text;
+    }
+}
+
+TEST_F(ServiceSettingsTest, MissingOrMalformedSettingsNameTheProperty) {
+    const struct {
+        const char* path;
+        const char* value; // null: deleted
+        const char* named;
+    } rows[] = {
+        {"/Service/Title", nullptr, "/Service/Title"},
+        {"/Limits/QueueLength", nullptr, "/Limits/QueueLength"},
+        {"/Limits/QueueLength", "ten", "/Limits/QueueLength"},
+        {"/Queues/b", "-1", "/Queues/b"},
+    };
+    for (const auto& row : rows) {
+        SetUp();
+        if (row.value)
+            Set(row.path, row.value);
+        else
+            ASSERT_TRUE(properties_.UnsetProperty(PString(row.path))) << row.path;
+        ServiceSettings settings;
+        std::string error;
+        EXPECT_FALSE(ReadServiceSettings(properties_, settings, error)) << row.path;
+        EXPECT_NE(error.find(row.named), std::string::npos) << row.path << ": " << error;
+    }
+}
+
+TEST_F(ServiceSettingsTest, WithoutQueuesKeyTheSettingsAreRefused) {
+    ASSERT_TRUE(properties_.DeleteKey(PString("/Queues")));
+    EXPECT_FALSE(ReadServiceSettings(properties_, settings_, error_));
+    EXPECT_NE(error_.find("/Queues"), std::string::npos) << error_;
+}
+
+TEST_F(ServiceSettingsTest, AManagerWithoutRootIsRefused) {
+    APropertyManager unrooted;
+    EXPECT_FALSE(ReadServiceSettings(unrooted, settings_, error_));
+    EXPECT_FALSE(error_.empty());
+}
+
+// Page values and the queue loop, expanded as the templates use them.
+class QueuePageTest : public ::testing::Test {
+protected:
+    QueuePageTest() : values_(PropertyBag::GetNewPropertyBag()) {
+        settings_.title = "Gate";
+        settings_.queueLimit = 10;
+        settings_.queues = {{"a", 10}, {"b", 11}};
+    }
+    PString Expand(const char* text) {
+        FillPageValues(settings_, machine_, "now", *values_);
+        QueueLoop loop(settings_, *values_);
+        ATextPreprocessor preprocessor;
+        preprocessor.SetParameterProvider(values_.get());
+        preprocessor.SetForHandler(&loop);
+        return preprocessor.Preprocess(PString(text), nullptr);
+    }
+
+    ServiceSettings settings_;
+    MachineFigures machine_;
+    std::unique_ptr<PropertyBag> values_;
+};
+
+TEST_F(QueuePageTest, TemplatesSeeTheValuesOfTheSettings) {
+    const char* const row = "<!-- qvvar name=\"QueueName\" -->=<!-- qvvar name=\"QueueLength\" "
+                            "--><!-- qvifvar name=\"QueueOver\" -->!<!-- qvendifvar -->;";
+    const struct {
+        std::vector<QueueSetting> queues;
+        std::string text;
+        std::string expected;
+    } rows[] = {
+        {{{"a", 10}, {"b", 11}},
+         std::string("<!-- qvfor name=\"Queues\" -->") + row + "<!-- qvendfor -->",
+         "a=10;b=11!;"},
+        {{}, std::string("[<!-- qvfor name=\"Queues\" -->") + row + "<!-- qvendfor -->]", "[]"},
+        {{{"a", 1}},
+         "<!-- qvfor name=\"Other\" -->x<!-- qvendfor --><!-- qvvar name=\"QueueCount\" -->",
+         "1"},
+        {{{"a", 1}, {"b", 2}},
+         "<!-- qvfor name=\"Queues\" -->1<!-- qvendfor --><!-- qvfor name=\"Queues\" -->2"
+         "<!-- qvendfor -->",
+         "1122"},
+        {{{"a", 1}, {"b", 20}},
+         "<!-- qvvar name=\"QueueName\" n=\"1\" --> <!-- qvvar name=\"OverCount\" --> "
+         "<!-- qvifvar name=\"AnyOver\" -->over<!-- qvendifvar --><!-- qvifvar "
+         "name=\"AllWithin\" -->within<!-- qvendifvar -->",
+         "b 1 over"},
+        {{{"a", 10}},
+         "<!-- qvifvar name=\"AnyOver\" -->over<!-- qvendifvar --><!-- qvifvar "
+         "name=\"AllWithin\" -->within<!-- qvendifvar -->",
+         "within"},
+    };
+    for (const auto& r : rows) {
+        settings_.queues = r.queues;
+        values_->Clear();
+        EXPECT_EQ(std::string(Expand(r.text.c_str())), r.expected) << r.text;
+    }
+}
+
+TEST(GeneratePagesTest, AMissingTemplateDirectoryIsNamed) {
+    std::unique_ptr<PropertyBag> values(PropertyBag::GetNewPropertyBag());
+    ServiceSettings settings;
+    QueueLoop loop(settings, *values);
+    std::string index, error;
+    EXPECT_FALSE(GeneratePages("no-such-templates-dir", "no-such-pages-dir", "index.html",
+                               *values, loop, index, error));
+    EXPECT_NE(error.find("no-such-templates-dir"), std::string::npos) << error;
+    EXPECT_TRUE(index.empty());
+}
+
+} // namespace
+} // namespace demo
+} // namespace REDudi
