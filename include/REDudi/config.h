@@ -231,6 +231,7 @@ class REDUDI_API PropertyBagUnicode : public ParameterProviderUnicode {
 public:
     using Entries = std::map<PString, UString, PropertyKeyOrder>;
 
+    // A position in a bag; it takes no lock.
     class REDUDI_API Iterator {
     public:
         Iterator();

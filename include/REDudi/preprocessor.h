@@ -42,17 +42,21 @@ public:
     virtual bool AddFile(const PString& source, PString& destination) = 0;
 };
 
+// The wide twin of TextProvider: the text a directive names by number.
 class TextProviderUnicode {
 public:
     virtual UString GetText(unsigned int id) = 0;
 };
 
+// The wide twin of ForHandler: starts and advances a named loop; false ends it.
 class ForHandlerUnicode {
 public:
     virtual bool BeginFor(UString& loopName) = 0;
     virtual bool NextFor(UString& loopName) = 0;
 };
 
+// The wide twin of FileGenerationHandler: told of each file a template names,
+// it may change the destination; false refuses the file.
 class FileGenerationHandlerUnicode {
 public:
     virtual bool AddFile(const UString& source, UString& destination) = 0;

@@ -16,6 +16,8 @@ typedef void (*SubKeyCallback)(char* name, void* context);
 typedef void (*WidePropertyCallback)(char* name, const unsigned short* data, void* context);
 typedef void (*PropertyCallback)(char* name, unsigned char* data, void* context);
 
+// The interface of the property manager: typed properties read, written,
+// enumerated and deleted below a properties root; false on any failure.
 class REDUDI_API PropertyManager {
 public:
     PropertyManager();

@@ -198,6 +198,8 @@ private:
     SharedLibrary* library_;
 };
 
+// The shared library of the second family: located by an ASimplePath, with
+// the same load counting, symbol lookup and forced closing as ASharedLibrary.
 class REDUDI_API ASharedLibrary2 {
 public:
     ASharedLibrary2();

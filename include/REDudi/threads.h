@@ -308,6 +308,8 @@ private:
 // or shrinks every wait at once.
 class REDUDI_API AEventTimer : public AThread {
 public:
+    // One timer: its event name, interval in milliseconds, repeat count and
+    // whether it signals the target thread.
     class REDUDI_API ATimer {
     public:
         ATimer(const PString& name, int interval, short repeat, bool signal);
