@@ -500,14 +500,25 @@ TEST(LogViewTest, CommandLines) {
 // up first); each row names the lines it must print, in order.
 TEST(LogViewTest, DumpFilters) {
     const std::string own = OwnTestClass("V");
-    const std::uint32_t t = 1765056600; // 2025-12-06T21:30:00Z
+    // Times from now on: a dump merges the two rings by time and takes each
+    // ring as written in time order, which records from the past would break
+    // once other tests have traced. The legacy record is far enough ahead that
+    // no record another process writes meanwhile comes after it.
+    const std::uint32_t t = static_cast<std::uint32_t>(std::time(nullptr));
+    const std::uint32_t later = t + 100;
+    auto iso = [](std::uint32_t seconds) {
+        const std::time_t value = seconds;
+        char text[32];
+        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", std::gmtime(&value));
+        return std::string(text);
+    };
     LogRegion current, legacy(LogRegion::Set::kLegacy);
     ASSERT_TRUE(current.Write(own, "needle 1", "S1", 1, 0, t - 1));
     ASSERT_TRUE(current.Write(own, "needle 2", "S1", 3, 0, t));
     ASSERT_TRUE(current.Write(own, "needle 3", "S2", 1, 0, t));
     ASSERT_TRUE(current.Write(own + "x", "needle 4", "S1", 0, 0, t));
     ASSERT_TRUE(current.Write(own, "a needle\r\nover lines 5", "S1", 2, 0, t));
-    ASSERT_TRUE(legacy.Write(own, "old 6", "S1", 2, 0, t + 1));
+    ASSERT_TRUE(legacy.Write(own, "old 6", "S1", 2, 0, later));
     const std::string self = std::to_string(GetCurrentProcessId());
     const std::string other = std::to_string(GetCurrentProcessId() + 4);
     const struct {
@@ -519,10 +530,10 @@ TEST(LogViewTest, DumpFilters) {
         {"-d --count 2", {"S1 L1 needle 1", "S1 L3 needle 2"}},
         {"--count 2 --timeout 20 --grep needle", {"S1 L1 needle 1", "S1 L3 needle 2"}},
         {"-d --level 0", {}},
-        {"-d --since 2025-12-06T21:30:00Z --level 2",
+        {"-d --since " + iso(t) + " --level 2",
          {"S2 L1 needle 3", "S1 L2 a needle  over lines 5", "S1 L2 old 6"}},
-        {"-d --since 2025-12-06T21:29:59Z --grep 1", {"S1 L1 needle 1"}},
-        {"-d --since 2025-12-06T21:30:01Z", {"S1 L2 old 6"}},
+        {"-d --since " + iso(t - 1) + " --grep 1", {"S1 L1 needle 1"}},
+        {"-d --since " + iso(t + 1), {"S1 L2 old 6"}},
         {"-d --pid " + other + " --pid " + self + " --grep 3", {"S2 L1 needle 3"}},
         {"-d --pid " + other, {}},
     };
@@ -541,7 +552,10 @@ TEST(LogViewTest, DumpFilters) {
     }
     std::string output; // the whole line of a record
     RunBeside("redudi-logview.exe", "-d -u --grep 3 -c " + own, &output);
-    EXPECT_EQ(std::vector<std::string>{"2025-12-06 21:30:00 " + IdText(GetCurrentProcessId()) +
+    std::string shown = iso(t); // the record's time as the viewer prints it
+    shown[10] = ' ';
+    shown.pop_back();
+    EXPECT_EQ(std::vector<std::string>{shown + " " + IdText(GetCurrentProcessId()) +
                                        " " + IdText(GetCurrentThreadId()) + " " + own +
                                        "/S2 L1 needle 3"},
               Lines(output));
