@@ -1,4 +1,4 @@
-// IniFile: opening and reading its file through a file specification.
+// IniFile: opening and reading its file through a FileSpec.
 #include "config/ini_file_store.h"
 
 #include <REDudi/config.h>

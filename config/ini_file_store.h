@@ -1,4 +1,4 @@
-// The few things IniFile needs from its file specification, kept apart so
+// The few things IniFile needs from its FileSpec, kept apart so
 // that the model and the writer do not depend on how files are named.
 #pragma once
 

@@ -1,4 +1,4 @@
-// Outside Windows there is no file specification to open an IniFile with:
+// Outside Windows there is no FileSpec to open an IniFile with:
 // the native build serves the parser, the model and the writer (tests,
 // sanitizers, fuzzing, benchmarks), which take their text directly.
 #include "config/ini_file_store.h"

@@ -61,7 +61,7 @@ FileSpec* FileSpec::GetNewFileSpec() {
 // The same path as SetToApplicationDirectory(), read once per process and
 // without asking the file system whether it is a directory: nobody sees that
 // answer here, and every listing entry and copy of a facade makes a new
-// specification. The executable does not move while the process runs.
+// FileSpec. The executable does not move while the process runs.
 WIN32AU_FileSpec::WIN32AU_FileSpec() {
     static const PString applicationDirectory = [] {
         WIN32AU_FileSpec reader(PString{});

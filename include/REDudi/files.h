@@ -1,8 +1,8 @@
-// Files and paths: the file specification that names a file or directory by
+// Files and paths: the FileSpec that names a file or directory by
 // its full path, its narrow and wide facades, the file manager that creates,
 // copies, moves, lists and deletes files and directory trees, and the simple
-// path. Every path given as text is relative to the specification's current
-// path; a new specification names the directory of the process's executable.
+// path. Every path given as text is relative to the FileSpec's current
+// path; a new FileSpec names the directory of the process's executable.
 #pragma once
 
 #include <REDudi/export.h>
@@ -20,7 +20,7 @@ public:
     virtual ~FileSpec();
     // Takes the source's path; null leaves an empty path.
     virtual void Copy(FileSpec* source) = 0;
-    // A new specification with the same path, owned by the caller, or null.
+    // A new FileSpec with the same path, owned by the caller, or null.
     virtual FileSpec* Clone() const = 0;
     // Byte-for-byte, case-sensitive comparison of the two paths.
     virtual bool IsEqual(FileSpec* other) = 0;
@@ -34,7 +34,7 @@ public:
     virtual PString GetURL();
     // The directory of an existing file, otherwise the path itself.
     virtual PString GetDirectoryPath() = 0;
-    // A new specification of the parent directory, owned by the caller, or null.
+    // A new FileSpec of the parent directory, owned by the caller, or null.
     virtual FileSpec* GetParentDirectory() const = 0;
     // Moves the file name under the directory named by `directory`.
     virtual void SetParentDirectory(FileSpec* directory) = 0;
@@ -60,7 +60,7 @@ public:
     virtual bool GetMarshalledIQVFileSpec(void* buffer, unsigned int size) const = 0;
     virtual bool SetFromMarshalledIQVFileSpec(const void* data, unsigned int size) = 0;
 
-    // A new specification of the application directory owned by the caller,
+    // A new FileSpec of the application directory owned by the caller,
     // or null.
     static FileSpec* GetNewFileSpec();
 
@@ -78,7 +78,7 @@ protected:
 };
 
 #ifdef _WIN32
-// The Windows file specification: one full path with backslashes and a drive
+// The Windows FileSpec: one full path with backslashes and a drive
 // letter, every part cut out of it when asked for; ANSI file functions.
 class REDUDI_API WIN32AU_FileSpec : public FileSpec {
 public:
@@ -155,7 +155,7 @@ private:
 };
 #endif
 
-// The exported file specification: a value that owns its own FileSpec. A
+// AFileSpec, the exported value that owns its own FileSpec. A
 // facade whose object is missing is invalid and answers false, 0, null or an
 // empty string; copies of an invalid facade are invalid.
 class REDUDI_API AFileSpec {
@@ -218,7 +218,7 @@ private:
     FileSpec* spec_;
 };
 
-// The file specification for wide (UTF-16) text: converts at its boundary
+// The FileSpec for wide (UTF-16) text: converts at its boundary
 // and does the work through the narrow facade. Text that cannot be converted
 // to the ANSI code page makes the facade invalid.
 class REDUDI_API AFileSpecUnicode {

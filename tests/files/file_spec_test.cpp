@@ -107,7 +107,7 @@ TEST_F(FileSpecOnDisk, OpenAndSetParentDirectory) {
     EXPECT_EQ(std::string(file.GetFullPath()), Path("d\\f.txt"));
 }
 
-// Reaches the writable-directory probe of the Windows specification.
+// Reaches the writable-directory probe of WIN32AU_FileSpec.
 class ProbingFileSpec : public WIN32AU_FileSpec {
 public:
     using WIN32AU_FileSpec::VerifyAccessToDirectory;

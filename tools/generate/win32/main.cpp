@@ -69,7 +69,7 @@ bool MakeDirectories(const std::string& path) {
     return CreateDirectoryA(path.c_str(), nullptr) || IsDirectory(path);
 }
 
-// A specification naming exactly `fullPath` (texts given to AFileSpec are
+// An AFileSpec naming exactly `fullPath` (texts given to AFileSpec are
 // always relative, so the path goes in as its byte form).
 AFileSpec SpecAt(const std::string& fullPath) {
     AFileSpec spec;
