@@ -66,7 +66,8 @@ start_wine() {
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     mkdir -p "$WINEPREFIX"
-    wineserver -p </dev/null >/dev/null 2>&1
+    # A server already running for this prefix (a caller started it) is fine.
+    wineserver -p </dev/null >/dev/null 2>&1 || true
     wine cmd /c exit </dev/null >/dev/null 2>&1
     trap stop_wine EXIT
 }
