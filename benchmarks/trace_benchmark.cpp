@@ -8,6 +8,7 @@
 #include <REDudi/logging.h>
 #include <REDudi/platform.h>
 
+#include "benchmarks/win32/competing_writers.h"
 #include "logging/win32/log_map.h"
 
 #include <windows.h>
@@ -24,15 +25,7 @@ namespace {
 
 constexpr int kRounds = 7;
 constexpr int kCallsPerRound = 4000;
-
-enum Phase : LONG { kIdle, kFloor, kTrace, kExit };
-
-// Shared with the competing writers: the phase they should work in and how
-// many of them are running.
-struct Control {
-    volatile LONG phase;
-    volatile LONG ready;
-};
+constexpr double kTarget = 1.05;
 
 // The kernel objects of the log, opened exactly as the writer opens them.
 struct LogObjects {
@@ -60,129 +53,27 @@ struct LogObjects {
     HANDLE mutex;
 };
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Microseconds per call of `work`, over one round.
-template <class Work> double Measure(Work work) {
-    const double start = Now();
-    for (int i = 0; i < kCallsPerRound; ++i)
-        work(i);
-    return (Now() - start) * 1e6 / kCallsPerRound;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-Control* MapControl(const char* name, HANDLE* mapping) {
-    *mapping =
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Control), name);
-    if (*mapping == nullptr)
-        return nullptr;
-    return static_cast<Control*>(MapViewOfFile(*mapping, FILE_MAP_WRITE, 0, 0, sizeof(Control)));
-}
-
-// A competing writer: does whatever the current phase asks until told to exit.
-int Worker(const char* controlName) {
-    HANDLE mapping = nullptr;
-    Control* control = MapControl(controlName, &mapping);
-    if (control == nullptr)
-        return 1;
-    LogObjects objects;
-    InterlockedIncrement(&control->ready);
-    for (int i = 0;; ++i) {
-        switch (control->phase) {
-        case kFloor:
-            objects.Floor();
-            break;
-        case kTrace:
-            Trace("trace-benchmark competing writer %d", i);
-            break;
-        case kExit:
-            return 0;
-        default:
-            Sleep(1);
-        }
-    }
-}
-
-std::vector<PROCESS_INFORMATION> StartWorkers(int count, const std::string& controlName) {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::vector<PROCESS_INFORMATION> workers;
-    for (int i = 0; i < count; ++i) {
-        std::string command = "\"" + std::string(path) + "\" worker " + controlName;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info = {};
-        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           &startup, &info))
-            workers.push_back(info);
-    }
-    return workers;
-}
-
-bool WaitUntilReady(const Control& control, int count) {
-    for (int waited = 0; control.ready < count; waited += 10) {
-        if (waited > 30000)
-            return false;
-        Sleep(10);
-    }
-    return true;
-}
-
-void StopWorkers(Control* control, std::vector<PROCESS_INFORMATION>& workers) {
-    InterlockedExchange(&control->phase, kExit);
-    for (PROCESS_INFORMATION& worker : workers) {
-        if (WaitForSingleObject(worker.hProcess, 10000) != WAIT_OBJECT_0)
-            TerminateProcess(worker.hProcess, 1);
-        CloseHandle(worker.hProcess);
-        CloseHandle(worker.hThread);
-    }
+void TraceOne(int i) {
+    Trace("trace-benchmark record %d", i);
 }
 
 // One configuration: `writers` processes at work, this one measuring.
-bool RunConfiguration(int writers) {
-    const std::string controlName =
-        "REDudi::TraceBenchmark::Control::" + std::to_string(GetCurrentProcessId()) +
-        "::" + std::to_string(writers);
-    HANDLE mapping = nullptr;
-    Control* control = MapControl(controlName.c_str(), &mapping);
-    if (control == nullptr)
+bool RunConfiguration(int writers, double& worst) {
+    bench::Workers others(writers - 1, "REDudi::TraceBenchmark", std::to_string(writers));
+    if (!others.Ok())
         return false;
-    control->phase = kIdle;
-    control->ready = 0;
-    std::vector<PROCESS_INFORMATION> workers = StartWorkers(writers - 1, controlName);
-    if (static_cast<int>(workers.size()) != writers - 1 || !WaitUntilReady(*control, writers - 1)) {
-        StopWorkers(control, workers);
-        return false;
-    }
-
     LogObjects objects;
     std::vector<double> floor, trace;
     // Rounds alternate, so that drifts of the machine hit both alike.
     for (int round = 0; round < kRounds; ++round) {
-        InterlockedExchange(&control->phase, kFloor);
-        floor.push_back(Measure([&](int) { objects.Floor(); }));
-        InterlockedExchange(&control->phase, kTrace);
-        trace.push_back(Measure([](int i) { Trace("trace-benchmark record %d", i); }));
+        others.Set(bench::kFloor);
+        floor.push_back(bench::MicrosecondsPerCall(kCallsPerRound, [&](int) { objects.Floor(); }));
+        others.Set(bench::kMeasured);
+        trace.push_back(bench::MicrosecondsPerCall(kCallsPerRound, TraceOne));
     }
-    StopWorkers(control, workers);
-    UnmapViewOfFile(control);
-    CloseHandle(mapping);
-
-    const double floorUs = Median(floor);
-    const double traceUs = Median(trace);
+    const double floorUs = bench::Median(floor);
+    const double traceUs = bench::Median(trace);
+    worst = std::max(worst, traceUs / floorUs);
     std::printf("%7d  %12.2f  %12.2f  %6.2fx\n", writers, floorUs, traceUs, traceUs / floorUs);
     return true;
 }
@@ -190,17 +81,24 @@ bool RunConfiguration(int writers) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 3 && std::strcmp(argv[1], "worker") == 0)
-        return Worker(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "worker") == 0) {
+        LogObjects objects;
+        return bench::RunWorker(
+            argv[2], [&](int) { objects.Floor(); }, TraceOne);
+    }
 
     std::printf("Trace call against its kernel floor (wait on the log mutex, pulse the event,\n"
-                "release), microseconds per call, median of %d rounds of %d calls.\n",
-                kRounds, kCallsPerRound);
+                "release), microseconds per call, median of %d rounds of %d calls.\n"
+                "Target: within %.2fx of the floor.\n",
+                kRounds, kCallsPerRound, kTarget);
     std::printf("writers  floor (us/op)  trace (us/op)   ratio\n");
+    double worst = 0;
     for (int writers : {1, 2, 4})
-        if (!RunConfiguration(writers)) {
+        if (!RunConfiguration(writers, worst)) {
             std::printf("%7d  could not start the competing writers\n", writers);
             return 1;
         }
+    std::printf("worst ratio %.2fx: %s\n", worst,
+                worst <= kTarget ? "within target" : "ABOVE TARGET");
     return 0;
 }

@@ -11,6 +11,7 @@
 #include <REDudi/logging.h>
 #include <REDudi/platform.h>
 
+#include "benchmarks/win32/competing_writers.h"
 #include "logging/win32/critical_log_map.h"
 
 #include <windows.h>
@@ -29,13 +30,7 @@ constexpr int kRounds = 7;
 constexpr int kCallsPerRound = 2000;
 constexpr double kTarget = 1.3;
 constexpr DWORD kReaderRunMs = 2000;
-
-enum Phase : LONG { kIdle, kFloor, kCritical, kExit };
-
-struct Control {
-    volatile LONG phase;
-    volatile LONG ready;
-};
+const char* const kControlPrefix = "REDudi::CriticalBenchmark";
 
 PString Global(const char* name) {
     return AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString(name));
@@ -72,143 +67,21 @@ void Critical(int i) {
     CritLogTrace(i, "critical-benchmark record %d", i);
 }
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-template <class Work>
-double Measure(Work work) {
-    const double start = Now();
-    for (int i = 0; i < kCallsPerRound; ++i)
-        work(i);
-    return (Now() - start) * 1e6 / kCallsPerRound;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-Control* MapControl(const char* name, HANDLE* mapping) {
-    *mapping =
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Control), name);
-    if (*mapping == nullptr)
-        return nullptr;
-    return static_cast<Control*>(MapViewOfFile(*mapping, FILE_MAP_WRITE, 0, 0, sizeof(Control)));
-}
-
-int Worker(const char* controlName) {
-    HANDLE mapping = nullptr;
-    Control* control = MapControl(controlName, &mapping);
-    if (control == nullptr)
-        return 1;
-    Floor floor;
-    InterlockedIncrement(&control->ready);
-    for (int i = 0;; ++i) {
-        switch (control->phase) {
-        case kFloor:
-            floor.Run(i);
-            break;
-        case kCritical:
-            Critical(i);
-            break;
-        case kExit:
-            return 0;
-        default:
-            Sleep(1);
-        }
-    }
-}
-
-std::vector<PROCESS_INFORMATION> StartWorkers(int count, const std::string& controlName) {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::vector<PROCESS_INFORMATION> workers;
-    for (int i = 0; i < count; ++i) {
-        std::string command = "\"" + std::string(path) + "\" worker " + controlName;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info = {};
-        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           &startup, &info))
-            workers.push_back(info);
-    }
-    return workers;
-}
-
-bool WaitUntilReady(const Control& control, int count) {
-    for (int waited = 0; control.ready < count; waited += 10) {
-        if (waited > 30000)
-            return false;
-        Sleep(10);
-    }
-    return true;
-}
-
-void StopWorkers(Control* control, std::vector<PROCESS_INFORMATION>& workers) {
-    InterlockedExchange(&control->phase, kExit);
-    for (PROCESS_INFORMATION& worker : workers) {
-        if (WaitForSingleObject(worker.hProcess, 10000) != WAIT_OBJECT_0)
-            TerminateProcess(worker.hProcess, 1);
-        CloseHandle(worker.hProcess);
-        CloseHandle(worker.hThread);
-    }
-}
-
-// A scoped set of competing writers sharing one control block.
-class Workers {
-public:
-    Workers(int count, const char* tag) {
-        const std::string name =
-            "REDudi::CriticalBenchmark::Control::" + std::to_string(GetCurrentProcessId()) +
-            "::" + tag;
-        control_ = MapControl(name.c_str(), &mapping_);
-        if (control_ == nullptr)
-            return;
-        control_->phase = kIdle;
-        control_->ready = 0;
-        workers_ = StartWorkers(count, name);
-        ok_ = static_cast<int>(workers_.size()) == count && WaitUntilReady(*control_, count);
-    }
-    ~Workers() {
-        if (control_ == nullptr)
-            return;
-        StopWorkers(control_, workers_);
-        UnmapViewOfFile(control_);
-        CloseHandle(mapping_);
-    }
-    bool Ok() const { return ok_; }
-    void Set(Phase phase) { InterlockedExchange(&control_->phase, phase); }
-
-private:
-    HANDLE mapping_ = nullptr;
-    Control* control_ = nullptr;
-    std::vector<PROCESS_INFORMATION> workers_;
-    bool ok_ = false;
-};
-
 bool RunConfiguration(int writers, double& worst) {
-    Workers others(writers - 1, std::to_string(writers).c_str());
+    bench::Workers others(writers - 1, kControlPrefix, std::to_string(writers));
     if (!others.Ok())
         return false;
     Floor floor;
     std::vector<double> floorUs, criticalUs;
     // Rounds alternate, so that drifts of the machine hit both alike.
     for (int round = 0; round < kRounds; ++round) {
-        others.Set(kFloor);
-        floorUs.push_back(Measure([&](int i) { floor.Run(i); }));
-        others.Set(kCritical);
-        criticalUs.push_back(Measure(Critical));
+        others.Set(bench::kFloor);
+        floorUs.push_back(bench::MicrosecondsPerCall(kCallsPerRound, [&](int i) { floor.Run(i); }));
+        others.Set(bench::kMeasured);
+        criticalUs.push_back(bench::MicrosecondsPerCall(kCallsPerRound, Critical));
     }
-    const double f = Median(floorUs);
-    const double c = Median(criticalUs);
+    const double f = bench::Median(floorUs);
+    const double c = bench::Median(criticalUs);
     worst = std::max(worst, c / f);
     std::printf("%7d  %13.2f  %16.2f  %6.2fx\n", writers, f, c, c / f);
     return true;
@@ -231,7 +104,7 @@ bool RunReader() {
         return false;
     }
     Sleep(200); // the first scan delivers what the ring already holds
-    Workers writers(4, "reader");
+    bench::Workers writers(4, kControlPrefix, "reader");
     if (!writers.Ok()) {
         delete reader;
         return false;
@@ -241,12 +114,12 @@ bool RunReader() {
         mapping ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, critmap::kRegionSize) : nullptr);
     const LONG deliveredBefore = counter.Count();
     const std::uint32_t writtenBefore = region ? region->count : 0;
-    const double start = Now();
-    writers.Set(kCritical);
+    const double start = bench::Now();
+    writers.Set(bench::kMeasured);
     Sleep(kReaderRunMs);
-    writers.Set(kIdle);
+    writers.Set(bench::kIdle);
     Sleep(1000); // lets the reader catch up with the last burst
-    const double seconds = Now() - start;
+    const double seconds = bench::Now() - start;
     const double delivered = counter.Count() - deliveredBefore;
     const double written = region ? static_cast<double>(region->count - writtenBefore) : 0;
     reader->Stop(2000);
@@ -264,8 +137,11 @@ bool RunReader() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 3 && std::strcmp(argv[1], "worker") == 0)
-        return Worker(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "worker") == 0) {
+        Floor floor;
+        return bench::RunWorker(
+            argv[2], [&](int i) { floor.Run(i); }, Critical);
+    }
 
     std::printf("CritLogTrace against its kernel floor (wait on the critical mutex, pulse the\n"
                 "event, release, plus the mirrored trace call), microseconds per call,\n"

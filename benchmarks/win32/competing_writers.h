@@ -1,0 +1,143 @@
+// What the log benchmarks share: a clock, a median over rounds, and writer
+// processes (copies of the benchmark itself, started with "worker NAME")
+// that compete for a log while this process measures. A small shared
+// control block tells them which phase to work in.
+#pragma once
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+enum Phase : LONG { kIdle, kFloor, kMeasured, kExit };
+
+struct Control {
+    volatile LONG phase;
+    volatile LONG ready;
+};
+
+inline double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Microseconds per call of `work(i)` over `calls` calls.
+template <class Work>
+double MicrosecondsPerCall(int calls, Work work) {
+    const double start = Now();
+    for (int i = 0; i < calls; ++i)
+        work(i);
+    return (Now() - start) * 1e6 / calls;
+}
+
+inline double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+inline Control* MapControl(const std::string& name, HANDLE* mapping) {
+    *mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Control),
+                                  name.c_str());
+    if (*mapping == nullptr)
+        return nullptr;
+    return static_cast<Control*>(MapViewOfFile(*mapping, FILE_MAP_WRITE, 0, 0, sizeof(Control)));
+}
+
+// The body of a worker process: calls `floor(i)` or `measured(i)` as the
+// phase asks until told to exit.
+template <class Floor, class Measured>
+int RunWorker(const char* controlName, Floor floor, Measured measured) {
+    HANDLE mapping = nullptr;
+    Control* control = MapControl(controlName, &mapping);
+    if (control == nullptr)
+        return 1;
+    InterlockedIncrement(&control->ready);
+    for (int i = 0;; ++i) {
+        switch (control->phase) {
+        case kFloor:
+            floor(i);
+            break;
+        case kMeasured:
+            measured(i);
+            break;
+        case kExit:
+            return 0;
+        default:
+            Sleep(1);
+        }
+    }
+}
+
+// A scoped set of `count` worker processes sharing one control block named
+// after `prefix`, this process and `tag`.
+class Workers {
+public:
+    Workers(int count, const std::string& prefix, const std::string& tag) {
+        const std::string name =
+            prefix + "::Control::" + std::to_string(GetCurrentProcessId()) + "::" + tag;
+        control_ = MapControl(name, &mapping_);
+        if (control_ == nullptr)
+            return;
+        control_->phase = kIdle;
+        control_->ready = 0;
+        Start(count, name);
+        ok_ = static_cast<int>(processes_.size()) == count && WaitUntilReady(count);
+    }
+    ~Workers() {
+        if (control_ == nullptr)
+            return;
+        Set(kExit);
+        for (PROCESS_INFORMATION& process : processes_) {
+            if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
+                TerminateProcess(process.hProcess, 1);
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+        }
+        UnmapViewOfFile(control_);
+        CloseHandle(mapping_);
+    }
+    Workers(const Workers&) = delete;
+    Workers& operator=(const Workers&) = delete;
+
+    bool Ok() const { return ok_; }
+    void Set(Phase phase) { InterlockedExchange(&control_->phase, phase); }
+
+private:
+    void Start(int count, const std::string& name) {
+        char path[MAX_PATH];
+        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        for (int i = 0; i < count; ++i) {
+            std::string command = "\"" + std::string(path) + "\" worker " + name;
+            STARTUPINFOA startup = {};
+            startup.cb = sizeof startup;
+            PROCESS_INFORMATION info = {};
+            if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &info))
+                processes_.push_back(info);
+        }
+    }
+    bool WaitUntilReady(int count) const {
+        for (int waited = 0; control_->ready < count; waited += 10) {
+            if (waited > 30000)
+                return false;
+            Sleep(10);
+        }
+        return true;
+    }
+
+    HANDLE mapping_ = nullptr;
+    Control* control_ = nullptr;
+    std::vector<PROCESS_INFORMATION> processes_;
+    bool ok_ = false;
+};
+
+} // namespace bench
