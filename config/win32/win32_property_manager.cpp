@@ -268,24 +268,32 @@ bool WIN32_PropertyManager::DeleteKey(const PString& path) {
     return RegDeleteKeyNT(HKEY_LOCAL_MACHINE, key.c_str()) == ERROR_SUCCESS;
 }
 
-bool WIN32_PropertyManager::QuerySubKeys(const PString& path, SubKeyCallback callback,
-                                         void* context) {
-    if (path.empty() || callback == nullptr)
-        return false;
+namespace {
+// Calls `visit(name, length)` for each named sub-key of `key` until the
+// enumeration ends; false when `key` cannot be opened.
+template <class Visit>
+bool ForEachSubKey(const PString& key, Visit visit) {
     OpenKey open;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, KeyPathOf(path).c_str(), 0, kEnumerateAccess,
-                      open.Out()) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, kEnumerateAccess, open.Out()) !=
+        ERROR_SUCCESS)
         return false;
     for (DWORD index = 0;; ++index) {
         char name[kNameUnits];
         DWORD length = kNameUnits;
         if (RegEnumKeyExA(open.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
-            break;
+            return true;
         if (length != 0)
-            callback(name, context);
+            visit(name, length);
     }
-    return true;
+}
+} // namespace
+
+bool WIN32_PropertyManager::QuerySubKeys(const PString& path, SubKeyCallback callback,
+                                         void* context) {
+    if (path.empty() || callback == nullptr)
+        return false;
+    return ForEachSubKey(KeyPathOf(path), [&](char* name, DWORD) { callback(name, context); });
 }
 
 bool WIN32_PropertyManager::QueryProperties(const PString& path, PropertyCallback callback,
@@ -350,20 +358,8 @@ bool WIN32_PropertyManager::GetSubKeyList(const PString& path, std::list<PString
     if (path.empty())
         return false;
     names.clear();
-    OpenKey open;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, KeyPathOf(path).c_str(), 0, kEnumerateAccess,
-                      open.Out()) != ERROR_SUCCESS)
-        return false;
-    for (DWORD index = 0;; ++index) {
-        char name[kNameUnits];
-        DWORD length = kNameUnits;
-        if (RegEnumKeyExA(open.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        if (length != 0)
-            names.push_back(PString(name, length));
-    }
-    return true;
+    return ForEachSubKey(KeyPathOf(path),
+                         [&](char* name, DWORD length) { names.push_back(PString(name, length)); });
 }
 
 bool WIN32_PropertyManager::GetPropertyList(const PString& path, std::list<PString>& names) {
