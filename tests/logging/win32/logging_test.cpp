@@ -580,13 +580,15 @@ TEST(LogViewTest, DumpFilters) {
 TEST(LogViewTest, JsonLinesCarryEveryFieldAndRegion) {
     const std::string own = OwnTestClass("V");
     LogRegion current, legacy(LogRegion::Set::kLegacy);
-    ASSERT_TRUE(current.Write(own, "caf\xE9 \"q\" \\ tab\t\x01 \x7F end", "S", 2, 16, 1765056600));
-    ASSERT_TRUE(legacy.Write(own, "old", "S", 2, 16, 1765056601));
+    // Later than every real record of the shared rings, which the dump merges
+    // by time: earlier stamps would be placed among the other tests' records.
+    ASSERT_TRUE(current.Write(own, "caf\xE9 \"q\" \\ tab\t\x01 \x7F end", "S", 2, 16, 1922823000));
+    ASSERT_TRUE(legacy.Write(own, "old", "S", 2, 16, 1922823001));
     std::string output;
     EXPECT_EQ(0u, RunBeside("redudi-logview.exe", "--dump --json --class " + own, &output));
     std::vector<std::string> lines = Lines(output);
     ASSERT_EQ(2u, lines.size()) << output;
-    const nlohmann::json first = {{"time", "2025-12-06T21:30:00Z"},
+    const nlohmann::json first = {{"time", "2030-12-06T21:30:00Z"},
                                   {"process", IdText(GetCurrentProcessId())},
                                   {"thread", IdText(GetCurrentThreadId())},
                                   {"class", own},
@@ -596,7 +598,7 @@ TEST(LogViewTest, JsonLinesCarryEveryFieldAndRegion) {
                                   {"message", "caf\xC3\xA9 \"q\" \\ tab\t\x01 \x7F end"},
                                   {"region", "current"}};
     EXPECT_EQ(first, nlohmann::json::parse(lines[0]));
-    EXPECT_EQ("2025-12-06T21:30:01Z", nlohmann::json::parse(lines[1])["time"]);
+    EXPECT_EQ("2030-12-06T21:30:01Z", nlohmann::json::parse(lines[1])["time"]);
     EXPECT_EQ("legacy", nlohmann::json::parse(lines[1])["region"]);
     EXPECT_EQ(0u, RunBeside("redudi-logview.exe", "--dump --class " + own, &output));
     EXPECT_NE(std::string::npos, output.find("caf\xC3\xA9 ")) << output;
