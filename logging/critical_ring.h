@@ -3,6 +3,8 @@
 // the tools.
 #pragma once
 
+#include "logging/ring_window.h"
+
 #include <cstdint>
 
 namespace REDudi {
@@ -19,28 +21,13 @@ inline std::uint32_t RingCapacity(std::uint32_t capacity) {
     return capacity == 0 || capacity > kSlots ? kSlots : capacity;
 }
 
-struct Window {
-    std::uint32_t first;    // slot of the oldest unseen record still present
-    std::uint32_t length;   // number of unseen records still present
-    std::uint32_t capacity; // the ring size to take slot indices modulo
-};
+using logring::SlotOf;
+using logring::Window;
 
-// `count` and `seen` are the region's running record count and the reader's
-// count at its last scan; the difference wraps like the counters do. What
-// exceeds the capacity has been overwritten and is skipped.
+// The unseen records of the critical ring as its header describes it.
 inline Window UnseenRecords(std::uint32_t count, std::uint32_t next, std::uint32_t capacity,
                             std::uint32_t seen) {
-    capacity = RingCapacity(capacity);
-    next %= capacity;
-    std::uint32_t length = count - seen;
-    if (length > capacity)
-        length = capacity;
-    std::uint32_t first = next >= length ? next - length : capacity - (length - next);
-    return Window{first, length, capacity};
-}
-
-inline std::uint32_t SlotOf(const Window& window, std::uint32_t i) {
-    return (window.first + i) % window.capacity;
+    return logring::UnseenInRing(count, next, RingCapacity(capacity), seen);
 }
 
 // Whether the record that was number `sequence` (its count before it was
