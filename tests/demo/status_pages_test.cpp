@@ -15,9 +15,9 @@ TEST(StatusSettingsTest, ParseCountTakesWholeNumbersThatFit32Bits) {
         bool ok;
         unsigned int value;
     } rows[] = {
-        {"0", true, 0},           {"120", true, 120},  {"4294967295", true, 4294967295u},
-        {"4294967296", false, 0}, {"", false, 0},      {"12a", false, 0},
-        {"-1", false, 0},         {" 5", false, 0},    {"99999999999", false, 0},
+        {"0", true, 0},           {"120", true, 120}, {"4294967295", true, 4294967295u},
+        {"4294967296", false, 0}, {"", false, 0},     {"12a", false, 0},
+        {"-1", false, 0},         {" 5", false, 0},   {"99999999999", false, 0},
     };
     for (const auto& row : rows) {
         unsigned int value = 7;
@@ -73,51 +73,40 @@ TEST_F(ServiceSettingsTest, ReadsEverySettingAndEveryQueue) {
     ASSERT_EQ(over.size(), 1u);
     EXPECT_EQ(over[0].name, "b");
     EXPECT_EQ(over[0].length, 11u);
-}
-
-TEST_F(ServiceSettingsTest, ShowMachineIsOffOnlyForZero) {
-    const struct {
-        const char* text;
-        bool show;
-    } rows[] = {{"0", false}, {"1", true}, {"no", true}};
-    for (const auto& row : rows) {
-        Set("/Pages/ShowMachine", row.text);
+    // Only "0" turns the machine figures off.
+    for (const char* text : {"0", "1", "no"}) {
+        Set("/Pages/ShowMachine", text);
         ASSERT_TRUE(ReadServiceSettings(properties_, settings_, error_)) << error_;
-        EXPECT_EQ(settings_.showMachine, row.show) << row.text;
+        EXPECT_EQ(settings_.showMachine, std::string(text) != "0") << text;
     }
 }
 
 TEST_F(ServiceSettingsTest, MissingOrMalformedSettingsNameTheProperty) {
+    enum Change { kValue, kUnset, kDeleteKey };
     const struct {
         const char* path;
-        const char* value; // null: deleted
-        const char* named;
+        Change change;
+        const char* value;
     } rows[] = {
-        {"/Service/Title", nullptr, "/Service/Title"},
-        {"/Limits/QueueLength", nullptr, "/Limits/QueueLength"},
-        {"/Limits/QueueLength", "ten", "/Limits/QueueLength"},
-        {"/Queues/b", "-1", "/Queues/b"},
+        {"/Service/Title", kUnset, ""},
+        {"/Limits/QueueLength", kUnset, ""},
+        {"/Limits/QueueLength", kValue, "ten"},
+        {"/Queues/b", kValue, "-1"},
+        {"/Queues", kDeleteKey, ""},
     };
     for (const auto& row : rows) {
         SetUp();
-        if (row.value)
+        if (row.change == kValue)
             Set(row.path, row.value);
-        else
+        else if (row.change == kUnset)
             ASSERT_TRUE(properties_.UnsetProperty(PString(row.path))) << row.path;
+        else
+            ASSERT_TRUE(properties_.DeleteKey(PString(row.path))) << row.path;
         ServiceSettings settings;
         std::string error;
         EXPECT_FALSE(ReadServiceSettings(properties_, settings, error)) << row.path;
-        EXPECT_NE(error.find(row.named), std::string::npos) << row.path << ": " << error;
+        EXPECT_NE(error.find(row.path), std::string::npos) << row.path << ": " << error;
     }
-}
-
-TEST_F(ServiceSettingsTest, WithoutQueuesKeyTheSettingsAreRefused) {
-    ASSERT_TRUE(properties_.DeleteKey(PString("/Queues")));
-    EXPECT_FALSE(ReadServiceSettings(properties_, settings_, error_));
-    EXPECT_NE(error_.find("/Queues"), std::string::npos) << error_;
-}
-
-TEST_F(ServiceSettingsTest, AManagerWithoutRootIsRefused) {
     APropertyManager unrooted;
     EXPECT_FALSE(ReadServiceSettings(unrooted, settings_, error_));
     EXPECT_FALSE(error_.empty());
@@ -186,8 +175,8 @@ TEST(GeneratePagesTest, AMissingTemplateDirectoryIsNamed) {
     ServiceSettings settings;
     QueueLoop loop(settings, *values);
     std::string index, error;
-    EXPECT_FALSE(GeneratePages("no-such-templates-dir", "no-such-pages-dir", "index.html",
-                               *values, loop, index, error));
+    EXPECT_FALSE(GeneratePages("no-such-templates-dir", "no-such-pages-dir", "index.html", *values,
+                               loop, index, error));
     EXPECT_NE(error.find("no-such-templates-dir"), std::string::npos) << error;
     EXPECT_TRUE(index.empty());
 }
