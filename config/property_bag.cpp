@@ -34,11 +34,11 @@ PropertyBag::~PropertyBag() {
 }
 
 bool PropertyBag::GetVariableValue(const PString& name, PString& value, unsigned int index) {
-    return GetProperty(name.c_str(), value, index);
+    return LookupVariable(mutex_, entries_, name, index, value);
 }
 
 bool PropertyBag::GetVariableValue(const PString& name, PString& value) {
-    return GetProperty(name.c_str(), value);
+    return LookupVariable(mutex_, entries_, name, value);
 }
 
 bool PropertyBag::SetProperty(const char* name, const char* value) {

@@ -33,11 +33,11 @@ PropertyBagUnicode::~PropertyBagUnicode() {
 }
 
 bool PropertyBagUnicode::GetVariableValue(const PString& name, UString& value, unsigned int index) {
-    return GetProperty(name.c_str(), value, index);
+    return LookupVariable(mutex_, entries_, name, index, value);
 }
 
 bool PropertyBagUnicode::GetVariableValue(const PString& name, UString& value) {
-    return GetProperty(name.c_str(), value);
+    return LookupVariable(mutex_, entries_, name, value);
 }
 
 bool PropertyBagUnicode::SetProperty(const char* name, const unsigned short* value) {

@@ -28,20 +28,28 @@
 #include <algorithm>
 #include <cstddef>
 #include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace REDudi {
 namespace preprocessing {
 
-template <class S>
+// Str is the library's string (PString or UString) in which values and loop
+// names reach the providers and handlers; texts are its standard string.
+template <class Str>
 class TemplateExpander {
 public:
+    using S = typename Str::StdString;
     using Unit = typename S::value_type;
+    using View = std::basic_string_view<Unit, typename S::traits_type>;
 
-    static S Expand(ExpansionHooks<S>& hooks, const S& text) {
+    static S Expand(ExpansionHooks<Str>& hooks, const S& text) {
         S output;
-        output.reserve(text.size());
+        // Output pages are faulted in only as they are written, so reserving
+        // room for values a little longer than their directives costs no
+        // more than the output itself, and spares growing copies.
+        output.reserve(text.size() + text.size() / 8 + 64);
         TemplateExpander expander(hooks, output);
         expander.Restart(text.data(), text.size());
         expander.Run();
@@ -57,7 +65,8 @@ private:
     static constexpr Pos kOpenerLength = 12;
 
     enum class Opener { None, Variable, Condition, Loop, File };
-    // The searches whose answers are remembered.
+    // The searches whose answers are remembered; those up to Dest look
+    // within one directive, where the answer is usually a few units away.
     enum Search {
         EndMarker,
         Name,
@@ -83,7 +92,7 @@ private:
         Pos end;
     };
 
-    TemplateExpander(ExpansionHooks<S>& hooks, S& output)
+    TemplateExpander(ExpansionHooks<Str>& hooks, S& output)
         : hooks_(hooks), texts_(DirectiveTexts<S>::Get()), output_(output) {}
 
     // Works on `length` units at `text`, which must stay unchanged while
@@ -178,23 +187,40 @@ private:
 
     void Append(Pos at, Pos length) { output_.append(data_ + at, length); }
 
-    S Text(Pos at, Pos length) const { return S(data_ + at, length); }
+    View Text(Pos at, Pos length) const { return View(data_ + at, length); }
 
+    // Which opener begins at `at`, where the common prefix was found: the
+    // unit after the prefix tells them apart but for the loop and the file.
     Opener OpenerAt(Pos at) const {
-        if (StartsAt(texts_.openCondition, at))
-            return Opener::Condition;
-        if (StartsAt(texts_.openVariable, at))
-            return Opener::Variable;
-        if (StartsAt(texts_.openFile, at))
-            return Opener::File;
-        if (StartsAt(texts_.openLoop, at))
-            return Opener::Loop;
-        return Opener::None;
+        const Pos next = at + texts_.commonPrefix.size();
+        if (next >= size_)
+            return Opener::None;
+        switch (data_[next]) {
+        case 'i':
+            return StartsAt(texts_.openCondition, at) ? Opener::Condition : Opener::None;
+        case 'v':
+            return StartsAt(texts_.openVariable, at) ? Opener::Variable : Opener::None;
+        case 'f':
+            if (StartsAt(texts_.openFile, at))
+                return Opener::File;
+            return StartsAt(texts_.openLoop, at) ? Opener::Loop : Opener::None;
+        default:
+            return Opener::None;
+        }
     }
 
+    // Whether the opener `text` begins at `at`, where the common prefix was
+    // found. Compared unit by unit: the rest is a few units long, shorter
+    // than a library call takes to set up.
     bool StartsAt(const S& text, Pos at) const {
-        return text.size() <= size_ - at &&
-               S::traits_type::compare(data_ + at, text.data(), text.size()) == 0;
+        const Pos length = text.size();
+        if (length > size_ - at)
+            return false;
+        const Unit* here = data_ + at;
+        for (Pos unit = texts_.commonPrefix.size(); unit < length; ++unit)
+            if (here[unit] != text[unit])
+                return false;
+        return true;
     }
 
     Pos Handle(Opener opener, Pos at) {
@@ -250,7 +276,7 @@ private:
             (last.found == S::npos || from <= last.found)) {
             found = last.found;
         } else {
-            found = FindIn(Pattern(search), from, limit);
+            found = FindIn(Pattern(search), from, limit, search <= Dest);
             last = Remembered{from, limit, found};
         }
         if (found == S::npos && cut)
@@ -258,11 +284,23 @@ private:
         return found;
     }
 
+    // Most searches end within a few units (the end of a directive, its
+    // attributes), sooner than the library's search has set itself up; the
+    // library searches what lies further.
+    static const Unit* FindUnit(const Unit* first, Pos count, Unit wanted) {
+        constexpr Pos kNear = 32;
+        const Pos near = std::min(count, kNear);
+        for (Pos at = 0; at < near; ++at)
+            if (first[at] == wanted)
+                return first + at;
+        return count > kNear ? S::traits_type::find(first + kNear, count - kNear, wanted) : nullptr;
+    }
+
     // One unit of the pattern found by the library's search (memchr for
     // bytes), the rest compared in place: the patterns are short. The unit
     // is the pattern's '!' where it has one, since HTML has a '<' every few
     // dozen bytes but few '!'. Matches must end before the barrier.
-    Pos FindIn(const S& pattern, Pos from, Pos limit) const {
+    Pos FindIn(const S& pattern, Pos from, Pos limit, bool near = false) const {
         const Pos end = Barrier();
         const Pos length = pattern.size();
         if (limit > end)
@@ -273,8 +311,10 @@ private:
         const Pos anchor = length > 1 && wanted[1] == '!' ? 1 : 0;
         const Pos lastStart = std::min(limit - 1, end - length);
         for (Pos at = from; at <= lastStart;) {
+            const Unit* first = data_ + at + anchor;
             const Unit* unit =
-                S::traits_type::find(data_ + at + anchor, lastStart - at + 1, wanted[anchor]);
+                near ? FindUnit(first, lastStart - at + 1, wanted[anchor])
+                     : S::traits_type::find(first, lastStart - at + 1, wanted[anchor]);
             if (!unit)
                 return S::npos;
             at = static_cast<Pos>(unit - data_) - anchor;
@@ -292,7 +332,7 @@ private:
     Pos FindQuote(Pos from, Pos spanEnd) const {
         if (from >= spanEnd)
             return S::npos;
-        const Unit* found = S::traits_type::find(data_ + from, spanEnd - from, texts_.quote);
+        const Unit* found = FindUnit(data_ + from, spanEnd - from, texts_.quote);
         return found ? static_cast<Pos>(found - data_) : S::npos;
     }
 
@@ -301,9 +341,82 @@ private:
             last = Remembered();
     }
 
-    bool Extract(const S& opening, Pos at, Pos& length, S& value, bool lookUp) {
+    // The attributes of a directive written the usual way.
+    struct Written {
+        Pos nameStart, nameEnd;
+        Pos indexStart = S::npos, indexEnd = S::npos;
+        Pos spanEnd;
+    };
+
+    // Reads the attribute value starting at `from` up to its closing
+    // quotation mark, which must come before `limit`. False if the value
+    // holds a '>', which could end an end marker inside it.
+    bool ReadWrittenValue(Pos from, Pos limit, Pos& end) const {
+        for (Pos at = from; at < limit; ++at) {
+            const Unit unit = data_[at];
+            if (unit == texts_.quote) {
+                end = at;
+                return true;
+            }
+            if (unit == '>')
+                return false;
+        }
+        return false;
+    }
+
+    bool Follows(const Unit* text, Pos length, Pos at, Pos limit) const {
+        if (length > limit || at > limit - length)
+            return false;
+        for (Pos unit = 0; unit < length; ++unit)
+            if (data_[at + unit] != static_cast<Unit>(text[unit]))
+                return false;
+        return true;
+    }
+
+    // Whether the opener ending at `from` is followed by exactly ' name="…"',
+    // optionally ' n="…"', then ' -->', all before the barrier, with no '>'
+    // in the values. Such a directive's first end marker is its own and its
+    // attributes are the ones the general search would find, so the result
+    // is the same without searching.
+    bool ReadWritten(Pos from, Written& written) const {
+        static const Unit kName[] = {' ', 'n', 'a', 'm', 'e', '=', '"'};
+        static const Unit kIndex[] = {' ', 'n', '=', '"'};
+        static const Unit kEnd[] = {' ', '-', '-', '>'};
+        const Pos limit = Barrier();
+        if (!Follows(kName, 7, from, limit))
+            return false;
+        written.nameStart = from + 7;
+        if (!ReadWrittenValue(written.nameStart, limit, written.nameEnd))
+            return false;
+        Pos next = written.nameEnd + 1;
+        if (Follows(kIndex, 4, next, limit)) {
+            written.indexStart = next + 4;
+            if (!ReadWrittenValue(written.indexStart, limit, written.indexEnd))
+                return false;
+            next = written.indexEnd + 1;
+        }
+        if (!Follows(kEnd, 4, next, limit))
+            return false;
+        written.spanEnd = next + 4;
+        return true;
+    }
+
+    // On success `value` points at the directive's value, which stays valid
+    // until the next extraction.
+    bool Extract(const S& opening, Pos at, Pos& length, const Str*& value, bool lookUp) {
+        Written written;
+        if (ReadWritten(at + opening.size(), written)) {
+            length = written.spanEnd - at;
+            View nameText = Text(written.nameStart, written.nameEnd - written.nameStart);
+            if (written.indexStart == S::npos)
+                return (value = hooks_.Resolve(nameText, nullptr, lookUp)) != nullptr;
+            View indexText = Text(written.indexStart, written.indexEnd - written.indexStart);
+            return (value = hooks_.Resolve(nameText, &indexText, lookUp)) != nullptr;
+        }
         length = opening.size();
-        Pos marker = Find(EndMarker, at);
+        // No end marker can begin inside an opener, so the search starts
+        // after it.
+        Pos marker = Find(EndMarker, at + opening.size());
         if (marker == S::npos)
             return false;
         length = marker + texts_.endMarker.size() - at;
@@ -312,18 +425,20 @@ private:
             return false;
         Pos nameStart = name + texts_.nameAttribute.size();
         Pos nameEnd = FindQuote(nameStart, marker);
-        if (nameEnd == S::npos)
+        if (nameEnd == S::npos) {
+            value = &noValue_;
             return true;
-        S nameText = Text(nameStart, nameEnd - nameStart);
+        }
+        View nameText = Text(nameStart, nameEnd - nameStart);
         Pos index = Find(Index, nameEnd, marker);
         if (index == S::npos)
-            return hooks_.Resolve(nameText, nullptr, lookUp, value);
+            return (value = hooks_.Resolve(nameText, nullptr, lookUp)) != nullptr;
         Pos indexStart = index + texts_.indexAttribute.size();
         Pos indexEnd = FindQuote(indexStart, marker);
         if (indexEnd == S::npos)
             return false;
-        S indexText = Text(indexStart, indexEnd - indexStart);
-        return hooks_.Resolve(nameText, &indexText, lookUp, value);
+        View indexText = Text(indexStart, indexEnd - indexStart);
+        return (value = hooks_.Resolve(nameText, &indexText, lookUp)) != nullptr;
     }
 
     std::size_t CountOpeners(Search opener, Pos from, Pos to) {
@@ -357,19 +472,19 @@ private:
 
     Pos ReplaceVariable(Pos at) {
         Pos length = 0;
-        S value;
+        const Str* value = nullptr;
         bool extracted = Extract(texts_.openVariable, at, length, value, true);
         if (Blocked())
             return Again(at);
         if (!extracted)
             return KeepAndSkip(at, length);
-        output_ += value;
+        output_.append(value->data(), value->size());
         return at + length;
     }
 
     Pos ProcessCondition(Pos at) {
         Pos length = 0;
-        S value;
+        const Str* value = nullptr;
         bool extracted = Extract(texts_.openCondition, at, length, value, true);
         if (Blocked())
             return Again(at);
@@ -383,7 +498,7 @@ private:
         if (!matched)
             return KeepAndSkip(at, length);
         Pos closingEnd = closing + texts_.closeCondition.size();
-        if (value == texts_.falseValue)
+        if (static_cast<const S&>(*value) == texts_.falseValue)
             return closingEnd;
         if (!owned_) {
             skips_.push_back(Skip{closing, closingEnd});
@@ -398,8 +513,8 @@ private:
 
     Pos ProcessLoop(Pos at) {
         Pos length = 0;
-        S loopName;
-        bool extracted = Extract(texts_.openLoop, at, length, loopName, false);
+        const Str* name = nullptr;
+        bool extracted = Extract(texts_.openLoop, at, length, name, false);
         if (Blocked())
             return Again(at);
         if (!extracted)
@@ -412,14 +527,16 @@ private:
         if (!matched)
             return KeepAndSkip(at, length);
         if (hooks_.HasLoopHandler()) {
+            Str loopName(*name);
             // Each pass reads the body where it lies and appends straight to
-            // the output.
-            // The pass lives on the heap: loops nest by recursion, and each
-            // level should cost the stack no more than its frames.
-            std::unique_ptr<TemplateExpander> pass(new TemplateExpander(hooks_, output_));
+            // the output. The pass lives on the heap: loops nest by
+            // recursion, and each level should cost the stack no more than
+            // its frames. It is kept for the level's next loop.
+            if (!pass_)
+                pass_.reset(new TemplateExpander(hooks_, output_));
             for (bool more = hooks_.BeginFor(loopName); more; more = hooks_.NextFor(loopName)) {
-                pass->Restart(data_ + bodyStart, closing - bodyStart);
-                pass->Run();
+                pass_->Restart(data_ + bodyStart, closing - bodyStart);
+                pass_->Run();
             }
         }
         return closing + texts_.closeLoop.size();
@@ -451,7 +568,7 @@ private:
         return spanEnd;
     }
 
-    ExpansionHooks<S>& hooks_;
+    ExpansionHooks<Str>& hooks_;
     const DirectiveTexts<S>& texts_;
     S& output_;
     // The working text: the caller's (or the enclosing loop's) units, or
@@ -463,6 +580,9 @@ private:
     std::vector<Skip> skips_;
     bool blocked_ = false;
     Remembered remembered_[SearchCount];
+    // The value of a name without its closing quotation mark.
+    const Str noValue_;
+    std::unique_ptr<TemplateExpander> pass_;
 };
 
 } // namespace preprocessing
