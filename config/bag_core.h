@@ -1,6 +1,8 @@
 // The locked store and lookup shared by the narrow and the wide property bag.
 #pragma once
 
+#include "config/bag_changes.h"
+
 #include <REDudi/threads.h>
 
 #include <algorithm>
@@ -24,6 +26,7 @@ template <class Entries, class Value>
 bool StoreEntry(Mutex* mutex, Entries& entries, const char* name, Value&& value) {
     BagLock lock(mutex);
     entries[PString(name)] = std::forward<Value>(value);
+    NoteBagChange();
     return true;
 }
 

@@ -24,9 +24,12 @@
 
 #include "preprocessor/directive_texts.h"
 #include "preprocessor/expansion_hooks.h"
+#include "preprocessor/expansion_output.h"
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -45,15 +48,16 @@ public:
     using View = std::basic_string_view<Unit, typename S::traits_type>;
 
     static S Expand(ExpansionHooks<Str>& hooks, const S& text) {
-        S output;
-        // Output pages are faulted in only as they are written, so reserving
-        // room for values a little longer than their directives costs no
-        // more than the output itself, and spares growing copies.
-        output.reserve(text.size() + text.size() / 8 + 64);
+        S result;
+        // Memory is faulted in only as it is written, so reserving room for
+        // values a little longer than their directives costs no more than
+        // the output itself, and spares growing copies.
+        Output output(result, text.size() + text.size() / 8 + 64);
         TemplateExpander expander(hooks, output);
         expander.Restart(text.data(), text.size());
         expander.Run();
-        return output;
+        output.Finish();
+        return result;
     }
 
 private:
@@ -81,6 +85,7 @@ private:
     };
 
     struct Remembered {
+        std::size_t version = 0;
         Pos from = S::npos;
         Pos limit = 0;
         Pos found = S::npos;
@@ -92,7 +97,9 @@ private:
         Pos end;
     };
 
-    TemplateExpander(ExpansionHooks<Str>& hooks, S& output)
+    using Output = ExpansionOutput<S>;
+
+    TemplateExpander(ExpansionHooks<Str>& hooks, Output& output)
         : hooks_(hooks), texts_(DirectiveTexts<S>::Get()), output_(output) {}
 
     // Works on `length` units at `text`, which must stay unchanged while
@@ -185,7 +192,7 @@ private:
         return kAgain;
     }
 
-    void Append(Pos at, Pos length) { output_.append(data_ + at, length); }
+    void Append(Pos at, Pos length) { output_.Append(data_ + at, length); }
 
     View Text(Pos at, Pos length) const { return View(data_ + at, length); }
 
@@ -210,17 +217,45 @@ private:
     }
 
     // Whether the opener `text` begins at `at`, where the common prefix was
-    // found. Compared unit by unit: the rest is a few units long, shorter
-    // than a library call takes to set up.
+    // found.
     bool StartsAt(const S& text, Pos at) const {
         const Pos length = text.size();
         if (length > size_ - at)
             return false;
-        const Unit* here = data_ + at;
-        for (Pos unit = texts_.commonPrefix.size(); unit < length; ++unit)
-            if (here[unit] != text[unit])
-                return false;
-        return true;
+        const Pos skipped = texts_.commonPrefix.size();
+        return SameUnits(data_ + at + skipped, text.data() + skipped, length - skipped);
+    }
+
+    // Compares up to eight bytes at a time, the last word overlapping the
+    // one before: the texts compared are a few units long, shorter than a
+    // library call takes to set up.
+    static bool SameUnits(const Unit* a, const Unit* b, Pos count) {
+        return SameBytes(reinterpret_cast<const char*>(a), reinterpret_cast<const char*>(b),
+                         count * sizeof(Unit));
+    }
+
+    template <class Word>
+    static bool SameWord(const char* a, const char* b) {
+        Word x, y;
+        std::memcpy(&x, a, sizeof x);
+        std::memcpy(&y, b, sizeof y);
+        return x == y;
+    }
+
+    static bool SameBytes(const char* a, const char* b, Pos count) {
+        if (count >= 8) {
+            for (; count > 8; count -= 8, a += 8, b += 8)
+                if (!SameWord<std::uint64_t>(a, b))
+                    return false;
+            return SameWord<std::uint64_t>(a + count - 8, b + count - 8);
+        }
+        if (count >= 4)
+            return SameWord<std::uint32_t>(a, b) &&
+                   SameWord<std::uint32_t>(a + count - 4, b + count - 4);
+        if (count >= 2)
+            return SameWord<std::uint16_t>(a, b) &&
+                   SameWord<std::uint16_t>(a + count - 2, b + count - 2);
+        return count == 0 || *a == *b;
     }
 
     Pos Handle(Opener opener, Pos at) {
@@ -272,12 +307,12 @@ private:
         limit = std::min(limit, barrier);
         Remembered& last = remembered_[search];
         Pos found;
-        if (last.from != S::npos && last.limit == limit && last.from <= from &&
+        if (last.version == textVersion_ && last.limit == limit && last.from <= from &&
             (last.found == S::npos || from <= last.found)) {
             found = last.found;
         } else {
             found = FindIn(Pattern(search), from, limit, search <= Dest);
-            last = Remembered{from, limit, found};
+            last = Remembered{textVersion_, from, limit, found};
         }
         if (found == S::npos && cut)
             blocked_ = true;
@@ -318,10 +353,7 @@ private:
             if (!unit)
                 return S::npos;
             at = static_cast<Pos>(unit - data_) - anchor;
-            Pos matched = 0;
-            while (matched < length && data_[at + matched] == wanted[matched])
-                ++matched;
-            if (matched == length)
+            if (SameUnits(data_ + at, wanted, length))
                 return at;
             ++at;
         }
@@ -336,10 +368,8 @@ private:
         return found ? static_cast<Pos>(found - data_) : S::npos;
     }
 
-    void TextChanged() {
-        for (Remembered& last : remembered_)
-            last = Remembered();
-    }
+    // Answers remembered for an older version count as absent.
+    void TextChanged() { ++textVersion_; }
 
     // The attributes of a directive written the usual way.
     struct Written {
@@ -365,12 +395,7 @@ private:
     }
 
     bool Follows(const Unit* text, Pos length, Pos at, Pos limit) const {
-        if (length > limit || at > limit - length)
-            return false;
-        for (Pos unit = 0; unit < length; ++unit)
-            if (data_[at + unit] != static_cast<Unit>(text[unit]))
-                return false;
-        return true;
+        return length <= limit && at <= limit - length && SameUnits(data_ + at, text, length);
     }
 
     // Whether the opener ending at `from` is followed by exactly ' name="…"',
@@ -478,7 +503,7 @@ private:
             return Again(at);
         if (!extracted)
             return KeepAndSkip(at, length);
-        output_.append(value->data(), value->size());
+        output_.Append(value->data(), value->size());
         return at + length;
     }
 
@@ -570,7 +595,7 @@ private:
 
     ExpansionHooks<Str>& hooks_;
     const DirectiveTexts<S>& texts_;
-    S& output_;
+    Output& output_;
     // The working text: the caller's (or the enclosing loop's) units, or
     // buffer_ once a copy was needed.
     const Unit* data_ = nullptr;
@@ -580,6 +605,7 @@ private:
     std::vector<Skip> skips_;
     bool blocked_ = false;
     Remembered remembered_[SearchCount];
+    std::size_t textVersion_ = 1;
     // The value of a name without its closing quotation mark.
     const Str noValue_;
     std::unique_ptr<TemplateExpander> pass_;

@@ -3,6 +3,9 @@
 #include "preprocessor/directive_texts.h"
 #include "preprocessor/literal_steps.h"
 #include "preprocessor/template_expander.h"
+#include "preprocessor/variable_cache.h"
+
+#include <REDudi/config.h>
 
 #include <cstdio>
 
@@ -18,10 +21,10 @@ public:
     explicit Hooks(ATextPreprocessor& owner) : owner_(owner) {}
 
     const PString* Resolve(View name, const View* indexText, bool lookUp) override {
-        name_.assign(name.data(), name.size());
         if (!indexText) {
             if (lookUp)
-                return LookUp(nullptr);
+                return LookUp(name, nullptr);
+            name_.assign(name.data(), name.size());
             return &name_;
         }
         unsigned int index =
@@ -29,10 +32,10 @@ public:
                 ? owner_.n_
                 : static_cast<unsigned int>(preprocessing::ReadIndexLikeAtol(*indexText));
         if (lookUp)
-            return LookUp(&index);
+            return LookUp(name, &index);
         char digits[16];
         int length = std::snprintf(digits, sizeof digits, "%d", static_cast<int>(index));
-        value_.assign(name_).append(digits, static_cast<std::size_t>(length));
+        value_.assign(name.data(), name.size()).append(digits, static_cast<std::size_t>(length));
         return &value_;
     }
 
@@ -58,14 +61,18 @@ public:
 private:
     // The per-call provider first; the default provider's answer is taken
     // whatever it returns. A variable no provider knows stays empty.
-    const PString* LookUp(const unsigned int* index) {
+    const PString* LookUp(View name, const unsigned int* index) {
+        if (const PString* kept =
+                cache_.Find(owner_.callProvider_, owner_.defaultProvider_, name, index))
+            return kept;
+        name_.assign(name.data(), name.size());
         value_.clear();
         bool known = false;
         if (owner_.callProvider_)
             known = Ask(*owner_.callProvider_, index);
         if (!known && owner_.defaultProvider_)
             Ask(*owner_.defaultProvider_, index);
-        return &value_;
+        return cache_.Keep(name_, index, value_);
     }
 
     bool Ask(ParameterProvider& provider, const unsigned int* index) {
@@ -76,6 +83,7 @@ private:
     ATextPreprocessor& owner_;
     PString name_;
     PString value_;
+    preprocessing::VariableCache<ParameterProvider, PropertyBag, PString> cache_;
 };
 
 // The layout: a table pointer, then the six fields in their order.

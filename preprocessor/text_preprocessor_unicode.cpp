@@ -3,6 +3,9 @@
 #include "preprocessor/directive_texts.h"
 #include "preprocessor/literal_steps.h"
 #include "preprocessor/template_expander.h"
+#include "preprocessor/variable_cache.h"
+
+#include <REDudi/config.h>
 
 namespace REDudi {
 
@@ -72,13 +75,16 @@ private:
     }
 
     const UString* LookUp(const unsigned int* index) {
+        if (const UString* kept =
+                cache_.Find(owner_.callProvider_, owner_.defaultProvider_, name_, index))
+            return kept;
         value_.clear();
         bool known = false;
         if (owner_.callProvider_)
             known = Ask(*owner_.callProvider_, index);
         if (!known && owner_.defaultProvider_)
             Ask(*owner_.defaultProvider_, index);
-        return &value_;
+        return cache_.Keep(name_, index, value_);
     }
 
     bool Ask(ParameterProviderUnicode& provider, const unsigned int* index) {
@@ -89,6 +95,7 @@ private:
     ATextPreprocessorUnicode& owner_;
     PString name_;
     UString value_;
+    preprocessing::VariableCache<ParameterProviderUnicode, PropertyBagUnicode, UString> cache_;
 };
 
 static_assert(sizeof(ATextPreprocessorUnicode) == sizeof(ATextPreprocessor),
