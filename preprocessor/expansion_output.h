@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace REDudi {
 namespace preprocessing {
@@ -26,7 +28,8 @@ public:
     void Append(const Unit* units, std::size_t count) {
         if (count > static_cast<std::size_t>(end_ - next_))
             Grow(count);
-        S::traits_type::copy(next_, units, count);
+        CopyBytes(reinterpret_cast<char*>(next_), reinterpret_cast<const char*>(units),
+                  count * sizeof(Unit));
         next_ += count;
     }
 
@@ -34,6 +37,30 @@ public:
     void Finish() { text_.resize(Written()); }
 
 private:
+    // Pieces of up to sixteen bytes (most values, the text around a value)
+    // are copied as two words that may overlap, in place.
+    static void CopyBytes(char* to, const char* from, std::size_t bytes) {
+        if (bytes > 16) {
+            std::memcpy(to, from, bytes);
+        } else if (bytes >= 8) {
+            CopyWord<std::uint64_t>(to, from);
+            CopyWord<std::uint64_t>(to + bytes - 8, from + bytes - 8);
+        } else if (bytes >= 4) {
+            CopyWord<std::uint32_t>(to, from);
+            CopyWord<std::uint32_t>(to + bytes - 4, from + bytes - 4);
+        } else {
+            for (std::size_t at = 0; at < bytes; ++at)
+                to[at] = from[at];
+        }
+    }
+
+    template <class Word>
+    static void CopyWord(char* to, const char* from) {
+        Word word;
+        std::memcpy(&word, from, sizeof word);
+        std::memcpy(to, &word, sizeof word);
+    }
+
     std::size_t Written() const { return static_cast<std::size_t>(next_ - text_.data()); }
 
     // The string's length runs ahead of what is written by a block at a

@@ -25,6 +25,7 @@
 #include "preprocessor/directive_texts.h"
 #include "preprocessor/expansion_hooks.h"
 #include "preprocessor/expansion_output.h"
+#include "preprocessor/short_compare.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -226,38 +227,6 @@ private:
         return SameUnits(data_ + at + skipped, text.data() + skipped, length - skipped);
     }
 
-    // Compares up to eight bytes at a time, the last word overlapping the
-    // one before: the texts compared are a few units long, shorter than a
-    // library call takes to set up.
-    static bool SameUnits(const Unit* a, const Unit* b, Pos count) {
-        return SameBytes(reinterpret_cast<const char*>(a), reinterpret_cast<const char*>(b),
-                         count * sizeof(Unit));
-    }
-
-    template <class Word>
-    static bool SameWord(const char* a, const char* b) {
-        Word x, y;
-        std::memcpy(&x, a, sizeof x);
-        std::memcpy(&y, b, sizeof y);
-        return x == y;
-    }
-
-    static bool SameBytes(const char* a, const char* b, Pos count) {
-        if (count >= 8) {
-            for (; count > 8; count -= 8, a += 8, b += 8)
-                if (!SameWord<std::uint64_t>(a, b))
-                    return false;
-            return SameWord<std::uint64_t>(a + count - 8, b + count - 8);
-        }
-        if (count >= 4)
-            return SameWord<std::uint32_t>(a, b) &&
-                   SameWord<std::uint32_t>(a + count - 4, b + count - 4);
-        if (count >= 2)
-            return SameWord<std::uint16_t>(a, b) &&
-                   SameWord<std::uint16_t>(a + count - 2, b + count - 2);
-        return count == 0 || *a == *b;
-    }
-
     Pos Handle(Opener opener, Pos at) {
         blocked_ = false;
         switch (opener) {
@@ -319,16 +288,18 @@ private:
         return found;
     }
 
-    // Most searches end within a few units (the end of a directive, its
-    // attributes), sooner than the library's search has set itself up; the
-    // library searches what lies further.
-    static const Unit* FindUnit(const Unit* first, Pos count, Unit wanted) {
+    // Searches inside a directive (`near`) usually end within a few units,
+    // and many others cover only a few units (a short loop body), sooner
+    // than the library's search has set itself up: those units are looked
+    // at in place, the library searches what lies further.
+    static const Unit* FindUnit(const Unit* first, Pos count, Unit wanted, bool near) {
         constexpr Pos kNear = 32;
-        const Pos near = std::min(count, kNear);
-        for (Pos at = 0; at < near; ++at)
+        const Pos inPlace = near || count <= kNear ? std::min(count, kNear) : 0;
+        for (Pos at = 0; at < inPlace; ++at)
             if (first[at] == wanted)
                 return first + at;
-        return count > kNear ? S::traits_type::find(first + kNear, count - kNear, wanted) : nullptr;
+        return count > inPlace ? S::traits_type::find(first + inPlace, count - inPlace, wanted)
+                               : nullptr;
     }
 
     // One unit of the pattern found by the library's search (memchr for
@@ -347,9 +318,7 @@ private:
         const Pos lastStart = std::min(limit - 1, end - length);
         for (Pos at = from; at <= lastStart;) {
             const Unit* first = data_ + at + anchor;
-            const Unit* unit =
-                near ? FindUnit(first, lastStart - at + 1, wanted[anchor])
-                     : S::traits_type::find(first, lastStart - at + 1, wanted[anchor]);
+            const Unit* unit = FindUnit(first, lastStart - at + 1, wanted[anchor], near);
             if (!unit)
                 return S::npos;
             at = static_cast<Pos>(unit - data_) - anchor;
@@ -364,7 +333,7 @@ private:
     Pos FindQuote(Pos from, Pos spanEnd) const {
         if (from >= spanEnd)
             return S::npos;
-        const Unit* found = FindUnit(data_ + from, spanEnd - from, texts_.quote);
+        const Unit* found = FindUnit(data_ + from, spanEnd - from, texts_.quote, true);
         return found ? static_cast<Pos>(found - data_) : S::npos;
     }
 
@@ -475,6 +444,8 @@ private:
 
     // The closing text that balances the openers from `from` on.
     bool FindMatchingEnd(Search opener, Search closer, Pos from, Pos& end) {
+        if (FindMatchingEndNearby(Pattern(opener), Pattern(closer), from, end))
+            return true;
         std::size_t depth = 0;
         for (;;) {
             Pos closing = Find(closer, from);
@@ -487,6 +458,40 @@ private:
             }
             depth += count - 1;
             from = closing + Pattern(closer).size();
+        }
+    }
+
+    // The same answer for a body of a few hundred units, found in one pass
+    // over the directives in it instead of one for the closing texts and one
+    // for the openers: openers and closing texts begin with the common
+    // prefix and never overlap, so taking them in order, an opener deepens
+    // and a closing text either matches or rises. False when the match is
+    // not within reach before the barrier; the searches above then decide.
+    bool FindMatchingEndNearby(const S& opener, const S& closer, Pos from, Pos& end) const {
+        constexpr Pos kReach = 512;
+        const Pos barrier = Barrier();
+        const Pos limit = std::min(barrier, from + kReach);
+        std::size_t depth = 0;
+        for (Pos at = from;;) {
+            at = FindIn(texts_.commonPrefix, at, limit);
+            if (at == S::npos)
+                return false;
+            if (closer.size() > barrier - at)
+                return false;
+            if (SameUnits(data_ + at, closer.data(), closer.size())) {
+                if (depth == 0) {
+                    end = at;
+                    return true;
+                }
+                --depth;
+                at += closer.size();
+            } else if (opener.size() <= barrier - at &&
+                       SameUnits(data_ + at, opener.data(), opener.size())) {
+                ++depth;
+                at += opener.size();
+            } else {
+                ++at;
+            }
         }
     }
 
@@ -523,7 +528,7 @@ private:
         if (!matched)
             return KeepAndSkip(at, length);
         Pos closingEnd = closing + texts_.closeCondition.size();
-        if (static_cast<const S&>(*value) == texts_.falseValue)
+        if (SameText(*value, texts_.falseValue))
             return closingEnd;
         if (!owned_) {
             skips_.push_back(Skip{closing, closingEnd});

@@ -28,7 +28,7 @@ public:
             return &name_;
         }
         unsigned int index =
-            *indexText == View(DirectiveTexts<std::string>::Get().autoIndex)
+            preprocessing::SameText(*indexText, DirectiveTexts<std::string>::Get().autoIndex)
                 ? owner_.n_
                 : static_cast<unsigned int>(preprocessing::ReadIndexLikeAtol(*indexText));
         if (lookUp)

@@ -29,7 +29,8 @@ public:
             return &value_;
         }
         unsigned int index = owner_.n_;
-        if (*indexText != View(DirectiveTexts<UnicodeStdString>::Get().autoIndex)) {
+        if (!preprocessing::SameText(*indexText,
+                                     DirectiveTexts<UnicodeStdString>::Get().autoIndex)) {
             std::string digits;
             if (!Narrow(*indexText, digits) || digits.empty())
                 return nullptr;

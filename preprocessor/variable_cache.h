@@ -7,6 +7,7 @@
 #pragma once
 
 #include "config/bag_changes.h"
+#include "preprocessor/short_compare.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -47,7 +48,7 @@ public:
         missed_ = &slots_[hash % kSlots];
         if (missed_->generation == generation_ && missed_->hash == hash &&
             missed_->indexed == (index != nullptr) && (!index || missed_->index == *index) &&
-            std::string_view(missed_->name) == name)
+            SameText(missed_->name, name))
             return &missed_->value;
         missed_->hash = hash;
         return nullptr;
@@ -88,13 +89,20 @@ private:
     // Slots of older generations count as empty.
     void Forget() { ++generation_; }
 
+    // Made of the length, three of the name's characters and the index:
+    // cheap, and enough to keep apart the names of one template, which
+    // tend to differ in length or at their ends. A collision costs only
+    // asking the bag.
     static std::uint32_t Hash(std::string_view name, const unsigned int* index) {
-        std::uint32_t hash = 2166136261u;
-        for (char c : name)
-            hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        std::uint32_t hash = static_cast<std::uint32_t>(name.size());
+        if (!name.empty()) {
+            hash = hash * 131 + static_cast<unsigned char>(name.front());
+            hash = hash * 131 + static_cast<unsigned char>(name[name.size() / 2]);
+            hash = hash * 131 + static_cast<unsigned char>(name.back());
+        }
         if (index)
-            hash = (hash ^ *index ^ 0x9E3779B9u) * 16777619u;
-        return hash ^ (hash >> 15);
+            hash += (*index + 1) * 2654435761u;
+        return hash ^ (hash >> 11) ^ (hash >> 22);
     }
 
     Provider* first_ = nullptr;
