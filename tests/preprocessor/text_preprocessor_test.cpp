@@ -150,6 +150,33 @@ TEST_F(PreprocessorTest, PerCallProviderFirstThenDefault) {
     EXPECT_EQ(Wide("L|M|c|0"), wide.Preprocess(Wide(text), wideLocal.get()));
 }
 
+// Values are asked for again once a bag changed (here, between loop passes),
+// and every time from a provider that is not a plain bag.
+TEST_F(PreprocessorTest, ChangedAndChangingValuesAreSeen) {
+    struct Stamping : ForHandler {
+        PropertyBag* bag;
+        unsigned int pass = 0;
+        bool BeginFor(PString&) override { return Stamp(pass = 0); }
+        bool NextFor(PString&) override { return Stamp(++pass); }
+        bool Stamp(unsigned int value) { return bag->SetProperty("title", value) && value < 3; }
+    } stamping;
+    stamping.bag = bag.get();
+    narrow.SetForHandler(&stamping);
+    EXPECT_EQ(PString("Report0123"),
+              narrow.Preprocess(PString(Q("%var name='title' -->%for name='r' -->%var "
+                                          "name='title' -->%endfor -->%var name='title' -->")),
+                                nullptr));
+    struct Counting : PropertyBag {
+        unsigned int calls = 0;
+        bool GetVariableValue(const PString&, PString& value) override {
+            value = std::to_string(calls++);
+            return true;
+        }
+    } counting;
+    EXPECT_EQ(PString("01"),
+              narrow.Preprocess(PString(Q("%var name='x' -->%var name='x' -->")), &counting));
+}
+
 TEST_F(PreprocessorTest, NothingWithoutProviders) {
     ATextPreprocessor bare;
     ATextPreprocessorUnicode wideBare;
