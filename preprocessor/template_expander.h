@@ -66,6 +66,8 @@ private:
     // A handler's answer when it must see past a skip: the text has been
     // copied and the directive is to be handled again at the copy's start.
     static constexpr Pos kAgain = S::npos - 1;
+    // OpenBlock's answer when the block is there to be processed.
+    static constexpr Pos kOpened = S::npos - 2;
     // The longest opener.
     static constexpr Pos kOpenerLength = 12;
 
@@ -512,21 +514,35 @@ private:
         return at + length;
     }
 
-    Pos ProcessCondition(Pos at) {
+    // Reads a conditional's or a loop's opening directive (with look-up for
+    // a conditional) and finds its closing text. kOpened when both are
+    // there, with the value, the body's start and the closing text's
+    // position; otherwise the position where the scan goes on.
+    Pos OpenBlock(bool condition, Pos at, const Str*& value, Pos& bodyStart, Pos& closing) {
         Pos length = 0;
-        const Str* value = nullptr;
-        bool extracted = Extract(texts_.openCondition, at, length, value, true);
+        bool extracted = Extract(condition ? texts_.openCondition : texts_.openLoop, at, length,
+                                 value, condition);
         if (Blocked())
             return Again(at);
         if (!extracted)
             return KeepAndSkip(at, 1);
-        Pos bodyStart = at + length;
-        Pos closing = 0;
-        bool matched = FindMatchingEnd(OpenCondition, CloseCondition, bodyStart, closing);
+        bodyStart = at + length;
+        bool matched = condition
+                           ? FindMatchingEnd(OpenCondition, CloseCondition, bodyStart, closing)
+                           : FindMatchingEnd(OpenLoop, CloseLoop, bodyStart, closing);
         if (Blocked())
             return Again(at);
         if (!matched)
             return KeepAndSkip(at, length);
+        return kOpened;
+    }
+
+    Pos ProcessCondition(Pos at) {
+        const Str* value = nullptr;
+        Pos bodyStart = 0, closing = 0;
+        Pos next = OpenBlock(true, at, value, bodyStart, closing);
+        if (next != kOpened)
+            return next;
         Pos closingEnd = closing + texts_.closeCondition.size();
         if (SameText(*value, texts_.falseValue))
             return closingEnd;
@@ -542,20 +558,11 @@ private:
     }
 
     Pos ProcessLoop(Pos at) {
-        Pos length = 0;
         const Str* name = nullptr;
-        bool extracted = Extract(texts_.openLoop, at, length, name, false);
-        if (Blocked())
-            return Again(at);
-        if (!extracted)
-            return KeepAndSkip(at, 1);
-        Pos bodyStart = at + length;
-        Pos closing = 0;
-        bool matched = FindMatchingEnd(OpenLoop, CloseLoop, bodyStart, closing);
-        if (Blocked())
-            return Again(at);
-        if (!matched)
-            return KeepAndSkip(at, length);
+        Pos bodyStart = 0, closing = 0;
+        Pos next = OpenBlock(false, at, name, bodyStart, closing);
+        if (next != kOpened)
+            return next;
         if (hooks_.HasLoopHandler()) {
             Str loopName(*name);
             // Each pass reads the body where it lies and appends straight to

@@ -2,8 +2,8 @@
 
 #include "preprocessor/directive_texts.h"
 #include "preprocessor/literal_steps.h"
+#include "preprocessor/preprocessor_hooks.h"
 #include "preprocessor/template_expander.h"
-#include "preprocessor/variable_cache.h"
 
 #include <REDudi/config.h>
 
@@ -13,12 +13,15 @@ namespace REDudi {
 
 using preprocessing::DirectiveTexts;
 
-// The narrow answers to the shared scanning code. Names and values pass
-// through strings kept for the whole expansion, so that a lookup allocates
-// nothing once they have grown to the longest value.
-class ATextPreprocessor::Hooks : public preprocessing::ExpansionHooks<PString> {
+// The narrow reading of a directive's name and index.
+class ATextPreprocessor::Hooks
+    : public preprocessing::PreprocessorHooks<PString, ParameterProvider, PropertyBag, ForHandler,
+                                              FileGenerationHandler> {
 public:
-    explicit Hooks(ATextPreprocessor& owner) : owner_(owner) {}
+    explicit Hooks(ATextPreprocessor& owner)
+        : PreprocessorHooks({owner.callProvider_, owner.defaultProvider_, owner.forHandler_,
+                             owner.fileGenerator_, owner.n_}),
+          owner_(owner) {}
 
     const PString* Resolve(View name, const View* indexText, bool lookUp) override {
         if (!indexText) {
@@ -39,51 +42,10 @@ public:
         return &value_;
     }
 
-    bool HasLoopHandler() override { return owner_.forHandler_ != nullptr; }
-
-    bool BeginFor(PString& loopName) override {
-        return owner_.forHandler_ && owner_.forHandler_->BeginFor(loopName);
-    }
-
-    bool NextFor(PString& loopName) override {
-        return owner_.forHandler_ && owner_.forHandler_->NextFor(loopName);
-    }
-
-    void AddFile(View source, View destination) override {
-        if (!owner_.fileGenerator_)
-            return;
-        PString dest{std::string(destination)};
-        owner_.fileGenerator_->AddFile(PString{std::string(source)}, dest);
-    }
-
     PString Expand(const PString& body) override { return owner_.DoTheDeal(body); }
 
 private:
-    // The per-call provider first; the default provider's answer is taken
-    // whatever it returns. A variable no provider knows stays empty.
-    const PString* LookUp(View name, const unsigned int* index) {
-        if (const PString* kept =
-                cache_.Find(owner_.callProvider_, owner_.defaultProvider_, name, index))
-            return kept;
-        name_.assign(name.data(), name.size());
-        value_.clear();
-        bool known = false;
-        if (owner_.callProvider_)
-            known = Ask(*owner_.callProvider_, index);
-        if (!known && owner_.defaultProvider_)
-            Ask(*owner_.defaultProvider_, index);
-        return cache_.Keep(name_, index, value_);
-    }
-
-    bool Ask(ParameterProvider& provider, const unsigned int* index) {
-        return index ? provider.GetVariableValue(name_, value_, *index)
-                     : provider.GetVariableValue(name_, value_);
-    }
-
     ATextPreprocessor& owner_;
-    PString name_;
-    PString value_;
-    preprocessing::VariableCache<ParameterProvider, PropertyBag, PString> cache_;
 };
 
 // The layout: a table pointer, then the six fields in their order.

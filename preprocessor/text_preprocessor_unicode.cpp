@@ -2,8 +2,8 @@
 
 #include "preprocessor/directive_texts.h"
 #include "preprocessor/literal_steps.h"
+#include "preprocessor/preprocessor_hooks.h"
 #include "preprocessor/template_expander.h"
-#include "preprocessor/variable_cache.h"
 
 #include <REDudi/config.h>
 
@@ -11,20 +11,22 @@ namespace REDudi {
 
 using preprocessing::DirectiveTexts;
 
-// The wide answers to the shared scanning code: names and index texts must
-// be ASCII, values are wide. Names and values pass through strings kept for
-// the whole expansion, so that a lookup allocates nothing once they have
-// grown to the longest value.
-class ATextPreprocessorUnicode::Hooks : public preprocessing::ExpansionHooks<UString> {
+// The wide reading of a directive's name and index: both must be ASCII.
+class ATextPreprocessorUnicode::Hooks
+    : public preprocessing::PreprocessorHooks<UString, ParameterProviderUnicode, PropertyBagUnicode,
+                                              ForHandlerUnicode, FileGenerationHandlerUnicode> {
 public:
-    explicit Hooks(ATextPreprocessorUnicode& owner) : owner_(owner) {}
+    explicit Hooks(ATextPreprocessorUnicode& owner)
+        : PreprocessorHooks({owner.callProvider_, owner.defaultProvider_, owner.forHandler_,
+                             owner.fileGenerator_, owner.n_}),
+          owner_(owner) {}
 
     const UString* Resolve(View name, const View* indexText, bool lookUp) override {
         if (!Narrow(name, name_))
             return nullptr;
         if (!indexText) {
             if (lookUp)
-                return LookUp(nullptr);
+                return LookUp(name_, nullptr);
             value_.assign(name.data(), name.size());
             return &value_;
         }
@@ -37,27 +39,10 @@ public:
             index = preprocessing::ReadIndexLikeStrtoul(digits);
         }
         if (lookUp)
-            return LookUp(&index);
+            return LookUp(name_, &index);
         // The loop name keeps the index text as written ("auto" included).
         value_.assign(name.data(), name.size()).append(indexText->data(), indexText->size());
         return &value_;
-    }
-
-    bool HasLoopHandler() override { return owner_.forHandler_ != nullptr; }
-
-    bool BeginFor(UString& loopName) override {
-        return owner_.forHandler_ && owner_.forHandler_->BeginFor(loopName);
-    }
-
-    bool NextFor(UString& loopName) override {
-        return owner_.forHandler_ && owner_.forHandler_->NextFor(loopName);
-    }
-
-    void AddFile(View source, View destination) override {
-        if (!owner_.fileGenerator_)
-            return;
-        UString dest{UnicodeStdString(destination)};
-        owner_.fileGenerator_->AddFile(UString{UnicodeStdString(source)}, dest);
     }
 
     UString Expand(const UString& body) override { return owner_.DoTheDeal(body); }
@@ -75,28 +60,7 @@ private:
         return true;
     }
 
-    const UString* LookUp(const unsigned int* index) {
-        if (const UString* kept =
-                cache_.Find(owner_.callProvider_, owner_.defaultProvider_, name_, index))
-            return kept;
-        value_.clear();
-        bool known = false;
-        if (owner_.callProvider_)
-            known = Ask(*owner_.callProvider_, index);
-        if (!known && owner_.defaultProvider_)
-            Ask(*owner_.defaultProvider_, index);
-        return cache_.Keep(name_, index, value_);
-    }
-
-    bool Ask(ParameterProviderUnicode& provider, const unsigned int* index) {
-        return index ? provider.GetVariableValue(name_, value_, *index)
-                     : provider.GetVariableValue(name_, value_);
-    }
-
     ATextPreprocessorUnicode& owner_;
-    PString name_;
-    UString value_;
-    preprocessing::VariableCache<ParameterProviderUnicode, PropertyBagUnicode, UString> cache_;
 };
 
 static_assert(sizeof(ATextPreprocessorUnicode) == sizeof(ATextPreprocessor),
