@@ -344,9 +344,9 @@ private:
 
     // The attributes of a directive written the usual way.
     struct Written {
-        Pos nameStart, nameEnd;
+        Pos nameStart = 0, nameEnd = 0;
         Pos indexStart = S::npos, indexEnd = S::npos;
-        Pos spanEnd;
+        Pos spanEnd = 0;
     };
 
     // Reads the attribute value starting at `from` up to its closing
@@ -571,12 +571,69 @@ private:
             // its frames. It is kept for the level's next loop.
             if (!pass_)
                 pass_.reset(new TemplateExpander(hooks_, output_));
+            pass_->Restart(data_ + bodyStart, closing - bodyStart);
+            const bool simple = pass_->ReadSimpleBody();
             for (bool more = hooks_.BeginFor(loopName); more; more = hooks_.NextFor(loopName)) {
+                if (simple) {
+                    pass_->ReplaySimpleBody();
+                    continue;
+                }
                 pass_->Restart(data_ + bodyStart, closing - bodyStart);
                 pass_->Run();
             }
         }
         return closing + texts_.closeLoop.size();
+    }
+
+    // A loop body made only of text and variable directives written the
+    // usual way is read once: every pass would find the same directives at
+    // the same places, and only their values can differ. Each step is the
+    // text before a directive and the directive; the last, the text after
+    // the last directive (its directive position is the body's end).
+    struct BodyStep {
+        Pos text, directive;
+        Written written;
+    };
+
+    // Reads the whole text as Run would, into steps_; false if it holds
+    // anything but such directives.
+    bool ReadSimpleBody() {
+        steps_.clear();
+        for (Pos position = 0;;) {
+            Pos found = FindIn(texts_.commonPrefix, position, size_);
+            Opener opener = Opener::None;
+            while (found != S::npos && (opener = OpenerAt(found)) == Opener::None)
+                found = FindIn(texts_.commonPrefix, found + 1, size_);
+            if (found == S::npos) {
+                steps_.push_back(BodyStep{position, size_, Written()});
+                return true;
+            }
+            Written written;
+            if (opener != Opener::Variable ||
+                !ReadWritten(found + texts_.openVariable.size(), written))
+                return false;
+            steps_.push_back(BodyStep{position, found, written});
+            position = written.spanEnd;
+        }
+    }
+
+    // One pass over the steps: what Run gives for the same text.
+    void ReplaySimpleBody() {
+        for (const BodyStep& step : steps_) {
+            Append(step.text, step.directive - step.text);
+            if (step.directive == size_)
+                return;
+            const Written& written = step.written;
+            View name = Text(written.nameStart, written.nameEnd - written.nameStart);
+            const bool indexed = written.indexStart != S::npos;
+            View index =
+                indexed ? Text(written.indexStart, written.indexEnd - written.indexStart) : View();
+            const Str* value = hooks_.Resolve(name, indexed ? &index : nullptr, true);
+            if (value)
+                output_.Append(value->data(), value->size());
+            else
+                Append(step.directive, written.spanEnd - step.directive);
+        }
     }
 
     Pos ProcessFile(Pos at) {
@@ -616,6 +673,7 @@ private:
     S buffer_;
     std::vector<Skip> skips_;
     bool blocked_ = false;
+    std::vector<BodyStep> steps_;
     Remembered remembered_[SearchCount];
     std::size_t textVersion_ = 1;
     // The value of a name without its closing quotation mark.

@@ -199,6 +199,11 @@ TEST_F(PreprocessorTest, WideNamesAndIndexTextsMustBeAscii) {
           WithUnit("%ifvar name='sh", 0x2603, "' -->x%endifvar -->"),
           WithUnit("%for name='", 0x80, "' -->x%endfor -->")})
         EXPECT_EQ(row, wide.Preprocess(row, nullptr));
+    // So does such a variable in a loop body, in every pass.
+    const UString kept = WithUnit("[%var name='", 0xE9, "' -->]");
+    CheckLoop<ForHandlerUnicode>(
+        wide, 2, UString(Wide(Q("%for name='r' -->")) + kept + Wide(Q("%endfor -->"))),
+        UString(kept + kept), Wide("r"));
     // Other units beyond ASCII, even unpaired surrogates, are copied unchanged.
     const UString snow = WithUnit("[", 0x2603, "") + WithUnit("", 0xD83D, "]");
     ASSERT_TRUE(wideBag->SetProperty("snow", snow.c_str()));
