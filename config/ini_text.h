@@ -21,8 +21,7 @@ inline bool EqualNoCase(const char* a, size_t aLength, const char* b, size_t bLe
     if (aLength != bLength)
         return false;
     for (size_t i = 0; i < aLength; ++i) {
-        if (FoldCase(static_cast<unsigned char>(a[i])) !=
-            FoldCase(static_cast<unsigned char>(b[i])))
+        if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i])))
             return false;
     }
     return true;
