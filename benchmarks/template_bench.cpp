@@ -138,6 +138,7 @@ int main() {
     std::printf("%-8s %12s %15s %12s %20s %17s %14s\n", "size", "REDudi MB/s", "ctemplate MB/s",
                 "REDudi/ctpl", "ctemplate+load MB/s", "REDudi/ctpl+load", "REDudi kernel");
     double smallest = 0, largest = 0, theirSmallest = 0, theirLargest = 0;
+    double userSmallest = 0, userLargest = 0;
     const std::size_t sizes[] = {1u << 20, 8u << 20, 64u << 20};
     for (std::size_t size : sizes) {
         // The same page in both languages: as many blocks as fill `size`
@@ -183,19 +184,24 @@ int main() {
                     theirTime / ourTime, loadedRate, loadedTime / ourTime, kernelShare * 100);
         if (ourOutput == 0 || theirOutput == 0 || loadedOutput != theirOutput)
             std::printf("  unexpected outputs: %zu / %zu bytes\n", ourOutput, theirOutput);
+        // The same rate counting only the time outside the kernel.
+        double userRate = ourRate / (1 - std::min(kernelShare, 0.99));
         if (size == sizes[0]) {
             smallest = ourRate;
             theirSmallest = theirRate;
+            userSmallest = userRate;
         }
         largest = ourRate;
         theirLargest = theirRate;
+        userLargest = userRate;
     }
     std::printf("\nREDudi MB/s at 1 MB / at 64 MB: %.2fx (target: at most 1.3x, linear time)\n",
                 smallest / largest);
-    std::printf("ctemplate (cached) at 1 MB / at 64 MB: %.2fx, the same machine's cost of\n"
-                "writing a fresh output of tens of MB (\"REDudi kernel\": the share of the time\n"
-                "spent faulting in its pages)\n",
-                theirSmallest / theirLargest);
+    std::printf("The same counting time outside the kernel only: %.2fx. ctemplate (cached) at\n"
+                "1 MB / at 64 MB: %.2fx, the same machine's cost of writing a fresh output of\n"
+                "tens of MB (\"REDudi kernel\": the share of the time spent faulting in its\n"
+                "pages)\n",
+                userSmallest / userLargest, theirSmallest / theirLargest);
     std::printf("Target against ctemplate: REDudi/ctpl at least 1.00x (expansion of a cached\n"
                 "ctemplate; REDudi/ctpl+load counts ctemplate's parsing too, as the library\n"
                 "always parses)\n");
