@@ -20,6 +20,12 @@
 // end marker, attributes, openers and closing texts of nested directives)
 // remember their last answer until the text changes, so a run of broken
 // directives does not rescan the rest of the template for each of them.
+//
+// The usual case is read without those searches: a directive written as
+// ' name="..." [n="..."] -->' right after its opener, a closing text within a
+// few hundred units of its opener, and loop bodies of plain text and
+// variables, which are read once and replayed in every pass. Each shortcut
+// is taken only where it gives what the searches would.
 #pragma once
 
 #include "preprocessor/directive_texts.h"
@@ -369,8 +375,8 @@ private:
         return length <= limit && at <= limit - length && SameUnits(data_ + at, text, length);
     }
 
-    // Whether the opener ending at `from` is followed by exactly ' name="…"',
-    // optionally ' n="…"', then ' -->', all before the barrier, with no '>'
+    // Whether the opener ending at `from` is followed by exactly ' name="..."',
+    // optionally ' n="..."', then ' -->', all before the barrier, with no '>'
     // in the values. Such a directive's first end marker is its own and its
     // attributes are the ones the general search would find, so the result
     // is the same without searching.
