@@ -7,6 +7,8 @@
 
 namespace REDudi {
 
+std::atomic<std::uint64_t> bagChanges{0};
+
 PropertyBag* PropertyBag::GetNewPropertyBag() {
     PropertyBag* bag = new (std::nothrow) PropertyBag;
     if (bag != nullptr && bag->mutex_ == nullptr) {
@@ -16,29 +18,35 @@ PropertyBag* PropertyBag::GetNewPropertyBag() {
     return bag;
 }
 
-PropertyBag::PropertyBag() : mutex_(Mutex::GetNewMutex()) {}
+PropertyBag::PropertyBag() : mutex_(Mutex::GetNewMutex()) {
+    NoteBagChange();
+}
 
 // A copy always gets a mutex of its own: releasing or deleting the source's
 // mutex must never depend on the copy.
 PropertyBag::PropertyBag(const PropertyBag& other)
-    : ParameterProvider(other), entries_(other.entries_), mutex_(Mutex::GetNewMutex()) {}
+    : ParameterProvider(other), entries_(other.entries_), mutex_(Mutex::GetNewMutex()) {
+    NoteBagChange();
+}
 
 PropertyBag& PropertyBag::operator=(const PropertyBag& other) {
     if (this != &other)
         entries_ = other.entries_;
+    NoteBagChange();
     return *this;
 }
 
 PropertyBag::~PropertyBag() {
+    NoteBagChange();
     delete mutex_;
 }
 
 bool PropertyBag::GetVariableValue(const PString& name, PString& value, unsigned int index) {
-    return GetProperty(name.c_str(), value, index);
+    return LookupVariable(mutex_, entries_, name, index, value);
 }
 
 bool PropertyBag::GetVariableValue(const PString& name, PString& value) {
-    return GetProperty(name.c_str(), value);
+    return LookupVariable(mutex_, entries_, name, value);
 }
 
 bool PropertyBag::SetProperty(const char* name, const char* value) {
@@ -87,6 +95,7 @@ bool PropertyBag::GetProperty(const char* name, unsigned int& value, unsigned in
 
 bool PropertyBag::Clear() {
     entries_.clear();
+    NoteBagChange();
     return true;
 }
 

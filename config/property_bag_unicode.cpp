@@ -16,28 +16,34 @@ PropertyBagUnicode* PropertyBagUnicode::GetNewPropertyBag() {
     return bag;
 }
 
-PropertyBagUnicode::PropertyBagUnicode() : mutex_(Mutex::GetNewMutex()) {}
+PropertyBagUnicode::PropertyBagUnicode() : mutex_(Mutex::GetNewMutex()) {
+    NoteBagChange();
+}
 
 // A copy always gets a mutex of its own, as in the narrow bag.
 PropertyBagUnicode::PropertyBagUnicode(const PropertyBagUnicode& other)
-    : ParameterProviderUnicode(other), entries_(other.entries_), mutex_(Mutex::GetNewMutex()) {}
+    : ParameterProviderUnicode(other), entries_(other.entries_), mutex_(Mutex::GetNewMutex()) {
+    NoteBagChange();
+}
 
 PropertyBagUnicode& PropertyBagUnicode::operator=(const PropertyBagUnicode& other) {
     if (this != &other)
         entries_ = other.entries_;
+    NoteBagChange();
     return *this;
 }
 
 PropertyBagUnicode::~PropertyBagUnicode() {
+    NoteBagChange();
     delete mutex_;
 }
 
 bool PropertyBagUnicode::GetVariableValue(const PString& name, UString& value, unsigned int index) {
-    return GetProperty(name.c_str(), value, index);
+    return LookupVariable(mutex_, entries_, name, index, value);
 }
 
 bool PropertyBagUnicode::GetVariableValue(const PString& name, UString& value) {
-    return GetProperty(name.c_str(), value);
+    return LookupVariable(mutex_, entries_, name, value);
 }
 
 bool PropertyBagUnicode::SetProperty(const char* name, const unsigned short* value) {
@@ -94,6 +100,7 @@ bool PropertyBagUnicode::GetProperty(const char* name, unsigned int& value, unsi
 
 bool PropertyBagUnicode::Clear() {
     entries_.clear();
+    NoteBagChange();
     return true;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace REDudi {
 namespace preprocessing {
@@ -47,12 +48,12 @@ struct DirectiveTexts {
 // decimal digits up to the first other character. Out-of-range values
 // saturate, as the Windows runtime's atol does, so the result does not
 // depend on the width of long on the build machine.
-long ReadIndexLikeAtol(const std::string& text);
+long ReadIndexLikeAtol(std::string_view text);
 
 // Reads an index text as strtoul in base 10 does where unsigned long has 32
 // bits: a leading minus negates modulo 2^32, out-of-range values give
 // 0xFFFFFFFF.
-unsigned int ReadIndexLikeStrtoul(const std::string& text);
+unsigned int ReadIndexLikeStrtoul(std::string_view text);
 
 } // namespace preprocessing
 } // namespace REDudi

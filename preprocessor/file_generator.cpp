@@ -3,7 +3,6 @@
 #include "preprocessor/generation_run.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace REDudi {
 
@@ -58,26 +57,12 @@ bool AFileGenerator::Generate(const PString& source, const PString& destination,
     if (!provider)
         return false;
     workList_.emplace_back(source, destination);
-    preprocessing::GenerationRun run;
-    while (!workList_.empty()) {
-        std::pair<PString, PString> entry = workList_.front();
-        workList_.pop_front();
-        AFileSpec templateFile(sourceDir_);
-        templateFile.SetRelativePath(entry.first);
-        AFileSpec outputFile(destinationDir_);
-        outputFile.SetRelativePath(entry.second);
-        if (!run.FirstTime(templateFile.GetFullPath(), outputFile.GetFullPath()))
-            continue;
-        PString text;
-        if (!GetFileContents(templateFile, text))
-            return run.Abandon(workList_);
-        preprocessor_.SetParameterProvider(provider);
-        if (handler)
-            preprocessor_.SetForHandler(handler);
-        if (!SaveFileContents(outputFile, preprocessor_.Preprocess(text, nullptr)))
-            return run.Abandon(workList_);
-    }
-    return true;
+    return preprocessing::GenerateWorkList(
+        workList_, sourceDir_, destinationDir_, preprocessor_, provider, handler,
+        [this](const AFileSpec& file, PString& text) { return GetFileContents(file, text); },
+        [this](const AFileSpec& file, const PString& text) {
+            return SaveFileContents(file, text);
+        });
 }
 
 bool AFileGenerator::GetFileContents(const AFileSpec& file, PString& text) {
@@ -92,12 +77,7 @@ bool AFileGenerator::GetFileContents(const AFileSpec& file, PString& text) {
 }
 
 bool AFileGenerator::SaveFileContents(const AFileSpec& file, const PString& text) {
-    FILE* stream = file.Open("w");
-    if (!stream)
-        return false;
-    std::size_t written = std::fwrite(text.data(), 1, text.size(), stream);
-    bool closed = std::fclose(stream) == 0;
-    return written == text.size() && closed;
+    return preprocessing::WriteUnits(file, "w", text);
 }
 
 } // namespace REDudi

@@ -3,7 +3,6 @@
 #include "preprocessor/generation_run.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace REDudi {
 
@@ -59,27 +58,12 @@ bool AFileGeneratorUnicode::Generate(const UString& source, const UString& desti
     if (!provider)
         return false;
     workList_.emplace_back(source, destination);
-    preprocessing::GenerationRun run;
-    while (!workList_.empty()) {
-        std::pair<UString, UString> entry = workList_.front();
-        workList_.pop_front();
-        AFileSpecUnicode templateFile(sourceDir_);
-        templateFile.SetRelativePath(entry.first);
-        AFileSpecUnicode outputFile(destinationDir_);
-        outputFile.SetRelativePath(entry.second);
-        if (!run.FirstTime(templateFile.GetAFileSpec().GetFullPath(),
-                           outputFile.GetAFileSpec().GetFullPath()))
-            continue;
-        UString text;
-        if (!GetFileContents(templateFile, text))
-            return run.Abandon(workList_);
-        preprocessor_.SetParameterProvider(provider);
-        if (handler)
-            preprocessor_.SetForHandler(handler);
-        if (!SaveFileContents(outputFile, preprocessor_.Preprocess(text, nullptr)))
-            return run.Abandon(workList_);
-    }
-    return true;
+    return preprocessing::GenerateWorkList(
+        workList_, sourceDir_, destinationDir_, preprocessor_, provider, handler,
+        [this](const AFileSpecUnicode& file, UString& text) { return GetFileContents(file, text); },
+        [this](const AFileSpecUnicode& file, const UString& text) {
+            return SaveFileContents(file, text);
+        });
 }
 
 // Raw 16-bit units in the machine's byte order, as they are in the file: no
@@ -98,12 +82,7 @@ bool AFileGeneratorUnicode::GetFileContents(const AFileSpecUnicode& file, UStrin
 }
 
 bool AFileGeneratorUnicode::SaveFileContents(const AFileSpecUnicode& file, const UString& text) {
-    FILE* stream = file.Open("wb");
-    if (!stream)
-        return false;
-    std::size_t written = std::fwrite(text.data(), sizeof(unsigned short), text.size(), stream);
-    bool closed = std::fclose(stream) == 0;
-    return written == text.size() && closed;
+    return preprocessing::WriteUnits(file, "wb", text);
 }
 
 } // namespace REDudi

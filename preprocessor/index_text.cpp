@@ -22,7 +22,7 @@ struct SignedDigits {
 };
 
 // Leading space, sign and digits; stops counting once past 2^32.
-SignedDigits ReadSignedDigits(const std::string& text) {
+SignedDigits ReadSignedDigits(std::string_view text) {
     SignedDigits result;
     std::size_t at = 0;
     while (at < text.size() && IsCSpace(text[at]))
@@ -41,7 +41,7 @@ SignedDigits ReadSignedDigits(const std::string& text) {
 
 } // namespace
 
-long ReadIndexLikeAtol(const std::string& text) {
+long ReadIndexLikeAtol(std::string_view text) {
     SignedDigits digits = ReadSignedDigits(text);
     if (digits.negative)
         return digits.magnitude > 0x80000000ull
@@ -50,7 +50,7 @@ long ReadIndexLikeAtol(const std::string& text) {
     return digits.magnitude > 0x7FFFFFFFull ? INT32_MAX : static_cast<long>(digits.magnitude);
 }
 
-unsigned int ReadIndexLikeStrtoul(const std::string& text) {
+unsigned int ReadIndexLikeStrtoul(std::string_view text) {
     SignedDigits digits = ReadSignedDigits(text);
     if (digits.overflow)
         return 0xFFFFFFFFu;

@@ -20,10 +20,13 @@ inline bool IsFirstFound(int a, int b, int c, int d) {
     return a >= 0 && before(b) && before(c) && before(d);
 }
 
-template <class S>
+template <class Str>
 class LiteralSteps {
 public:
-    explicit LiteralSteps(ExpansionHooks<S>& hooks)
+    using S = typename Str::StdString;
+    using View = typename ExpansionHooks<Str>::View;
+
+    explicit LiteralSteps(ExpansionHooks<Str>& hooks)
         : hooks_(hooks), texts_(DirectiveTexts<S>::Get()) {}
 
     // The whole scan made of the steps.
@@ -70,16 +73,16 @@ public:
         int nameEnd = FindQuote(text, nameStart, spanEnd);
         if (nameEnd < 0)
             return true;
-        S nameText = text.substr(nameStart, nameEnd - nameStart);
+        View nameText(text.data() + nameStart, nameEnd - nameStart);
         int index = Find(text, texts_.indexAttribute, nameEnd);
         if (index < 0 || index >= spanEnd)
-            return hooks_.Resolve(nameText, nullptr, lookUp, value);
+            return Take(hooks_.Resolve(nameText, nullptr, lookUp), value);
         int indexStart = index + static_cast<int>(texts_.indexAttribute.size());
         int indexEnd = FindQuote(text, indexStart, spanEnd);
         if (indexEnd < 0)
             return false;
-        S indexText = text.substr(indexStart, indexEnd - indexStart);
-        return hooks_.Resolve(nameText, &indexText, lookUp, value);
+        View indexText(text.data() + indexStart, indexEnd - indexStart);
+        return Take(hooks_.Resolve(nameText, &indexText, lookUp), value);
     }
 
     int CountBeginsBetweenHereAndThere(const S& text, const S& opening, int from, int to) {
@@ -155,8 +158,9 @@ public:
             return bodyStart;
         S output;
         if (hooks_.HasLoopHandler()) {
-            const S body = text.substr(bodyStart, closing - bodyStart);
-            for (bool more = hooks_.BeginFor(loopName); more; more = hooks_.NextFor(loopName))
+            const Str body(text.substr(bodyStart, closing - bodyStart));
+            Str name(loopName);
+            for (bool more = hooks_.BeginFor(name); more; more = hooks_.NextFor(name))
                 output += hooks_.Expand(body);
         }
         int closingEnd = closing + static_cast<int>(texts_.closeLoop.size());
@@ -186,12 +190,18 @@ public:
     }
 
 private:
+    static bool Take(const Str* found, S& value) {
+        if (found)
+            value = *found;
+        return found != nullptr;
+    }
+
     int FindQuote(const S& text, int from, int spanEnd) const {
         int found = Find(text, S(1, texts_.quote), from);
         return found >= 0 && found < spanEnd ? found : -1;
     }
 
-    ExpansionHooks<S>& hooks_;
+    ExpansionHooks<Str>& hooks_;
     const DirectiveTexts<S>& texts_;
 };
 

@@ -20,32 +20,51 @@
 // end marker, attributes, openers and closing texts of nested directives)
 // remember their last answer until the text changes, so a run of broken
 // directives does not rescan the rest of the template for each of them.
+//
+// The usual case is read without those searches: a directive written as
+// ' name="..." [n="..."] -->' right after its opener, a closing text within a
+// few hundred units of its opener, and loop bodies of plain text and
+// variables, which are read once and replayed in every pass. Each shortcut
+// is taken only where it gives what the searches would.
 #pragma once
 
 #include "preprocessor/directive_texts.h"
 #include "preprocessor/expansion_hooks.h"
+#include "preprocessor/expansion_output.h"
+#include "preprocessor/short_compare.h"
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace REDudi {
 namespace preprocessing {
 
-template <class S>
+// Str is the library's string (PString or UString) in which values and loop
+// names reach the providers and handlers; texts are its standard string.
+template <class Str>
 class TemplateExpander {
 public:
+    using S = typename Str::StdString;
     using Unit = typename S::value_type;
+    using View = std::basic_string_view<Unit, typename S::traits_type>;
 
-    static S Expand(ExpansionHooks<S>& hooks, const S& text) {
-        S output;
-        output.reserve(text.size());
+    static S Expand(ExpansionHooks<Str>& hooks, const S& text) {
+        S result;
+        // Memory is faulted in only as it is written, so reserving room for
+        // values a little longer than their directives costs no more than
+        // the output itself, and spares growing copies.
+        Output output(result, text.size() + text.size() / 8 + 64);
         TemplateExpander expander(hooks, output);
         expander.Restart(text.data(), text.size());
         expander.Run();
-        return output;
+        output.Finish();
+        return result;
     }
 
 private:
@@ -53,11 +72,14 @@ private:
     // A handler's answer when it must see past a skip: the text has been
     // copied and the directive is to be handled again at the copy's start.
     static constexpr Pos kAgain = S::npos - 1;
+    // OpenBlock's answer when the block is there to be processed.
+    static constexpr Pos kOpened = S::npos - 2;
     // The longest opener.
     static constexpr Pos kOpenerLength = 12;
 
     enum class Opener { None, Variable, Condition, Loop, File };
-    // The searches whose answers are remembered.
+    // The searches whose answers are remembered; those up to Dest look
+    // within one directive, where the answer is usually a few units away.
     enum Search {
         EndMarker,
         Name,
@@ -72,6 +94,7 @@ private:
     };
 
     struct Remembered {
+        std::size_t version = 0;
         Pos from = S::npos;
         Pos limit = 0;
         Pos found = S::npos;
@@ -83,7 +106,9 @@ private:
         Pos end;
     };
 
-    TemplateExpander(ExpansionHooks<S>& hooks, S& output)
+    using Output = ExpansionOutput<S>;
+
+    TemplateExpander(ExpansionHooks<Str>& hooks, Output& output)
         : hooks_(hooks), texts_(DirectiveTexts<S>::Get()), output_(output) {}
 
     // Works on `length` units at `text`, which must stay unchanged while
@@ -176,25 +201,38 @@ private:
         return kAgain;
     }
 
-    void Append(Pos at, Pos length) { output_.append(data_ + at, length); }
+    void Append(Pos at, Pos length) { output_.Append(data_ + at, length); }
 
-    S Text(Pos at, Pos length) const { return S(data_ + at, length); }
+    View Text(Pos at, Pos length) const { return View(data_ + at, length); }
 
+    // Which opener begins at `at`, where the common prefix was found: the
+    // unit after the prefix tells them apart but for the loop and the file.
     Opener OpenerAt(Pos at) const {
-        if (StartsAt(texts_.openCondition, at))
-            return Opener::Condition;
-        if (StartsAt(texts_.openVariable, at))
-            return Opener::Variable;
-        if (StartsAt(texts_.openFile, at))
-            return Opener::File;
-        if (StartsAt(texts_.openLoop, at))
-            return Opener::Loop;
-        return Opener::None;
+        const Pos next = at + texts_.commonPrefix.size();
+        if (next >= size_)
+            return Opener::None;
+        switch (data_[next]) {
+        case 'i':
+            return StartsAt(texts_.openCondition, at) ? Opener::Condition : Opener::None;
+        case 'v':
+            return StartsAt(texts_.openVariable, at) ? Opener::Variable : Opener::None;
+        case 'f':
+            if (StartsAt(texts_.openFile, at))
+                return Opener::File;
+            return StartsAt(texts_.openLoop, at) ? Opener::Loop : Opener::None;
+        default:
+            return Opener::None;
+        }
     }
 
+    // Whether the opener `text` begins at `at`, where the common prefix was
+    // found.
     bool StartsAt(const S& text, Pos at) const {
-        return text.size() <= size_ - at &&
-               S::traits_type::compare(data_ + at, text.data(), text.size()) == 0;
+        const Pos length = text.size();
+        if (length > size_ - at)
+            return false;
+        const Pos skipped = texts_.commonPrefix.size();
+        return SameUnits(data_ + at + skipped, text.data() + skipped, length - skipped);
     }
 
     Pos Handle(Opener opener, Pos at) {
@@ -246,23 +284,37 @@ private:
         limit = std::min(limit, barrier);
         Remembered& last = remembered_[search];
         Pos found;
-        if (last.from != S::npos && last.limit == limit && last.from <= from &&
+        if (last.version == textVersion_ && last.limit == limit && last.from <= from &&
             (last.found == S::npos || from <= last.found)) {
             found = last.found;
         } else {
-            found = FindIn(Pattern(search), from, limit);
-            last = Remembered{from, limit, found};
+            found = FindIn(Pattern(search), from, limit, search <= Dest);
+            last = Remembered{textVersion_, from, limit, found};
         }
         if (found == S::npos && cut)
             blocked_ = true;
         return found;
     }
 
+    // Searches inside a directive (`near`) usually end within a few units,
+    // and many others cover only a few units (a short loop body), sooner
+    // than the library's search has set itself up: those units are looked
+    // at in place, the library searches what lies further.
+    static const Unit* FindUnit(const Unit* first, Pos count, Unit wanted, bool near) {
+        constexpr Pos kNear = 32;
+        const Pos inPlace = near || count <= kNear ? std::min(count, kNear) : 0;
+        for (Pos at = 0; at < inPlace; ++at)
+            if (first[at] == wanted)
+                return first + at;
+        return count > inPlace ? S::traits_type::find(first + inPlace, count - inPlace, wanted)
+                               : nullptr;
+    }
+
     // One unit of the pattern found by the library's search (memchr for
     // bytes), the rest compared in place: the patterns are short. The unit
     // is the pattern's '!' where it has one, since HTML has a '<' every few
     // dozen bytes but few '!'. Matches must end before the barrier.
-    Pos FindIn(const S& pattern, Pos from, Pos limit) const {
+    Pos FindIn(const S& pattern, Pos from, Pos limit, bool near = false) const {
         const Pos end = Barrier();
         const Pos length = pattern.size();
         if (limit > end)
@@ -273,15 +325,12 @@ private:
         const Pos anchor = length > 1 && wanted[1] == '!' ? 1 : 0;
         const Pos lastStart = std::min(limit - 1, end - length);
         for (Pos at = from; at <= lastStart;) {
-            const Unit* unit =
-                S::traits_type::find(data_ + at + anchor, lastStart - at + 1, wanted[anchor]);
+            const Unit* first = data_ + at + anchor;
+            const Unit* unit = FindUnit(first, lastStart - at + 1, wanted[anchor], near);
             if (!unit)
                 return S::npos;
             at = static_cast<Pos>(unit - data_) - anchor;
-            Pos matched = 0;
-            while (matched < length && data_[at + matched] == wanted[matched])
-                ++matched;
-            if (matched == length)
+            if (SameUnits(data_ + at, wanted, length))
                 return at;
             ++at;
         }
@@ -292,18 +341,84 @@ private:
     Pos FindQuote(Pos from, Pos spanEnd) const {
         if (from >= spanEnd)
             return S::npos;
-        const Unit* found = S::traits_type::find(data_ + from, spanEnd - from, texts_.quote);
+        const Unit* found = FindUnit(data_ + from, spanEnd - from, texts_.quote, true);
         return found ? static_cast<Pos>(found - data_) : S::npos;
     }
 
-    void TextChanged() {
-        for (Remembered& last : remembered_)
-            last = Remembered();
+    // Answers remembered for an older version count as absent.
+    void TextChanged() { ++textVersion_; }
+
+    // The attributes of a directive written the usual way.
+    struct Written {
+        Pos nameStart = 0, nameEnd = 0;
+        Pos indexStart = S::npos, indexEnd = S::npos;
+        Pos spanEnd = 0;
+    };
+
+    // Reads the attribute value starting at `from` up to its closing
+    // quotation mark, which must come before `limit`. False if the value
+    // holds a '>', which could end an end marker inside it.
+    bool ReadWrittenValue(Pos from, Pos limit, Pos& end) const {
+        for (Pos at = from; at < limit; ++at) {
+            const Unit unit = data_[at];
+            if (unit == texts_.quote) {
+                end = at;
+                return true;
+            }
+            if (unit == '>')
+                return false;
+        }
+        return false;
     }
 
-    bool Extract(const S& opening, Pos at, Pos& length, S& value, bool lookUp) {
+    bool Follows(const Unit* text, Pos length, Pos at, Pos limit) const {
+        return length <= limit && at <= limit - length && SameUnits(data_ + at, text, length);
+    }
+
+    // Whether the opener ending at `from` is followed by exactly ' name="..."',
+    // optionally ' n="..."', then ' -->', all before the barrier, with no '>'
+    // in the values. Such a directive's first end marker is its own and its
+    // attributes are the ones the general search would find, so the result
+    // is the same without searching.
+    bool ReadWritten(Pos from, Written& written) const {
+        static const Unit kName[] = {' ', 'n', 'a', 'm', 'e', '=', '"'};
+        static const Unit kIndex[] = {' ', 'n', '=', '"'};
+        static const Unit kEnd[] = {' ', '-', '-', '>'};
+        const Pos limit = Barrier();
+        if (!Follows(kName, 7, from, limit))
+            return false;
+        written.nameStart = from + 7;
+        if (!ReadWrittenValue(written.nameStart, limit, written.nameEnd))
+            return false;
+        Pos next = written.nameEnd + 1;
+        if (Follows(kIndex, 4, next, limit)) {
+            written.indexStart = next + 4;
+            if (!ReadWrittenValue(written.indexStart, limit, written.indexEnd))
+                return false;
+            next = written.indexEnd + 1;
+        }
+        if (!Follows(kEnd, 4, next, limit))
+            return false;
+        written.spanEnd = next + 4;
+        return true;
+    }
+
+    // On success `value` points at the directive's value, which stays valid
+    // until the next extraction.
+    bool Extract(const S& opening, Pos at, Pos& length, const Str*& value, bool lookUp) {
+        Written written;
+        if (ReadWritten(at + opening.size(), written)) {
+            length = written.spanEnd - at;
+            View nameText = Text(written.nameStart, written.nameEnd - written.nameStart);
+            if (written.indexStart == S::npos)
+                return (value = hooks_.Resolve(nameText, nullptr, lookUp)) != nullptr;
+            View indexText = Text(written.indexStart, written.indexEnd - written.indexStart);
+            return (value = hooks_.Resolve(nameText, &indexText, lookUp)) != nullptr;
+        }
         length = opening.size();
-        Pos marker = Find(EndMarker, at);
+        // No end marker can begin inside an opener, so the search starts
+        // after it.
+        Pos marker = Find(EndMarker, at + opening.size());
         if (marker == S::npos)
             return false;
         length = marker + texts_.endMarker.size() - at;
@@ -312,18 +427,20 @@ private:
             return false;
         Pos nameStart = name + texts_.nameAttribute.size();
         Pos nameEnd = FindQuote(nameStart, marker);
-        if (nameEnd == S::npos)
+        if (nameEnd == S::npos) {
+            value = &noValue_;
             return true;
-        S nameText = Text(nameStart, nameEnd - nameStart);
+        }
+        View nameText = Text(nameStart, nameEnd - nameStart);
         Pos index = Find(Index, nameEnd, marker);
         if (index == S::npos)
-            return hooks_.Resolve(nameText, nullptr, lookUp, value);
+            return (value = hooks_.Resolve(nameText, nullptr, lookUp)) != nullptr;
         Pos indexStart = index + texts_.indexAttribute.size();
         Pos indexEnd = FindQuote(indexStart, marker);
         if (indexEnd == S::npos)
             return false;
-        S indexText = Text(indexStart, indexEnd - indexStart);
-        return hooks_.Resolve(nameText, &indexText, lookUp, value);
+        View indexText = Text(indexStart, indexEnd - indexStart);
+        return (value = hooks_.Resolve(nameText, &indexText, lookUp)) != nullptr;
     }
 
     std::size_t CountOpeners(Search opener, Pos from, Pos to) {
@@ -335,6 +452,8 @@ private:
 
     // The closing text that balances the openers from `from` on.
     bool FindMatchingEnd(Search opener, Search closer, Pos from, Pos& end) {
+        if (FindMatchingEndNearby(Pattern(opener), Pattern(closer), from, end))
+            return true;
         std::size_t depth = 0;
         for (;;) {
             Pos closing = Find(closer, from);
@@ -350,6 +469,40 @@ private:
         }
     }
 
+    // The same answer for a body of a few hundred units, found in one pass
+    // over the directives in it instead of one for the closing texts and one
+    // for the openers: openers and closing texts begin with the common
+    // prefix and never overlap, so taking them in order, an opener deepens
+    // and a closing text either matches or rises. False when the match is
+    // not within reach before the barrier; the searches above then decide.
+    bool FindMatchingEndNearby(const S& opener, const S& closer, Pos from, Pos& end) const {
+        constexpr Pos kReach = 512;
+        const Pos barrier = Barrier();
+        const Pos limit = std::min(barrier, from + kReach);
+        std::size_t depth = 0;
+        for (Pos at = from;;) {
+            at = FindIn(texts_.commonPrefix, at, limit);
+            if (at == S::npos)
+                return false;
+            if (closer.size() > barrier - at)
+                return false;
+            if (SameUnits(data_ + at, closer.data(), closer.size())) {
+                if (depth == 0) {
+                    end = at;
+                    return true;
+                }
+                --depth;
+                at += closer.size();
+            } else if (opener.size() <= barrier - at &&
+                       SameUnits(data_ + at, opener.data(), opener.size())) {
+                ++depth;
+                at += opener.size();
+            } else {
+                ++at;
+            }
+        }
+    }
+
     Pos KeepAndSkip(Pos at, Pos length) {
         Append(at, length);
         return at + length;
@@ -357,33 +510,47 @@ private:
 
     Pos ReplaceVariable(Pos at) {
         Pos length = 0;
-        S value;
+        const Str* value = nullptr;
         bool extracted = Extract(texts_.openVariable, at, length, value, true);
         if (Blocked())
             return Again(at);
         if (!extracted)
             return KeepAndSkip(at, length);
-        output_ += value;
+        output_.Append(value->data(), value->size());
         return at + length;
     }
 
-    Pos ProcessCondition(Pos at) {
+    // Reads a conditional's or a loop's opening directive (with look-up for
+    // a conditional) and finds its closing text. kOpened when both are
+    // there, with the value, the body's start and the closing text's
+    // position; otherwise the position where the scan goes on.
+    Pos OpenBlock(bool condition, Pos at, const Str*& value, Pos& bodyStart, Pos& closing) {
         Pos length = 0;
-        S value;
-        bool extracted = Extract(texts_.openCondition, at, length, value, true);
+        bool extracted = Extract(condition ? texts_.openCondition : texts_.openLoop, at, length,
+                                 value, condition);
         if (Blocked())
             return Again(at);
         if (!extracted)
             return KeepAndSkip(at, 1);
-        Pos bodyStart = at + length;
-        Pos closing = 0;
-        bool matched = FindMatchingEnd(OpenCondition, CloseCondition, bodyStart, closing);
+        bodyStart = at + length;
+        bool matched = condition
+                           ? FindMatchingEnd(OpenCondition, CloseCondition, bodyStart, closing)
+                           : FindMatchingEnd(OpenLoop, CloseLoop, bodyStart, closing);
         if (Blocked())
             return Again(at);
         if (!matched)
             return KeepAndSkip(at, length);
+        return kOpened;
+    }
+
+    Pos ProcessCondition(Pos at) {
+        const Str* value = nullptr;
+        Pos bodyStart = 0, closing = 0;
+        Pos next = OpenBlock(true, at, value, bodyStart, closing);
+        if (next != kOpened)
+            return next;
         Pos closingEnd = closing + texts_.closeCondition.size();
-        if (value == texts_.falseValue)
+        if (SameText(*value, texts_.falseValue))
             return closingEnd;
         if (!owned_) {
             skips_.push_back(Skip{closing, closingEnd});
@@ -397,32 +564,82 @@ private:
     }
 
     Pos ProcessLoop(Pos at) {
-        Pos length = 0;
-        S loopName;
-        bool extracted = Extract(texts_.openLoop, at, length, loopName, false);
-        if (Blocked())
-            return Again(at);
-        if (!extracted)
-            return KeepAndSkip(at, 1);
-        Pos bodyStart = at + length;
-        Pos closing = 0;
-        bool matched = FindMatchingEnd(OpenLoop, CloseLoop, bodyStart, closing);
-        if (Blocked())
-            return Again(at);
-        if (!matched)
-            return KeepAndSkip(at, length);
+        const Str* name = nullptr;
+        Pos bodyStart = 0, closing = 0;
+        Pos next = OpenBlock(false, at, name, bodyStart, closing);
+        if (next != kOpened)
+            return next;
         if (hooks_.HasLoopHandler()) {
+            Str loopName(*name);
             // Each pass reads the body where it lies and appends straight to
-            // the output.
-            // The pass lives on the heap: loops nest by recursion, and each
-            // level should cost the stack no more than its frames.
-            std::unique_ptr<TemplateExpander> pass(new TemplateExpander(hooks_, output_));
+            // the output. The pass lives on the heap: loops nest by
+            // recursion, and each level should cost the stack no more than
+            // its frames. It is kept for the level's next loop.
+            if (!pass_)
+                pass_.reset(new TemplateExpander(hooks_, output_));
+            pass_->Restart(data_ + bodyStart, closing - bodyStart);
+            const bool simple = pass_->ReadSimpleBody();
             for (bool more = hooks_.BeginFor(loopName); more; more = hooks_.NextFor(loopName)) {
-                pass->Restart(data_ + bodyStart, closing - bodyStart);
-                pass->Run();
+                if (simple) {
+                    pass_->ReplaySimpleBody();
+                    continue;
+                }
+                pass_->Restart(data_ + bodyStart, closing - bodyStart);
+                pass_->Run();
             }
         }
         return closing + texts_.closeLoop.size();
+    }
+
+    // A loop body made only of text and variable directives written the
+    // usual way is read once: every pass would find the same directives at
+    // the same places, and only their values can differ. Each step is the
+    // text before a directive and the directive; the last, the text after
+    // the last directive (its directive position is the body's end).
+    struct BodyStep {
+        Pos text, directive;
+        Written written;
+    };
+
+    // Reads the whole text as Run would, into steps_; false if it holds
+    // anything but such directives.
+    bool ReadSimpleBody() {
+        steps_.clear();
+        for (Pos position = 0;;) {
+            Pos found = FindIn(texts_.commonPrefix, position, size_);
+            Opener opener = Opener::None;
+            while (found != S::npos && (opener = OpenerAt(found)) == Opener::None)
+                found = FindIn(texts_.commonPrefix, found + 1, size_);
+            if (found == S::npos) {
+                steps_.push_back(BodyStep{position, size_, Written()});
+                return true;
+            }
+            Written written;
+            if (opener != Opener::Variable ||
+                !ReadWritten(found + texts_.openVariable.size(), written))
+                return false;
+            steps_.push_back(BodyStep{position, found, written});
+            position = written.spanEnd;
+        }
+    }
+
+    // One pass over the steps: what Run gives for the same text.
+    void ReplaySimpleBody() {
+        for (const BodyStep& step : steps_) {
+            Append(step.text, step.directive - step.text);
+            if (step.directive == size_)
+                return;
+            const Written& written = step.written;
+            View name = Text(written.nameStart, written.nameEnd - written.nameStart);
+            const bool indexed = written.indexStart != S::npos;
+            View index =
+                indexed ? Text(written.indexStart, written.indexEnd - written.indexStart) : View();
+            const Str* value = hooks_.Resolve(name, indexed ? &index : nullptr, true);
+            if (value)
+                output_.Append(value->data(), value->size());
+            else
+                Append(step.directive, written.spanEnd - step.directive);
+        }
     }
 
     Pos ProcessFile(Pos at) {
@@ -451,9 +668,9 @@ private:
         return spanEnd;
     }
 
-    ExpansionHooks<S>& hooks_;
+    ExpansionHooks<Str>& hooks_;
     const DirectiveTexts<S>& texts_;
-    S& output_;
+    Output& output_;
     // The working text: the caller's (or the enclosing loop's) units, or
     // buffer_ once a copy was needed.
     const Unit* data_ = nullptr;
@@ -462,7 +679,12 @@ private:
     S buffer_;
     std::vector<Skip> skips_;
     bool blocked_ = false;
+    std::vector<BodyStep> steps_;
     Remembered remembered_[SearchCount];
+    std::size_t textVersion_ = 1;
+    // The value of a name without its closing quotation mark.
+    const Str noValue_;
+    std::unique_ptr<TemplateExpander> pass_;
 };
 
 } // namespace preprocessing

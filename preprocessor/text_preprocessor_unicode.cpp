@@ -2,90 +2,62 @@
 
 #include "preprocessor/directive_texts.h"
 #include "preprocessor/literal_steps.h"
+#include "preprocessor/preprocessor_hooks.h"
 #include "preprocessor/template_expander.h"
+
+#include <REDudi/config.h>
 
 namespace REDudi {
 
 using preprocessing::DirectiveTexts;
 
-// The wide answers to the shared scanning code: names and index texts must
-// be ASCII, values are wide.
-class ATextPreprocessorUnicode::Hooks : public preprocessing::ExpansionHooks<UnicodeStdString> {
+// The wide reading of a directive's name and index: both must be ASCII.
+class ATextPreprocessorUnicode::Hooks
+    : public preprocessing::PreprocessorHooks<UString, ParameterProviderUnicode, PropertyBagUnicode,
+                                              ForHandlerUnicode, FileGenerationHandlerUnicode> {
 public:
-    explicit Hooks(ATextPreprocessorUnicode& owner) : owner_(owner) {}
+    explicit Hooks(ATextPreprocessorUnicode& owner)
+        : PreprocessorHooks({owner.callProvider_, owner.defaultProvider_, owner.forHandler_,
+                             owner.fileGenerator_, owner.n_}),
+          owner_(owner) {}
 
-    bool Resolve(const UnicodeStdString& name, const UnicodeStdString* indexText, bool lookUp,
-                 UnicodeStdString& value) override {
-        std::string narrowName;
-        if (!ConvertUnicodeToASCII(name, narrowName))
-            return false;
+    const UString* Resolve(View name, const View* indexText, bool lookUp) override {
+        if (!Narrow(name, name_))
+            return nullptr;
         if (!indexText) {
             if (lookUp)
-                return LookUp(PString(narrowName), value, nullptr);
-            return ConvertASCIIToUnicode(narrowName, value);
+                return LookUp(name_, nullptr);
+            value_.assign(name.data(), name.size());
+            return &value_;
         }
         unsigned int index = owner_.n_;
-        if (*indexText != DirectiveTexts<UnicodeStdString>::Get().autoIndex) {
+        if (!preprocessing::SameText(*indexText,
+                                     DirectiveTexts<UnicodeStdString>::Get().autoIndex)) {
             std::string digits;
-            if (!ConvertUnicodeToASCII(*indexText, digits) || digits.empty())
-                return false;
+            if (!Narrow(*indexText, digits) || digits.empty())
+                return nullptr;
             index = preprocessing::ReadIndexLikeStrtoul(digits);
         }
         if (lookUp)
-            return LookUp(PString(narrowName), value, &index);
+            return LookUp(name_, &index);
         // The loop name keeps the index text as written ("auto" included).
-        if (!ConvertASCIIToUnicode(narrowName, value))
-            return false;
-        value += *indexText;
-        return true;
+        value_.assign(name.data(), name.size()).append(indexText->data(), indexText->size());
+        return &value_;
     }
 
-    bool HasLoopHandler() override { return owner_.forHandler_ != nullptr; }
-
-    bool BeginFor(UnicodeStdString& loopName) override {
-        return CallHandler(loopName, &ForHandlerUnicode::BeginFor);
-    }
-
-    bool NextFor(UnicodeStdString& loopName) override {
-        return CallHandler(loopName, &ForHandlerUnicode::NextFor);
-    }
-
-    void AddFile(const UnicodeStdString& source, const UnicodeStdString& destination) override {
-        if (!owner_.fileGenerator_)
-            return;
-        UString dest(destination);
-        owner_.fileGenerator_->AddFile(UString(source), dest);
-    }
-
-    UnicodeStdString Expand(const UnicodeStdString& body) override {
-        return owner_.DoTheDeal(body);
-    }
+    UString Expand(const UString& body) override { return owner_.DoTheDeal(body); }
 
 private:
-    bool LookUp(const PString& name, UnicodeStdString& value, const unsigned int* index) {
-        UString found(value);
-        bool known = false;
-        if (owner_.callProvider_)
-            known = Ask(*owner_.callProvider_, name, found, index);
-        if (!known && owner_.defaultProvider_)
-            Ask(*owner_.defaultProvider_, name, found, index);
-        value = found;
+    // Fails on a unit outside ASCII.
+    template <class Narrowed>
+    static bool Narrow(View wide, Narrowed& narrow) {
+        narrow.resize(wide.size());
+        for (std::size_t at = 0; at < wide.size(); ++at) {
+            if (wide[at] > 127)
+                return false;
+            narrow[at] = static_cast<char>(wide[at]);
+        }
         return true;
-    }
-
-    static bool Ask(ParameterProviderUnicode& provider, const PString& name, UString& value,
-                    const unsigned int* index) {
-        return index ? provider.GetVariableValue(name, value, *index)
-                     : provider.GetVariableValue(name, value);
-    }
-
-    bool CallHandler(UnicodeStdString& loopName, bool (ForHandlerUnicode::*step)(UString&)) {
-        if (!owner_.forHandler_)
-            return false;
-        UString name(loopName);
-        bool more = (owner_.forHandler_->*step)(name);
-        loopName = name;
-        return more;
     }
 
     ATextPreprocessorUnicode& owner_;
@@ -132,50 +104,50 @@ UString ATextPreprocessorUnicode::Preprocess(unsigned int id, ParameterProviderU
 
 UString ATextPreprocessorUnicode::DoTheDeal(const UString& text) {
     Hooks hooks(*this);
-    return UString(preprocessing::TemplateExpander<UnicodeStdString>::Expand(hooks, text));
+    return UString(preprocessing::TemplateExpander<UString>::Expand(hooks, text));
 }
 
 int ATextPreprocessorUnicode::ReplaceVariable(UString& text, int position) {
     Hooks hooks(*this);
-    return preprocessing::LiteralSteps<UnicodeStdString>(hooks).ReplaceVariable(text, position);
+    return preprocessing::LiteralSteps<UString>(hooks).ReplaceVariable(text, position);
 }
 
 int ATextPreprocessorUnicode::ProcessIfVariable(UString& text, int position) {
     Hooks hooks(*this);
-    return preprocessing::LiteralSteps<UnicodeStdString>(hooks).ProcessIfVariable(text, position);
+    return preprocessing::LiteralSteps<UString>(hooks).ProcessIfVariable(text, position);
 }
 
 int ATextPreprocessorUnicode::ProcessFile(UString& text, int position) {
     Hooks hooks(*this);
-    return preprocessing::LiteralSteps<UnicodeStdString>(hooks).ProcessFile(text, position);
+    return preprocessing::LiteralSteps<UString>(hooks).ProcessFile(text, position);
 }
 
 int ATextPreprocessorUnicode::ProcessFor(UString& text, int position) {
     Hooks hooks(*this);
-    return preprocessing::LiteralSteps<UnicodeStdString>(hooks).ProcessFor(text, position);
+    return preprocessing::LiteralSteps<UString>(hooks).ProcessFor(text, position);
 }
 
 bool ATextPreprocessorUnicode::ExtractVariable(const UString& text, const UString& opening,
                                                const UString& endMarker, int position, int& length,
                                                UString& value, bool lookUp) {
     Hooks hooks(*this);
-    return preprocessing::LiteralSteps<UnicodeStdString>(hooks).ExtractVariable(
+    return preprocessing::LiteralSteps<UString>(hooks).ExtractVariable(
         text, opening, endMarker, position, length, value, lookUp);
 }
 
 bool ATextPreprocessorUnicode::FindMatchingEnd(const UString& text, const UString& opening,
                                                const UString& closing, int from, int& end) {
     Hooks hooks(*this);
-    return preprocessing::LiteralSteps<UnicodeStdString>(hooks).FindMatchingEnd(text, opening,
-                                                                                closing, from, end);
+    return preprocessing::LiteralSteps<UString>(hooks).FindMatchingEnd(text, opening, closing, from,
+                                                                       end);
 }
 
 int ATextPreprocessorUnicode::CountBeginsBetweenHereAndThere(const UString& text,
                                                              const UString& opening, int from,
                                                              int to) {
     Hooks hooks(*this);
-    return preprocessing::LiteralSteps<UnicodeStdString>(hooks).CountBeginsBetweenHereAndThere(
-        text, opening, from, to);
+    return preprocessing::LiteralSteps<UString>(hooks).CountBeginsBetweenHereAndThere(text, opening,
+                                                                                      from, to);
 }
 
 bool ATextPreprocessorUnicode::IsFirst(int a, int b, int c, int d) {

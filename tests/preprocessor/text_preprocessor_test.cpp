@@ -150,6 +150,33 @@ TEST_F(PreprocessorTest, PerCallProviderFirstThenDefault) {
     EXPECT_EQ(Wide("L|M|c|0"), wide.Preprocess(Wide(text), wideLocal.get()));
 }
 
+// Values are asked for again once a bag changed (here, between loop passes),
+// and every time from a provider that is not a plain bag.
+TEST_F(PreprocessorTest, ChangedAndChangingValuesAreSeen) {
+    struct Stamping : ForHandler {
+        PropertyBag* bag;
+        unsigned int pass = 0;
+        bool BeginFor(PString&) override { return Stamp(pass = 0); }
+        bool NextFor(PString&) override { return Stamp(++pass); }
+        bool Stamp(unsigned int value) { return bag->SetProperty("title", value) && value < 3; }
+    } stamping;
+    stamping.bag = bag.get();
+    narrow.SetForHandler(&stamping);
+    EXPECT_EQ(PString("Report0123"),
+              narrow.Preprocess(PString(Q("%var name='title' -->%for name='r' -->%var "
+                                          "name='title' -->%endfor -->%var name='title' -->")),
+                                nullptr));
+    struct Counting : PropertyBag {
+        unsigned int calls = 0;
+        bool GetVariableValue(const PString&, PString& value) override {
+            value = std::to_string(calls++);
+            return true;
+        }
+    } counting;
+    EXPECT_EQ(PString("01"),
+              narrow.Preprocess(PString(Q("%var name='x' -->%var name='x' -->")), &counting));
+}
+
 TEST_F(PreprocessorTest, NothingWithoutProviders) {
     ATextPreprocessor bare;
     ATextPreprocessorUnicode wideBare;
@@ -172,6 +199,11 @@ TEST_F(PreprocessorTest, WideNamesAndIndexTextsMustBeAscii) {
           WithUnit("%ifvar name='sh", 0x2603, "' -->x%endifvar -->"),
           WithUnit("%for name='", 0x80, "' -->x%endfor -->")})
         EXPECT_EQ(row, wide.Preprocess(row, nullptr));
+    // So does such a variable in a loop body, in every pass.
+    const UString kept = WithUnit("[%var name='", 0xE9, "' -->]");
+    CheckLoop<ForHandlerUnicode>(
+        wide, 2, UString(Wide(Q("%for name='r' -->")) + kept + Wide(Q("%endfor -->"))),
+        UString(kept + kept), Wide("r"));
     // Other units beyond ASCII, even unpaired surrogates, are copied unchanged.
     const UString snow = WithUnit("[", 0x2603, "") + WithUnit("", 0xD83D, "]");
     ASSERT_TRUE(wideBag->SetProperty("snow", snow.c_str()));
