@@ -9,8 +9,6 @@
 namespace REDudi {
 namespace {
 
-using testing_files::Joined;
-
 // One operation of the manager from a source to a destination.
 using Op = bool (*)(FileManager&, const AFileSpec& source, const AFileSpec& destination, bool);
 #define REDUDI_OP(call)                                                                            \
@@ -181,20 +179,20 @@ protected:
         Build({"x\\a.txt", "x\\b.log", "x\\d.txt\\c.txt", "x\\d.txt\\e.log", "x\\plain\\f.txt",
                "x\\plain\\deep\\g.txt"});
     }
-    // The paths listed after a first entry that must stay, in listing order.
+    // The paths listed after a first entry that must stay, in listing order
+    // or sorted and joined.
     std::vector<std::string> Listed(bool files, const char* spec, bool recursive) {
         std::list<AFileSpec> listing(1, Spec("kept"));
         EXPECT_TRUE(files ? manager_->GetFileListing(listing, Spec(spec), recursive)
                           : manager_->GetDirListing(listing, Spec(spec), recursive));
+        EXPECT_EQ(std::string(listing.front().GetFullPath()), Path("kept"));
         std::vector<std::string> paths;
-        for (const AFileSpec& entry : listing)
-            paths.push_back(std::string(entry.GetFullPath()).substr(root_.size() + 1));
-        EXPECT_EQ(paths.front(), "kept");
-        return {paths.begin() + 1, paths.end()};
+        for (auto entry = std::next(listing.begin()); entry != listing.end(); ++entry)
+            paths.push_back(std::string(entry->GetFullPath()).substr(root_.size() + 1));
+        return paths;
     }
-    std::string SortedListing(bool files, const char* spec, bool recursive) {
-        const std::vector<std::string> paths = Listed(files, spec, recursive);
-        return Joined({paths.begin(), paths.end()});
+    std::string Sorted(const std::vector<std::string>& paths) {
+        return testing_files::Joined({paths.begin(), paths.end()});
     }
 };
 
@@ -215,7 +213,7 @@ TEST_F(ListingTest, ListingsMatchPatternsAndAppend) {
         {false, "x", false, "x\\d.txt x\\plain"},
         {false, "x", true, "x\\d.txt x\\plain x\\plain\\deep"}};
     for (const auto& row : rows)
-        EXPECT_EQ(SortedListing(row.files, row.spec, row.recursive), row.expected) << row.spec;
+        EXPECT_EQ(Sorted(Listed(row.files, row.spec, row.recursive)), row.expected) << row.spec;
     std::list<AFileSpec> listing;
     EXPECT_FALSE(manager_->GetFileListing(listing, AFileSpec::GetInvalid(), true));
     // Directories come before their content.
@@ -227,30 +225,13 @@ TEST_F(ListingTest, ListingsMatchPatternsAndAppend) {
     const std::wstring wide = std::wstring(root_.begin(), root_.end()) + L"\\x\\\u4e2d.txt";
     CloseHandle(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     EXPECT_NE(Tree("x").find("?.txt"), std::string::npos);
-    EXPECT_EQ(SortedListing(true, "x", false), "x\\a.txt x\\b.log");
+    EXPECT_EQ(Sorted(Listed(true, "x", false)), "x\\a.txt x\\b.log");
     DeleteFileW(wide.c_str());
-}
-
-// The listing-based test finds only directories that exist, with exactly the
-// listed spelling; the copies refuse more than that by themselves.
-TEST_F(ListingTest, IsParentFindsListedDirectoriesOnly) {
-    const struct {
-        const char *ancestor, *candidate;
-        bool isParent;
-    } rows[] = {
-        {"x", "x\\plain\\deep", true}, {"x", "x\\plain", true},        {"x", "x", false},
-        {"x", "X\\PLAIN", false},      {"x", "x\\plain\\none", false}, {"x\\plain", "x", false},
-        {"missing", "x", false}};
-    for (const auto& row : rows) {
-        bool isParent = !row.isParent;
-        EXPECT_TRUE(ContainmentProbe().IsParent(isParent, Spec(row.ancestor), Spec(row.candidate)));
-        EXPECT_EQ(isParent, row.isParent) << row.ancestor << " " << row.candidate;
-    }
 }
 
 // c.txt and g.txt lie in different subdirectories, so that whichever the
 // search visits first, a search that went on after a match would lose it.
-TEST_F(ListingTest, FindAndDeleteFilesSearchSubdirectories) {
+TEST_F(ListingTest, FindParentAndDeleteSearchSubdirectories) {
     const struct {
         const char* pattern;
         bool recursive, result, found;
@@ -263,6 +244,20 @@ TEST_F(ListingTest, FindAndDeleteFilesSearchSubdirectories) {
         EXPECT_EQ(manager_->FindMatchingFile(found, Spec(row.pattern), row.recursive), row.result)
             << row.pattern;
         EXPECT_EQ(found, row.result ? row.found : !row.found) << row.pattern;
+    }
+    // The listing-based test finds only directories that exist, with exactly
+    // the listed spelling; the copies refuse more than that by themselves.
+    const struct {
+        const char *ancestor, *candidate;
+        bool isParent;
+    } parents[] = {
+        {"x", "x\\plain\\deep", true}, {"x", "x\\plain", true},        {"x", "x", false},
+        {"x", "X\\PLAIN", false},      {"x", "x\\plain\\none", false}, {"x\\plain", "x", false},
+        {"missing", "x", false}};
+    for (const auto& row : parents) {
+        bool isParent = !row.isParent;
+        EXPECT_TRUE(ContainmentProbe().IsParent(isParent, Spec(row.ancestor), Spec(row.candidate)));
+        EXPECT_EQ(isParent, row.isParent) << row.ancestor << " " << row.candidate;
     }
     EXPECT_FALSE(manager_->DeleteFiles(Spec("x"), true));
     EXPECT_FALSE(manager_->DeleteFiles(Spec("y\\*.txt"), true));
