@@ -1,6 +1,5 @@
-// The property manager against Wine's real registry, checked with raw
-// registry reads that do not go through the library; shared by threads and
-// by helper processes.
+// The property manager against Wine's real registry, checked with raw reads
+// that do not go through the library.
 #include "win32/child_process.h"
 #include "win32/registry_test_root.h"
 
@@ -78,6 +77,17 @@ TEST_F(PropertyManagerTest, ValuesAreStoredAsText) {
     UString back;
     EXPECT_TRUE(manager_.GetProperty(P("/W"), back));
     EXPECT_EQ(Wide(u"\u00e9z"), back);
+    // Text equal ignoring case is left as stored.
+    const char* rewrites[][3] = {{"on", "ON", "on"}, {"on", "of", "of"}, {"on", "onn", "onn"},
+                                 {"on", "o", "o"},   {"", "", ""},       {"", "x", "x"}};
+    for (auto& row : rewrites) {
+        branch_.Plant("", "P", row[0]);
+        EXPECT_TRUE(manager_.SetProperty(P("/P"), P(row[1])));
+        EXPECT_EQ(row[2], branch_.Stored("", "P")) << row[0] << " <- " << row[1];
+    }
+    branch_.Plant("", "P", "TRUE");
+    EXPECT_TRUE(manager_.SetProperty(P("/P"), true));
+    EXPECT_EQ("TRUE", branch_.Stored("", "P"));
 }
 
 TEST_F(PropertyManagerTest, ReadsParseTheirTypeOrLeaveOrClearTheirOutput) {
@@ -124,20 +134,6 @@ TEST_F(PropertyManagerTest, ReadsParseTheirTypeOrLeaveOrClearTheirOutput) {
     EXPECT_EQ(PString("ABC"), text);
     EXPECT_TRUE(manager_.GetProperty(P("/X"), text));
     EXPECT_EQ(PString("%x%"), text);
-}
-
-TEST_F(PropertyManagerTest, TextEqualIgnoringCaseIsLeftAsStored) {
-    struct Row {
-        const char *stored, *written, *after;
-    } rows[] = {{"on", "ON", "on"}, {"on", "of", "of"}, {"on", "onn", "onn"},     {"on", "o", "o"},
-                {"", "", ""},       {"", "x", "x"},     {"TRUE", nullptr, "TRUE"}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.stored) + " <- " + (row.written ? row.written : "true"));
-        branch_.Plant("", "P", row.stored);
-        EXPECT_TRUE(row.written ? manager_.SetProperty(P("/P"), P(row.written))
-                                : manager_.SetProperty(P("/P"), true));
-        EXPECT_EQ(row.after, branch_.Stored("", "P"));
-    }
 }
 
 // Names the registry refuses fail without touching other properties.
@@ -206,15 +202,16 @@ TEST_F(PropertyManagerTest, EnumerationsReportNamesAndData) {
     // Empty paths, null callbacks and missing keys are refused.
     std::vector<std::string> seen;
     names = {PString("kept")};
-    EXPECT_FALSE(manager_.QuerySubKeys(P(""), CollectName, &seen));
-    EXPECT_FALSE(manager_.QuerySubKeys(P("/"), nullptr, &seen));
-    EXPECT_FALSE(manager_.QuerySubKeys(P("/Missing"), CollectName, &seen));
-    EXPECT_FALSE(manager_.QueryProperties(P(""), CollectNarrow, &seen));
-    EXPECT_FALSE(manager_.QueryProperties(P("/"), PropertyCallback(nullptr), &seen));
-    EXPECT_FALSE(manager_.QueryProperties(P("/Missing"), CollectNarrow, &seen));
-    EXPECT_FALSE(manager_.QueryProperties(P(""), CollectWide, &seen));
-    EXPECT_FALSE(manager_.GetPropertyList(P(""), names));
-    EXPECT_FALSE(manager_.GetSubKeyList(P(""), names));
+    for (bool refused :
+         {manager_.QuerySubKeys(P(""), CollectName, &seen),
+          manager_.QuerySubKeys(P("/"), nullptr, &seen),
+          manager_.QuerySubKeys(P("/Missing"), CollectName, &seen),
+          manager_.QueryProperties(P(""), CollectNarrow, &seen),
+          manager_.QueryProperties(P("/"), PropertyCallback(nullptr), &seen),
+          manager_.QueryProperties(P("/Missing"), CollectNarrow, &seen),
+          manager_.QueryProperties(P(""), CollectWide, &seen),
+          manager_.GetPropertyList(P(""), names), manager_.GetSubKeyList(P(""), names)})
+        EXPECT_FALSE(refused);
     EXPECT_EQ(1u, names.size());
     EXPECT_FALSE(manager_.GetSubKeyList(P("/Missing"), names));
     EXPECT_TRUE(names.empty());
@@ -260,12 +257,11 @@ TEST(PropertyManagerFacadeTest, RootsAreTrimmedAndNothingHappensWithoutOne) {
     PString text("kept");
     int number = 5;
     std::list<PString> names{PString("kept")};
-    EXPECT_FALSE(manager.SetProperty(P(path), PString("x")));
-    EXPECT_FALSE(manager.SetProperty(P(path), 3));
-    EXPECT_FALSE(manager.GetProperty(P(path), text));
-    EXPECT_FALSE(manager.GetProperty(P(path), number));
-    EXPECT_FALSE(manager.GetPropertyList(P(path), names));
-    EXPECT_FALSE(manager.DoesKeyExist(P("/Software")));
+    for (bool refused :
+         {manager.SetProperty(P(path), PString("x")), manager.SetProperty(P(path), 3),
+          manager.GetProperty(P(path), text), manager.GetProperty(P(path), number),
+          manager.GetPropertyList(P(path), names), manager.DoesKeyExist(P("/Software"))})
+        EXPECT_FALSE(refused);
     EXPECT_EQ(PString("kept"), text);
     EXPECT_EQ(5, number);
     EXPECT_EQ(1u, names.size());
@@ -289,12 +285,10 @@ TEST(PropertyManagerFacadeTest, RootsAreTrimmedAndNothingHappensWithoutOne) {
     EXPECT_EQ(PString("/Software/Example/"), built.GetPropertiesRoot());
     EXPECT_EQ(PString("Software/Example"), copy.GetPropertiesRoot());
     EXPECT_EQ(PString("Software/Example"), manager.GetPropertiesRoot());
-}
-
-TEST(PropertyManagerFacadeTest, PathWithoutSlashIsTheHivesUnnamedValue) {
-    APropertyManager manager(P("Software/REDudiTests"));
+    // A path without a slash is the hive's unnamed value.
+    manager.SetPropertiesRoot(P("Software/REDudiTests"));
     ASSERT_TRUE(manager.SetProperty(P("NoSlash"), PString("hive")));
-    std::string stored = ReadRawValue("", "");
+    const std::string stored = ReadRawValue("", "");
     RegDeleteValueA(HKEY_LOCAL_MACHINE, "");
     EXPECT_EQ("hive", stored);
 }
