@@ -169,15 +169,14 @@ void CollectName(char* name, void* seen) {
 }
 
 void CollectNarrow(char* name, unsigned char* data, void* seen) {
-    static_cast<std::vector<std::string>*>(seen)->push_back(std::string(name) + "=" +
-                                                            reinterpret_cast<char*>(data));
+    CollectName(&(std::string(name) + "=" + reinterpret_cast<char*>(data))[0], seen);
 }
 
 void CollectWide(char* name, const unsigned short* data, void* seen) {
     std::string text = std::string(name) + "=";
     for (; *data != 0; ++data)
         text.push_back(*data < 0x80 ? static_cast<char>(*data) : '?');
-    static_cast<std::vector<std::string>*>(seen)->push_back(text);
+    CollectName(&text[0], seen);
 }
 
 TEST_F(PropertyManagerTest, EnumerationsReportNamesAndData) {
@@ -266,24 +265,15 @@ TEST(PropertyManagerFacadeTest, RootsAreTrimmedAndNothingHappensWithoutOne) {
     EXPECT_EQ(5, number);
     EXPECT_EQ(1u, names.size());
     EXPECT_FALSE(KeyExists(branch.Key()));
-    struct Row {
-        const char *root, *stored;
-        bool valid;
-    } rows[] = {{"/Software/Example/", "Software/Example", true},
-                {"\\\\x\\", "x", true},
-                {"//\\\\", "", false},
-                {"", "", false}};
-    for (const Row& row : rows) {
-        manager.SetPropertiesRoot(P(row.root));
-        EXPECT_EQ(PString(row.stored), manager.GetPropertiesRoot()) << row.root;
-        EXPECT_EQ(row.valid, manager.IsValid()) << row.root;
-    }
-    // The constructor keeps the root as given; copies trim it.
-    APropertyManager built(P("/Software/Example/"));
-    APropertyManager copy(built);
-    manager = built;
+    // Set roots are trimmed, a root trimmed away leaves the manager invalid;
+    // the constructor keeps the root as given, copies trim it.
+    manager.SetPropertiesRoot(P("//\\\\"));
+    EXPECT_FALSE(manager.IsValid());
+    APropertyManager built(P("/Software/Example/")), copy(built);
     EXPECT_EQ(PString("/Software/Example/"), built.GetPropertiesRoot());
     EXPECT_EQ(PString("Software/Example"), copy.GetPropertiesRoot());
+    manager = built;
+    EXPECT_TRUE(manager.IsValid());
     EXPECT_EQ(PString("Software/Example"), manager.GetPropertiesRoot());
     // A path without a slash is the hive's unnamed value.
     manager.SetPropertiesRoot(P("Software/REDudiTests"));
