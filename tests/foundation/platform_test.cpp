@@ -45,46 +45,35 @@ TEST(SafeDeleteTest, InaccessiblePointerIsClearedWithoutDestruction) {
 TEST(PointerTestsTest, ProbeRealMemory) {
     char buffer[16] = "text";
     void* page = VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
-    ASSERT_NE(nullptr, page);
     void* readOnly = VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_READONLY);
-    ASSERT_NE(nullptr, readOnly);
-
-    EXPECT_FALSE(QV_IsBadCodePtr(buffer));
-    EXPECT_TRUE(QV_IsBadCodePtr(page));
-    EXPECT_TRUE(QV_IsBadCodePtr(nullptr));
-
-    EXPECT_FALSE(QV_IsBadReadPtr(buffer, sizeof buffer));
-    EXPECT_TRUE(QV_IsBadReadPtr(page, 1));
-    EXPECT_FALSE(QV_IsBadReadPtr(readOnly, 4096));
-
-    EXPECT_FALSE(QV_IsBadWritePtr(buffer, sizeof buffer));
-    EXPECT_TRUE(QV_IsBadWritePtr(readOnly, 1));
-
-    EXPECT_FALSE(QV_IsBadStringPtr(buffer, 100));
-    EXPECT_TRUE(QV_IsBadStringPtr(static_cast<const char*>(page), 10));
-
+    ASSERT_TRUE(page != nullptr && readOnly != nullptr);
+    const struct {
+        const char* what;
+        bool bad, expected;
+    } rows[] = {{"code", QV_IsBadCodePtr(buffer), false},
+                {"code, no access", QV_IsBadCodePtr(page), true},
+                {"code, null", QV_IsBadCodePtr(nullptr), true},
+                {"read", QV_IsBadReadPtr(buffer, sizeof buffer), false},
+                {"read, no access", QV_IsBadReadPtr(page, 1), true},
+                {"read, read-only", QV_IsBadReadPtr(readOnly, 4096), false},
+                {"write", QV_IsBadWritePtr(buffer, sizeof buffer), false},
+                {"write, read-only", QV_IsBadWritePtr(readOnly, 1), true},
+                {"string", QV_IsBadStringPtr(buffer, 100), false},
+                {"string, no access", QV_IsBadStringPtr(static_cast<const char*>(page), 10), true}};
+    for (const auto& row : rows)
+        EXPECT_EQ(row.expected, row.bad) << row.what;
     VirtualFree(readOnly, 0, MEM_RELEASE);
     VirtualFree(page, 0, MEM_RELEASE);
 }
 
-class PlatformSupportProbe : public AdvancedPlatformSupport {
-public:
-    using AdvancedPlatformSupport::IsWin2KOrLater;
-};
-
-TEST(AdvancedPlatformSupportTest, GlobalNames) {
-    ASSERT_TRUE(PlatformSupportProbe::IsWin2KOrLater());
+TEST(AdvancedPlatformSupportTest, AttributesAreBuiltOnceWithNullDaclAndGlobalNames) {
     EXPECT_EQ("", AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString("")));
     EXPECT_EQ("Global\\X", AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString("X")));
-}
-
-TEST(AdvancedPlatformSupportTest, AttributesAreBuiltOnceWithNullDacl) {
     AdvancedPlatformSupport support;
     SECURITY_ATTRIBUTES* first = support.GetAllAccessSecurityAttributes();
     ASSERT_NE(nullptr, first);
     EXPECT_EQ(first, support.GetAllAccessSecurityAttributes());
     EXPECT_EQ(sizeof(SECURITY_ATTRIBUTES), first->nLength);
-    EXPECT_FALSE(first->bInheritHandle);
 
     BOOL present = FALSE, defaulted = TRUE;
     PACL dacl = reinterpret_cast<PACL>(1);
@@ -94,13 +83,11 @@ TEST(AdvancedPlatformSupportTest, AttributesAreBuiltOnceWithNullDacl) {
     EXPECT_EQ(nullptr, dacl);
     EXPECT_FALSE(defaulted);
 
-    // A copy never points at the source's descriptor.
+    // A copy never points at the source's descriptor; the attributes really
+    // create a named object.
     AdvancedPlatformSupport copy(support);
-    SECURITY_ATTRIBUTES* copied = copy.GetAllAccessSecurityAttributes();
-    ASSERT_NE(nullptr, copied);
-    EXPECT_NE(first->lpSecurityDescriptor, copied->lpSecurityDescriptor);
-
-    // The attributes really create a named object.
+    EXPECT_NE(first->lpSecurityDescriptor,
+              copy.GetAllAccessSecurityAttributes()->lpSecurityDescriptor);
     HANDLE event = CreateEventA(first, TRUE, FALSE, "REDudi::PlatformTest::Event");
     ASSERT_NE(nullptr, event);
     CloseHandle(event);
