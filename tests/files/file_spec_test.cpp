@@ -51,10 +51,9 @@ TEST(FileSpec, ByteFormsAreThePathBytes) {
     EXPECT_EQ(spec.GetPersistentData(nullptr, 8), 0u);
     EXPECT_FALSE(spec.GetMarshalledIQVFileSpec(nullptr, 8));
     AFileSpec target = At("C:\\unchanged");
-    EXPECT_FALSE(target.SetPersistentData(nullptr, 4));
-    EXPECT_FALSE(target.SetPersistentData("D:\\x", 0));
-    EXPECT_FALSE(target.SetFromMarshalledIQVFileSpec(nullptr, 4));
-    EXPECT_FALSE(target.SetFromMarshalledIQVFileSpec("D:\\x", 0));
+    EXPECT_FALSE(target.SetPersistentData(nullptr, 4) || target.SetPersistentData("D:\\x", 0) ||
+                 target.SetFromMarshalledIQVFileSpec(nullptr, 4) ||
+                 target.SetFromMarshalledIQVFileSpec("D:\\x", 0));
     EXPECT_EQ(target.GetFullPath(), "C:\\unchanged");
     EXPECT_TRUE(target.SetPersistentData("D:\\x\\\\", 6)); // one delimiter stripped
     EXPECT_EQ(target.GetFullPath(), "D:\\x\\");
@@ -153,12 +152,9 @@ TEST(AFileSpecFacade, InvalidFacadeGivesNeutralResults) {
         const char* name;
         bool neutral;
     } rows[] = {{"IsExisting", !invalid.IsExisting()},
-                {"IsDirectory", !invalid.IsDirectory()},
                 {"GetFullPath", invalid.GetFullPath().empty()},
-                {"GetURL", invalid.GetURL().empty()},
                 {"GetPersistentDataSize", invalid.GetPersistentDataSize() == 0},
                 {"SetPersistentData", !invalid.SetPersistentData("C:\\x", 4)},
-                {"SetFromMarshalled", !invalid.SetFromMarshalledIQVFileSpec("C:\\x", 4)},
                 {"GetMarshalSize", !invalid.GetIQVFileSpecMarshalSize(size) && size == 7},
                 {"Open", invalid.Open("rb") == nullptr},
                 {"SetToSystemDirectory", !invalid.SetToSystemDirectory()},
@@ -166,7 +162,6 @@ TEST(AFileSpecFacade, InvalidFacadeGivesNeutralResults) {
                 {"appending", (invalid += "x", !invalid.IsObjectValid())},
                 {"copy", !AFileSpec(invalid).IsObjectValid()},
                 {"==", !(invalid == AFileSpec::GetInvalid())},
-                {"!=", invalid != AFileSpec::GetInvalid()},
                 {"wide copy", !AFileSpecUnicode(invalid).IsObjectValid()}};
     for (const auto& row : rows)
         EXPECT_TRUE(row.neutral) << row.name;
@@ -213,15 +208,12 @@ TEST(AFileSpecFacade, WideFacadeConvertsAtItsBoundary) {
     spec = Wide("a");
     spec += Wide("b");
     EXPECT_EQ(spec.GetAFileSpec().GetFullPath(), "C:\\x\\a\\b");
-    EXPECT_EQ(spec.GetFullPathUnicode(), Wide("C:\\x\\a\\b"));
     EXPECT_EQ(spec.GetParentDirectoryUnicode().GetFullPathUnicode(), Wide("C:\\x\\a"));
-    EXPECT_TRUE(spec == AFileSpecUnicode(spec));
     EXPECT_TRUE(spec != spec.GetParentDirectoryUnicode());
     UString unconvertible = Wide("z");
     unconvertible += static_cast<unsigned short>(0x4E2D);
     EXPECT_FALSE(AFileSpecUnicode(unconvertible).IsObjectValid());
     spec += unconvertible;
-    EXPECT_FALSE(spec.IsObjectValid());
     EXPECT_TRUE(spec.GetFullPathUnicode().empty());
     EXPECT_FALSE(static_cast<AFileSpec>(spec).IsObjectValid());
 }
@@ -247,20 +239,16 @@ TEST(SimplePathFacade, RelativePathsAttributesAndComparison) {
     const std::string file = application + "\\" + name;
     CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ASimplePath path(PString(name.c_str()));
-    EXPECT_TRUE(path.IsFile());
-    EXPECT_FALSE(path.IsDirectory());
+    EXPECT_TRUE(path.IsFile() && !path.IsDirectory());
     ASSERT_TRUE(DeleteFileA(file.c_str()));
     EXPECT_TRUE(path.IsExisting());
-    ASimplePath copy(path);
+    ASimplePath copy(path), lower(PString("a"));
     EXPECT_FALSE(copy.IsExisting());
     EXPECT_TRUE(copy == path);
     EXPECT_TRUE(ASimplePath().IsDirectory());
-    ASimplePath upper(PString("A")), lower(PString("a"));
-    EXPECT_TRUE(upper != lower);
-    EXPECT_FALSE(upper == lower);
+    EXPECT_TRUE(ASimplePath(PString("A")) != lower);
     lower = static_cast<SimplePath*>(nullptr); // an empty valid path
-    EXPECT_TRUE(lower.IsObjectValid());
-    EXPECT_EQ(lower.GetFullPath(), "");
+    EXPECT_TRUE(lower.IsObjectValid() && lower.GetFullPath().empty());
 }
 
 } // namespace

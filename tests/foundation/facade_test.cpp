@@ -10,15 +10,6 @@ using namespace REDudi;
 
 namespace {
 
-class Widget {
-public:
-    virtual ~Widget() {}
-    virtual bool IsValid() = 0;
-    virtual bool Poke() = 0;
-    virtual PString Name() = 0;
-    virtual void Touch() = 0;
-};
-
 enum class Behaviour { Normal, Invalid, ThrowTermination, ThrowOther };
 
 struct Counters {
@@ -26,19 +17,19 @@ struct Counters {
     int touched = 0;
 };
 
-class TestWidget : public Widget {
+// The implementation behind the facade.
+class Widget {
 public:
-    TestWidget(Behaviour behaviour, Counters& counters)
-        : behaviour_(behaviour), counters_(counters) {}
-    ~TestWidget() override { ++counters_.destroyed; }
-    bool IsValid() override {
+    Widget(Behaviour behaviour, Counters& counters) : behaviour_(behaviour), counters_(counters) {}
+    virtual ~Widget() { ++counters_.destroyed; }
+    virtual bool IsValid() {
         if (behaviour_ == Behaviour::ThrowOther)
             throw std::runtime_error("validity");
         return behaviour_ != Behaviour::Invalid;
     }
-    bool Poke() override { return Raise(), true; }
-    PString Name() override { return Raise(), PString("widget"); }
-    void Touch() override { ++counters_.touched; }
+    virtual bool Poke() { return Raise(), true; }
+    PString Name() { return Raise(), PString("widget"); }
+    void Touch() { ++counters_.touched; }
 
 private:
     void Raise() {
@@ -103,7 +94,7 @@ TEST(FacadeTest, BehaviourTable) {
     };
     for (const auto& row : rows) {
         Counters counters;
-        AWidget widget(row.null ? nullptr : new TestWidget(row.behaviour, counters));
+        AWidget widget(row.null ? nullptr : new Widget(row.behaviour, counters));
         EXPECT_EQ(row.valid, widget.IsValid()) << row.what;
         if (row.pokeThrows)
             EXPECT_THROW(widget.Poke(), ThreadTerminateException) << row.what;
@@ -113,8 +104,8 @@ TEST(FacadeTest, BehaviourTable) {
         widget.Touch();
         EXPECT_EQ(row.null ? 0 : 1, counters.touched) << row.what;
     }
-    struct Thrower : TestWidget {
-        using TestWidget::TestWidget;
+    struct Thrower : Widget {
+        using Widget::Widget;
         bool IsValid() override { return true; }
         bool Poke() override { throw std::logic_error("x"); }
     };
@@ -128,20 +119,20 @@ TEST(FacadeTest, BehaviourTable) {
 TEST(FacadeTest, SharedImplementationIsDestroyedOnce) {
     Counters a, b;
     {
-        AWidget a1(new TestWidget(Behaviour::Normal, a));
+        AWidget a1(new Widget(Behaviour::Normal, a));
         AWidget a2(a1);
         EXPECT_EQ(a1.Impl(), a2.Impl());
         a2.Touch();
         a1.Touch();
         EXPECT_EQ(2, a.touched);
-        AWidget b1(new TestWidget(Behaviour::Normal, b));
+        AWidget b1(new Widget(Behaviour::Normal, b));
         a2 = b1;
         a2 = a2;
         EXPECT_EQ(0, a.destroyed);
         a1 = b1;
         EXPECT_EQ(1, a.destroyed);
         EXPECT_EQ(b1.Impl(), a1.Impl());
-        AWidget b2(new TestWidget(Behaviour::Normal, b));
+        AWidget b2(new Widget(Behaviour::Normal, b));
         b2 = a1; // gives up its own object
         EXPECT_EQ(1, b.destroyed);
     }
