@@ -32,36 +32,24 @@ TEST(SafeDeleteTest, DeletesOnceAndClearsPointer) {
 }
 
 #ifdef _WIN32
-TEST(SafeDeleteTest, InaccessiblePointerIsClearedWithoutDestruction) {
-    // A reserved but uncommitted page cannot be read.
-    void* page = VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
-    ASSERT_NE(nullptr, page);
-    Tracked* p = static_cast<Tracked*>(page);
-    EXPECT_FALSE(SafeDelete(p));
-    EXPECT_EQ(nullptr, p);
-    VirtualFree(page, 0, MEM_RELEASE);
-}
-
+// A reserved but uncommitted page can be neither read nor run; a pointer to
+// it is cleared by SafeDelete without a destructor call.
 TEST(PointerTestsTest, ProbeRealMemory) {
     char buffer[16] = "text";
     void* page = VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
     void* readOnly = VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_READONLY);
     ASSERT_TRUE(page != nullptr && readOnly != nullptr);
-    const struct {
-        const char* what;
-        bool bad, expected;
-    } rows[] = {{"code", QV_IsBadCodePtr(buffer), false},
-                {"code, no access", QV_IsBadCodePtr(page), true},
-                {"code, null", QV_IsBadCodePtr(nullptr), true},
-                {"read", QV_IsBadReadPtr(buffer, sizeof buffer), false},
-                {"read, no access", QV_IsBadReadPtr(page, 1), true},
-                {"read, read-only", QV_IsBadReadPtr(readOnly, 4096), false},
-                {"write", QV_IsBadWritePtr(buffer, sizeof buffer), false},
-                {"write, read-only", QV_IsBadWritePtr(readOnly, 1), true},
-                {"string", QV_IsBadStringPtr(buffer, 100), false},
-                {"string, no access", QV_IsBadStringPtr(static_cast<const char*>(page), 10), true}};
-    for (const auto& row : rows)
-        EXPECT_EQ(row.expected, row.bad) << row.what;
+    EXPECT_FALSE(QV_IsBadCodePtr(buffer));
+    EXPECT_FALSE(QV_IsBadReadPtr(buffer, sizeof buffer) || QV_IsBadReadPtr(readOnly, 4096));
+    EXPECT_FALSE(QV_IsBadWritePtr(buffer, sizeof buffer));
+    EXPECT_FALSE(QV_IsBadStringPtr(buffer, 100));
+    EXPECT_TRUE(QV_IsBadCodePtr(page) && QV_IsBadCodePtr(nullptr));
+    EXPECT_TRUE(QV_IsBadReadPtr(page, 1));
+    EXPECT_TRUE(QV_IsBadWritePtr(readOnly, 1));
+    EXPECT_TRUE(QV_IsBadStringPtr(static_cast<const char*>(page), 10));
+    Tracked* p = static_cast<Tracked*>(page);
+    EXPECT_FALSE(SafeDelete(p));
+    EXPECT_EQ(nullptr, p);
     VirtualFree(readOnly, 0, MEM_RELEASE);
     VirtualFree(page, 0, MEM_RELEASE);
 }
@@ -74,7 +62,6 @@ TEST(AdvancedPlatformSupportTest, AttributesAreBuiltOnceWithNullDaclAndGlobalNam
     ASSERT_NE(nullptr, first);
     EXPECT_EQ(first, support.GetAllAccessSecurityAttributes());
     EXPECT_EQ(sizeof(SECURITY_ATTRIBUTES), first->nLength);
-
     BOOL present = FALSE, defaulted = TRUE;
     PACL dacl = reinterpret_cast<PACL>(1);
     ASSERT_TRUE(
