@@ -85,17 +85,11 @@ TEST(LocaleTableTest, HoldsEveryEntryAndFindsItBothWays) {
     EXPECT_EQ(std::string(kExpectedTable), table + ";");
 }
 
+// Every LCID in the table is looked up above; these are not in it (the
+// second is de_DE with a sort identifier).
 TEST(LocaleTableTest, LcidsOutsideTheTableHaveNoName) {
-    struct Case {
-        uint32_t lcid;
-        const char* name;
-    } cases[] = {
-        {0x0409, "en_US"}, {0x0C0A, "es_ES"}, {0x040A, "es_ES_T"}, {0x0C0C, "fr_CA"},
-        {0x3C0C, "??_??"}, {0x0007, "de"},    {0x0407, "de_DE"},   {0x10407, "??_??"},
-        {0x0062, "??_??"}, {0x0461, "ne_NP"}, {0x0400, "??_??"},   {0x0000, "root"},
-    };
-    for (const Case& c : cases)
-        EXPECT_STREQ(LcidToName(kTable, c.lcid), c.name) << std::hex << c.lcid;
+    for (uint32_t lcid : {0x3C0Cu, 0x10407u, 0x0062u, 0x0400u})
+        EXPECT_STREQ(LcidToName(kTable, lcid), "??_??") << std::hex << lcid;
 }
 
 TEST(LocaleTableTest, NamesAreReadInTheirMostUsualSpellings) {
