@@ -1,6 +1,6 @@
 // A scratch directory per test under the temporary directory, removed with
-// everything in it (read-only files included) when the test ends, and small
-// helpers to build and inspect trees in it.
+// everything in it (read-only files included), and helpers to build and
+// inspect trees in it.
 #pragma once
 
 #include <REDudi/files.h>
@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -74,31 +75,33 @@ protected:
         ASSERT_TRUE(CreateDirectoryA(root_.c_str(), nullptr)) << root_;
     }
     void TearDown() override { Walk(root_, "", nullptr); }
-    // An empty scratch directory for the next row of a table.
-    void Restart() {
-        TearDown();
-        SetUp();
-    }
 
     // The full path of `relative` under the scratch directory.
     std::string Path(const std::string& relative) const {
         return relative.empty() ? root_ : root_ + "\\" + relative;
     }
     AFileSpec Spec(const std::string& relative) const { return At(Path(relative)); }
-    void MakeDir(const std::string& relative) const {
-        std::istringstream parts(relative);
-        std::string path = root_;
-        for (std::string part; std::getline(parts, part, '\\');)
-            CreateDirectoryA((path += "\\" + part).c_str(), nullptr);
-    }
-    // Creates the file (and its missing directories) with `content`.
-    void MakeFile(const std::string& relative, const std::string& content = "x") const {
-        if (relative.find('\\') != std::string::npos)
-            MakeDir(relative.substr(0, relative.rfind('\\')));
-        std::ofstream(Path(relative), std::ios::binary) << content;
-    }
-    void MakeReadOnly(const std::string& relative) const {
-        SetFileAttributesA(Path(relative).c_str(), FILE_ATTRIBUTE_READONLY);
+    // Builds the tree of `entries` afresh: "d\\" a directory, "f=text" a file
+    // holding text (default "x"), "f!" a read-only file.
+    void Build(std::initializer_list<std::string> entries) {
+        ScratchTest::TearDown();
+        ScratchTest::SetUp();
+        for (std::string entry : entries) {
+            const bool readOnly = entry.back() == '!';
+            const size_t equals = entry.substr(0, entry.size() - readOnly).find('=');
+            const std::string text =
+                equals == entry.npos
+                    ? "x"
+                    : entry.substr(equals + 1, entry.size() - equals - 1 - readOnly);
+            entry.resize(std::min(equals, entry.size() - readOnly));
+            for (size_t slash = entry.find('\\'); slash != entry.npos;
+                 slash = entry.find('\\', slash + 1))
+                CreateDirectoryA(Path(entry.substr(0, slash)).c_str(), nullptr);
+            if (entry.back() != '\\')
+                std::ofstream(Path(entry), std::ios::binary) << text;
+            if (readOnly)
+                SetFileAttributesA(Path(entry).c_str(), FILE_ATTRIBUTE_READONLY);
+        }
     }
     std::string Content(const std::string& relative) const {
         std::ostringstream text;

@@ -1,12 +1,8 @@
 #include "ini_test_support.h"
-
-#include <REDudi/files.h>
-
-#include <gtest/gtest.h>
-#include <windows.h>
+#include "tests/files/scratch_directory.h"
 
 #include <fstream>
-#include <sstream>
+#include <memory>
 #include <string>
 
 using namespace REDudi;
@@ -16,83 +12,50 @@ namespace {
 const char kUserFile[] = "; settings\r\n[Server]\r\nHost = example ; main\r\n\r\n# end\r\n";
 const char kSaved[] = "[Server]\r\nHost=changed\r\n\r\n";
 
-// Each test works on its own file in a fresh folder under the temporary
-// directory, removed afterwards with everything in it.
-class IniFileIoTest : public ::testing::Test {
+// Each test works on settings.ini in a scratch directory of its own.
+class IniFileIoTest : public testing_files::ScratchTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(folder.SetToTemporaryDirectory());
-        folder.SetRelativePath(PString("redudi_ini_") + std::to_string(GetCurrentProcessId()) +
-                               "_" +
-                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        CreateDirectoryA(folder.GetFullPath().c_str(), nullptr);
-        file = folder;
-        file.SetRelativePath("settings.ini");
-        Store(kUserFile);
+        ScratchTest::SetUp();
+        Build({std::string("settings.ini=") + kUserFile});
+        file = Spec("settings.ini");
     }
-    void TearDown() override {
-        SetFileAttributesA(Path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        for (const std::string& name : FolderEntries())
-            DeleteFileA((folder.GetFullPath() + "\\" + name).c_str());
-        RemoveDirectoryA(folder.GetFullPath().c_str());
+    bool ReadOnly(bool on) {
+        return SetFileAttributesA(Path("settings.ini").c_str(),
+                                  on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
     }
-
-    std::string Path() { return file.GetFullPath(); }
-    void Store(const std::string& bytes) { std::ofstream(Path(), std::ios::binary) << bytes; }
-    std::string Load() {
-        std::ostringstream bytes;
-        bytes << std::ifstream(Path(), std::ios::binary).rdbuf();
-        return bytes.str();
-    }
-    std::list<std::string> FolderEntries() {
-        std::list<std::string> names;
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder.GetFullPath() + "\\*").c_str(), &found);
-        for (bool more = search != INVALID_HANDLE_VALUE; more;
-             more = FindNextFileA(search, &found)) {
-            if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..")
-                names.push_back(found.cFileName);
-        }
-        FindClose(search);
-        return names;
-    }
-
-    AFileSpec folder;
     AFileSpec file;
 };
 
 TEST_F(IniFileIoTest, OpenReadsAndOnlyChangedFilesAreWritten) {
     IniFile ini;
-    AFileSpec missing(folder);
-    missing.SetRelativePath("missing.ini");
-    EXPECT_FALSE(ini.Open(missing));
+    EXPECT_FALSE(ini.Open(Spec("missing.ini")));
     EXPECT_TRUE(ini.Write()); // nothing open: nothing to do
     ASSERT_TRUE(ini.Open(file));
     EXPECT_EQ("[Server]\nHost=example\n\n", WrittenForm(ini));
-    Store("[Other]\n");
+    Build({"settings.ini=[Other]\n"});
     EXPECT_TRUE(ini.Write()); // clean: the file is left alone
     EXPECT_TRUE(ini.Close());
     ini.WriteString("Late", "k", "v"); // changed while closed
     ini.Write();
-    EXPECT_EQ("[Other]\n", Load());
+    EXPECT_EQ("[Other]\n", Content("settings.ini"));
 }
 
-// Write, Close and the destructor each save the whole file, without comments.
+// Write, Close and the destructor each save the whole file, without
+// comments and without a temporary file left behind.
 TEST_F(IniFileIoTest, SavingWritesTheWholeFileWithoutComments) {
     for (int how = 0; how < 3; ++how) {
-        SCOPED_TRACE(how);
-        Store(kUserFile);
-        IniFile* ini = new IniFile;
+        Build({std::string("settings.ini=") + kUserFile});
+        std::unique_ptr<IniFile> ini(new IniFile);
         ASSERT_TRUE(ini->Open(file));
         ASSERT_TRUE(ini->WriteString("Server", "Host", "changed"));
         if (how < 2)
             EXPECT_TRUE(how == 0 ? ini->Write() : ini->Close());
         else
-            delete std::exchange(ini, nullptr);
-        EXPECT_EQ(kSaved, Load());
-        delete ini;
+            ini.reset();
+        EXPECT_EQ(kSaved, Content("settings.ini")) << how;
+        EXPECT_EQ("settings.ini", Tree()) << how;
     }
-    EXPECT_EQ(std::list<std::string>{"settings.ini"}, FolderEntries()); // no temporary left
 }
 
 // A save that cannot replace the file keeps the old content on disk and the
@@ -101,33 +64,30 @@ TEST_F(IniFileIoTest, FailedSaveLosesNothing) {
     IniFile ini;
     ASSERT_TRUE(ini.Open(file));
     ASSERT_TRUE(ini.WriteString("Server", "Host", "changed"));
-    ASSERT_TRUE(SetFileAttributesA(Path().c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(ReadOnly(true));
     EXPECT_FALSE(ini.Write());
-    EXPECT_EQ(kUserFile, Load());
-    EXPECT_EQ(std::list<std::string>{"settings.ini"}, FolderEntries());
-    ASSERT_TRUE(SetFileAttributesA(Path().c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(kUserFile, Content("settings.ini"));
+    EXPECT_EQ("settings.ini", Tree());
+    ASSERT_TRUE(ReadOnly(false));
     EXPECT_TRUE(ini.Write()); // still pending
-    EXPECT_EQ(kSaved, Load());
+    EXPECT_EQ(kSaved, Content("settings.ini"));
     ASSERT_TRUE(ini.WriteString("Server", "Host", "again"));
-    ASSERT_TRUE(SetFileAttributesA(Path().c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(ReadOnly(true));
     EXPECT_FALSE(ini.Close());
-    EXPECT_EQ(kSaved, Load());
+    EXPECT_EQ(kSaved, Content("settings.ini"));
 }
 
 TEST_F(IniFileIoTest, CopiesAreDeepAndOpenOfAnotherFileSavesTheFirst) {
     IniFile ini;
     ASSERT_TRUE(ini.Open(file));
-    IniFile copy(ini);
+    IniFile copy(ini), assigned;
     ASSERT_TRUE(copy.WriteString("Server", "Host", "changed"));
-    IniFile assigned;
     assigned = copy;
     EXPECT_EQ("[Server]\nHost=example\n\n", WrittenForm(ini));
     EXPECT_EQ("[Server]\nHost=changed\n\n", WrittenForm(assigned));
-    AFileSpec second(folder);
-    second.SetRelativePath("second.ini");
-    std::ofstream(second.GetFullPath(), std::ios::binary) << "[B]\nk=2\n";
-    ASSERT_TRUE(copy.Open(second)); // saves the copy's change to the first file
-    EXPECT_EQ(kSaved, Load());
+    std::ofstream(Path("second.ini"), std::ios::binary) << "[B]\nk=2\n";
+    ASSERT_TRUE(copy.Open(Spec("second.ini"))); // saves the copy's change to the first file
+    EXPECT_EQ(kSaved, Content("settings.ini"));
     EXPECT_EQ(2u, copy.GetInt("b", "K", 0));
     assigned.Close();
     // A name alone is relative to the application directory.

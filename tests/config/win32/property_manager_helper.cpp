@@ -1,7 +1,5 @@
-// A second process for the sharing test: writes COUNT numbered properties
-// /PREFIX/0 .. /PREFIX/COUNT-1 below ROOT, reading each back, and one shared
-// property /Shared that must always read as a whole value. Exit 0 when every
-// read matched, 1 otherwise, 2 for bad use.
+// A second process for the sharing test: writes /PREFIX/0 .. /PREFIX/COUNT-1
+// and /Shared below ROOT, reading each back. Exit 0 when every read matched.
 #include <REDudi/property_manager.h>
 
 #include <cstdio>

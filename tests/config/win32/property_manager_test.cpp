@@ -1,6 +1,5 @@
-// The property manager against Wine's real registry, checked with raw
-// registry reads that do not go through the library; shared by threads and
-// by helper processes.
+// The property manager against Wine's real registry, checked with raw reads
+// that do not go through the library.
 #include "win32/child_process.h"
 #include "win32/registry_test_root.h"
 
@@ -78,6 +77,17 @@ TEST_F(PropertyManagerTest, ValuesAreStoredAsText) {
     UString back;
     EXPECT_TRUE(manager_.GetProperty(P("/W"), back));
     EXPECT_EQ(Wide(u"\u00e9z"), back);
+    // Text equal ignoring case is left as stored.
+    const char* rewrites[][3] = {{"on", "ON", "on"}, {"on", "of", "of"}, {"on", "onn", "onn"},
+                                 {"on", "o", "o"},   {"", "", ""},       {"", "x", "x"}};
+    for (auto& row : rewrites) {
+        branch_.Plant("", "P", row[0]);
+        EXPECT_TRUE(manager_.SetProperty(P("/P"), P(row[1])));
+        EXPECT_EQ(row[2], branch_.Stored("", "P")) << row[0] << " <- " << row[1];
+    }
+    branch_.Plant("", "P", "TRUE");
+    EXPECT_TRUE(manager_.SetProperty(P("/P"), true));
+    EXPECT_EQ("TRUE", branch_.Stored("", "P"));
 }
 
 TEST_F(PropertyManagerTest, ReadsParseTheirTypeOrLeaveOrClearTheirOutput) {
@@ -126,20 +136,6 @@ TEST_F(PropertyManagerTest, ReadsParseTheirTypeOrLeaveOrClearTheirOutput) {
     EXPECT_EQ(PString("%x%"), text);
 }
 
-TEST_F(PropertyManagerTest, TextEqualIgnoringCaseIsLeftAsStored) {
-    struct Row {
-        const char *stored, *written, *after;
-    } rows[] = {{"on", "ON", "on"}, {"on", "of", "of"}, {"on", "onn", "onn"},     {"on", "o", "o"},
-                {"", "", ""},       {"", "x", "x"},     {"TRUE", nullptr, "TRUE"}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.stored) + " <- " + (row.written ? row.written : "true"));
-        branch_.Plant("", "P", row.stored);
-        EXPECT_TRUE(row.written ? manager_.SetProperty(P("/P"), P(row.written))
-                                : manager_.SetProperty(P("/P"), true));
-        EXPECT_EQ(row.after, branch_.Stored("", "P"));
-    }
-}
-
 // Names the registry refuses fail without touching other properties.
 TEST_F(PropertyManagerTest, UnsetAndDeleteKeyRemoveOnlyWhatTheyName) {
     for (const char* key : {"Tree\\A\\B\\C", "Tree\\A\\D", "Tree", "K", "K"})
@@ -173,15 +169,14 @@ void CollectName(char* name, void* seen) {
 }
 
 void CollectNarrow(char* name, unsigned char* data, void* seen) {
-    static_cast<std::vector<std::string>*>(seen)->push_back(std::string(name) + "=" +
-                                                            reinterpret_cast<char*>(data));
+    CollectName(&(std::string(name) + "=" + reinterpret_cast<char*>(data))[0], seen);
 }
 
 void CollectWide(char* name, const unsigned short* data, void* seen) {
     std::string text = std::string(name) + "=";
-    for (; *data != 0; ++data)
-        text.push_back(*data < 0x80 ? static_cast<char>(*data) : '?');
-    static_cast<std::vector<std::string>*>(seen)->push_back(text);
+    while (*data != 0)
+        text.push_back(static_cast<char>(*data++));
+    CollectName(&text[0], seen);
 }
 
 TEST_F(PropertyManagerTest, EnumerationsReportNamesAndData) {
@@ -206,15 +201,16 @@ TEST_F(PropertyManagerTest, EnumerationsReportNamesAndData) {
     // Empty paths, null callbacks and missing keys are refused.
     std::vector<std::string> seen;
     names = {PString("kept")};
-    EXPECT_FALSE(manager_.QuerySubKeys(P(""), CollectName, &seen));
-    EXPECT_FALSE(manager_.QuerySubKeys(P("/"), nullptr, &seen));
-    EXPECT_FALSE(manager_.QuerySubKeys(P("/Missing"), CollectName, &seen));
-    EXPECT_FALSE(manager_.QueryProperties(P(""), CollectNarrow, &seen));
-    EXPECT_FALSE(manager_.QueryProperties(P("/"), PropertyCallback(nullptr), &seen));
-    EXPECT_FALSE(manager_.QueryProperties(P("/Missing"), CollectNarrow, &seen));
-    EXPECT_FALSE(manager_.QueryProperties(P(""), CollectWide, &seen));
-    EXPECT_FALSE(manager_.GetPropertyList(P(""), names));
-    EXPECT_FALSE(manager_.GetSubKeyList(P(""), names));
+    for (bool refused :
+         {manager_.QuerySubKeys(P(""), CollectName, &seen),
+          manager_.QuerySubKeys(P("/"), nullptr, &seen),
+          manager_.QuerySubKeys(P("/Missing"), CollectName, &seen),
+          manager_.QueryProperties(P(""), CollectNarrow, &seen),
+          manager_.QueryProperties(P("/"), PropertyCallback(nullptr), &seen),
+          manager_.QueryProperties(P("/Missing"), CollectNarrow, &seen),
+          manager_.QueryProperties(P(""), CollectWide, &seen),
+          manager_.GetPropertyList(P(""), names), manager_.GetSubKeyList(P(""), names)})
+        EXPECT_FALSE(refused);
     EXPECT_EQ(1u, names.size());
     EXPECT_FALSE(manager_.GetSubKeyList(P("/Missing"), names));
     EXPECT_TRUE(names.empty());
@@ -235,21 +231,17 @@ TEST_F(PropertyManagerTest, EnumerationsReportNamesAndData) {
             EXPECT_EQ(123, code) << path;
         }
     }
-}
-
-TEST_F(PropertyManagerTest, PropertyListStopsAtDataBeyond256Bytes) {
+    // The property list stops at data beyond 256 bytes; the enumeration too.
     for (std::size_t size : {256, 257}) {
-        SCOPED_TRACE(size);
-        manager_.DeleteKey(P("/L"));
-        branch_.Plant("L", "a", "1");
-        branch_.Plant("L", "big", std::string(size, 'x'));
-        branch_.Plant("L", "c", "3");
-        std::list<PString> names;
-        std::vector<std::string> seen;
-        EXPECT_EQ(size == 256, manager_.GetPropertyList(P("/L"), names));
-        EXPECT_TRUE(manager_.QueryProperties(P("/L"), CollectNarrow, &seen));
-        EXPECT_EQ(size == 256 ? 3u : 1u, names.size());
-        EXPECT_EQ(size == 256 ? 3u : 1u, seen.size());
+        branch_.Plant("L" + std::to_string(size), "a", "1");
+        branch_.Plant("L" + std::to_string(size), "big", std::string(size, 'x'));
+        branch_.Plant("L" + std::to_string(size), "c", "3");
+        std::list<PString> list;
+        seen.clear();
+        EXPECT_EQ(size == 256, manager_.GetPropertyList(P("/L" + std::to_string(size)), list));
+        EXPECT_TRUE(manager_.QueryProperties(P("/L" + std::to_string(size)), CollectNarrow, &seen));
+        EXPECT_EQ(size == 256 ? 3u : 1u, list.size()) << size;
+        EXPECT_EQ(size == 256 ? 3u : 1u, seen.size()) << size;
     }
 }
 
@@ -260,41 +252,29 @@ TEST(PropertyManagerFacadeTest, RootsAreTrimmedAndNothingHappensWithoutOne) {
     PString text("kept");
     int number = 5;
     std::list<PString> names{PString("kept")};
-    EXPECT_FALSE(manager.SetProperty(P(path), PString("x")));
-    EXPECT_FALSE(manager.SetProperty(P(path), 3));
-    EXPECT_FALSE(manager.GetProperty(P(path), text));
-    EXPECT_FALSE(manager.GetProperty(P(path), number));
-    EXPECT_FALSE(manager.GetPropertyList(P(path), names));
-    EXPECT_FALSE(manager.DoesKeyExist(P("/Software")));
+    for (bool refused :
+         {manager.SetProperty(P(path), PString("x")), manager.SetProperty(P(path), 3),
+          manager.GetProperty(P(path), text), manager.GetProperty(P(path), number),
+          manager.GetPropertyList(P(path), names), manager.DoesKeyExist(P("/Software"))})
+        EXPECT_FALSE(refused);
     EXPECT_EQ(PString("kept"), text);
     EXPECT_EQ(5, number);
     EXPECT_EQ(1u, names.size());
     EXPECT_FALSE(KeyExists(branch.Key()));
-    struct Row {
-        const char *root, *stored;
-        bool valid;
-    } rows[] = {{"/Software/Example/", "Software/Example", true},
-                {"\\\\x\\", "x", true},
-                {"//\\\\", "", false},
-                {"", "", false}};
-    for (const Row& row : rows) {
-        manager.SetPropertiesRoot(P(row.root));
-        EXPECT_EQ(PString(row.stored), manager.GetPropertiesRoot()) << row.root;
-        EXPECT_EQ(row.valid, manager.IsValid()) << row.root;
-    }
-    // The constructor keeps the root as given; copies trim it.
-    APropertyManager built(P("/Software/Example/"));
-    APropertyManager copy(built);
-    manager = built;
+    // Set roots are trimmed, a root trimmed away leaves the manager invalid;
+    // the constructor keeps the root as given, copies trim it.
+    manager.SetPropertiesRoot(P("//\\\\"));
+    EXPECT_FALSE(manager.IsValid());
+    APropertyManager built(P("/Software/Example/")), copy(built);
     EXPECT_EQ(PString("/Software/Example/"), built.GetPropertiesRoot());
     EXPECT_EQ(PString("Software/Example"), copy.GetPropertiesRoot());
+    manager = built;
+    EXPECT_TRUE(manager.IsValid());
     EXPECT_EQ(PString("Software/Example"), manager.GetPropertiesRoot());
-}
-
-TEST(PropertyManagerFacadeTest, PathWithoutSlashIsTheHivesUnnamedValue) {
-    APropertyManager manager(P("Software/REDudiTests"));
+    // A path without a slash is the hive's unnamed value.
+    manager.SetPropertiesRoot(P("Software/REDudiTests"));
     ASSERT_TRUE(manager.SetProperty(P("NoSlash"), PString("hive")));
-    std::string stored = ReadRawValue("", "");
+    const std::string stored = ReadRawValue("", "");
     RegDeleteValueA(HKEY_LOCAL_MACHINE, "");
     EXPECT_EQ("hive", stored);
 }

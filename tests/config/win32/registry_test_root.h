@@ -46,9 +46,9 @@ public:
         : key_("Software\\REDudiTests\\" + tag + "_" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
                std::to_string(GetCurrentProcessId())) {
-        Remove();
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, key_.c_str());
     }
-    ~RegistryTestRoot() { Remove(); }
+    ~RegistryTestRoot() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, key_.c_str()); }
     RegistryTestRoot(const RegistryTestRoot&) = delete;
     RegistryTestRoot& operator=(const RegistryTestRoot&) = delete;
 
@@ -80,11 +80,6 @@ public:
     }
 
 private:
-    void Remove() const {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, key_.c_str());
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, key_.c_str());
-    }
-
     std::string key_;
 };
 
