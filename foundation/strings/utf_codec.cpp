@@ -59,34 +59,141 @@ std::uint16_t* PutUtf16(std::uint32_t cp, std::uint16_t* out) {
     return out;
 }
 
-#if !defined(REDUDI_UTF_SSE2)
-// Index of the first byte of `word` (in memory order) with a bit set.
-unsigned FirstByteSet(std::uint64_t word) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    return static_cast<unsigned>(__builtin_clzll(word)) / 8;
-#else
-    return static_cast<unsigned>(__builtin_ctzll(word)) / 8;
-#endif
-}
-#endif
-
-// Widens one block of bytes to units whatever it holds and returns how many
-// of its leading bytes are ASCII (the whole block when all are): the units
-// after them are rewritten by whatever comes next.
 #if defined(REDUDI_UTF_SSE2)
 constexpr std::size_t kByteBlock = 16;
+constexpr std::size_t kUnitBlock = 16;
+
+__m128i Splat16(int value) {
+    return _mm_set1_epi16(static_cast<short>(value));
+}
+__m128i Splat32(int value) {
+    return _mm_set1_epi32(value);
+}
+
+// Each block routine reads one block at `in`, writes its whole result at
+// `out` whatever the input holds, and returns how many of the leading
+// characters were of its kind: the output beyond them is rewritten by
+// whatever comes next. Counts come from a lane mask, where the first lane
+// not of the kind is the lowest clear bit.
+std::size_t LeadingLanes(unsigned mask, unsigned bitsPerLane) {
+    return static_cast<std::size_t>(__builtin_ctz(~mask)) / bitsPerLane;
+}
 
 std::size_t WidenAsciiBlock(const std::uint8_t* in, std::uint16_t* out) {
     const __m128i zero = _mm_setzero_si128();
     __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, zero));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(bytes, zero));
-    unsigned high = static_cast<unsigned>(_mm_movemask_epi8(bytes));
-    return high == 0 ? kByteBlock : static_cast<std::size_t>(__builtin_ctz(high));
+    return LeadingLanes(~static_cast<unsigned>(_mm_movemask_epi8(bytes)) & 0xFFFF, 1);
+}
+
+// Eight two-byte sequences at most, a lead in the low byte of each lane.
+std::size_t DecodeTwoByteBlock(const std::uint8_t* in, std::uint16_t* out) {
+    __m128i pairs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    __m128i shaped = _mm_cmpeq_epi16(_mm_and_si128(pairs, Splat16(0xC0E0)), Splat16(0x80C0));
+    // Leads C0 and C1 are overlong forms of ASCII.
+    __m128i overlong = _mm_cmpeq_epi16(_mm_and_si128(pairs, Splat16(0x1E)), _mm_setzero_si128());
+    __m128i units = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(pairs, Splat16(0x1F)), 6),
+                                 _mm_and_si128(_mm_srli_epi16(pairs, 8), Splat16(0x3F)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), units);
+    return LeadingLanes(static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(overlong, shaped))),
+                        2);
+}
+
+int Load32(const std::uint8_t* in) {
+    int word;
+    std::memcpy(&word, in, 4);
+    return word;
+}
+
+// Four three-byte sequences at most, one in each 32-bit lane.
+std::size_t DecodeThreeByteBlock(const std::uint8_t* in, std::uint16_t* out) {
+    __m128i seqs = _mm_setr_epi32(Load32(in), Load32(in + 3), Load32(in + 6), Load32(in + 9));
+    __m128i shaped = _mm_cmpeq_epi32(_mm_and_si128(seqs, Splat32(0xC0C0F0)), Splat32(0x8080E0));
+    __m128i cps = _mm_or_si128(
+        _mm_or_si128(_mm_slli_epi32(_mm_and_si128(seqs, Splat32(0x0F)), 12),
+                     _mm_srli_epi32(_mm_and_si128(seqs, Splat32(0x3F00)), 2)),
+        _mm_srli_epi32(_mm_and_si128(seqs, Splat32(0x3F0000)), 16));
+    // The overlong forms (E0 with a second byte below A0) decode below 0x800,
+    // the encoded surrogates (ED with A0 or above) into D800..DFFF.
+    __m128i overlong = _mm_cmplt_epi32(cps, Splat32(0x800));
+    __m128i surrogate = _mm_cmpeq_epi32(_mm_and_si128(cps, Splat32(0xF800)), Splat32(0xD800));
+    __m128i good = _mm_andnot_si128(_mm_or_si128(overlong, surrogate), shaped);
+    // Signed packing keeps values up to 0xFFFF once moved down by 0x8000.
+    __m128i biased = _mm_sub_epi32(cps, Splat32(0x8000));
+    __m128i units = _mm_add_epi16(_mm_packs_epi32(biased, biased), Splat16(0x8000));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), units);
+    return LeadingLanes(static_cast<unsigned>(_mm_movemask_epi8(good)), 4);
+}
+
+std::size_t NarrowAsciiBlock(const std::uint16_t* in, std::uint8_t* out) {
+    const __m128i high = Splat16(0xFF80);
+    const __m128i zero = _mm_setzero_si128();
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(a, b));
+    unsigned asciiA = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(a, high), zero)));
+    unsigned asciiB = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(b, high), zero)));
+    std::size_t ascii = LeadingLanes(asciiA, 2);
+    return ascii < 8 ? ascii : 8 + LeadingLanes(asciiB, 2);
+}
+
+// Eight units 0x80..0x7FF at most, each lane becoming its two bytes.
+std::size_t EncodeTwoByteBlock(const std::uint16_t* in, std::uint8_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, Splat16(0xFF80)), zero);
+    __m128i small = _mm_cmpeq_epi16(_mm_and_si128(units, Splat16(0xF800)), zero);
+    __m128i bytes = _mm_or_si128(
+        _mm_or_si128(_mm_srli_epi16(units, 6), _mm_slli_epi16(_mm_and_si128(units, Splat16(0x3F)), 8)),
+        Splat16(0x80C0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
+    return LeadingLanes(static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(ascii, small))), 2);
+}
+
+// Four units in 32-bit lanes become their three bytes each, packed together
+// in each half and written as two eight-byte stores (the last two bytes of
+// each are overwritten by the next).
+void PutThreeByteLanes(__m128i units, std::uint8_t* out) {
+    __m128i bytes = _mm_or_si128(
+        _mm_or_si128(_mm_srli_epi32(units, 12),
+                     _mm_and_si128(_mm_slli_epi32(units, 2), Splat32(0x3F00))),
+        _mm_or_si128(_mm_and_si128(_mm_slli_epi32(units, 16), Splat32(0x3F0000)),
+                     Splat32(0x8080E0)));
+    __m128i packed = _mm_or_si128(_mm_and_si128(bytes, _mm_set1_epi64x(0xFFFFFF)),
+                                  _mm_and_si128(_mm_srli_epi64(bytes, 8),
+                                                _mm_set1_epi64x(0xFFFFFF000000)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 6), _mm_srli_si128(packed, 8));
+}
+
+// Eight units 0x800..0xFFFF outside the surrogates at most; writes 26 bytes.
+std::size_t EncodeThreeByteBlock(const std::uint16_t* in, std::uint8_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    __m128i top = _mm_and_si128(units, Splat16(0xF800));
+    __m128i other = _mm_or_si128(_mm_cmpeq_epi16(top, zero), _mm_cmpeq_epi16(top, Splat16(0xD800)));
+    PutThreeByteLanes(_mm_unpacklo_epi16(units, zero), out);
+    PutThreeByteLanes(_mm_unpackhi_epi16(units, zero), out + 12);
+    return LeadingLanes(~static_cast<unsigned>(_mm_movemask_epi8(other)) & 0xFFFF, 2);
 }
 #else
 constexpr std::size_t kByteBlock = 8;
+constexpr std::size_t kUnitBlock = 4;
 
+// Index of the first byte of `word` (in memory order) with a bit set.
+std::size_t FirstByteSet(std::uint64_t word) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return static_cast<std::size_t>(__builtin_clzll(word)) / 8;
+#else
+    return static_cast<std::size_t>(__builtin_ctzll(word)) / 8;
+#endif
+}
+
+// A machine word of bytes widened to units whatever it holds; returns how
+// many of the leading bytes are ASCII.
 std::size_t WidenAsciiBlock(const std::uint8_t* in, std::uint16_t* out) {
     std::uint64_t word;
     std::memcpy(&word, in, 8);
@@ -95,28 +202,8 @@ std::size_t WidenAsciiBlock(const std::uint8_t* in, std::uint16_t* out) {
     std::uint64_t high = word & 0x8080808080808080ull;
     return high == 0 ? kByteBlock : FirstByteSet(high);
 }
-#endif
 
-// The same for units narrowed to bytes; a unit above 0x7F leaves some byte.
-#if defined(REDUDI_UTF_SSE2)
-constexpr std::size_t kUnitBlock = 16;
-
-std::size_t NarrowAsciiBlock(const std::uint16_t* in, std::uint8_t* out) {
-    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
-    const __m128i zero = _mm_setzero_si128();
-    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 8));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(a, b));
-    unsigned asciiA =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(a, high), zero)));
-    unsigned asciiB =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(b, high), zero)));
-    unsigned other = ~(asciiA | asciiB << 16);
-    return other == 0 ? kUnitBlock : static_cast<std::size_t>(__builtin_ctz(other)) / 2;
-}
-#else
-constexpr std::size_t kUnitBlock = 4;
-
+// The same for units narrowed to bytes; a unit above 0x7F leaves some bit.
 std::size_t NarrowAsciiBlock(const std::uint16_t* in, std::uint8_t* out) {
     std::uint64_t word;
     std::memcpy(&word, in, 8);
@@ -127,9 +214,35 @@ std::size_t NarrowAsciiBlock(const std::uint16_t* in, std::uint8_t* out) {
 }
 #endif
 
-// Decodes from `p` while it is below `stop`; the caller guarantees a whole
-// block readable from any such `p`, and output room for a block beyond the
-// units written (never more units are written than bytes read). False on an
+// Calls `block` from `p` for as long as it handles all `kLanes` characters
+// and `p` stays below `stop`; each character takes `kIn` input and `kOut`
+// output units. Whole blocks advance by constants, so that the next block
+// need not wait for this one's count. Returns the characters handled.
+template <std::size_t kLanes, std::size_t kIn, std::size_t kOut, class In, class Out, class Block>
+std::size_t RunBlocks(const In*& p, const In* stop, Out*& q, Block block) {
+    std::size_t total = 0;
+    for (;;) {
+        std::size_t run = block(p, q);
+        if (run != kLanes) {
+            p += kIn * run;
+            q += kOut * run;
+            return total + run;
+        }
+        p += kIn * kLanes;
+        q += kOut * kLanes;
+        total += kLanes;
+        if (p >= stop)
+            return total;
+    }
+}
+
+// Output room the routines below need beyond the units they have written.
+constexpr std::size_t kUnitsRoom = kByteBlock;
+constexpr std::size_t kBytesRoom = kUnitBlock + 16;
+
+// Decodes from `p` while it is below `stop`. The caller guarantees a whole
+// block readable from any such `p`, and kUnitsRoom units of output beyond
+// those written (never more units are written than bytes read). False on an
 // ill-formed sequence. A sequence cut short by the end of the input reads
 // the padding after it, which is never a continuation byte, and fails.
 bool DecodeUtf8(const std::uint8_t*& from, const std::uint8_t* stop, std::uint16_t*& to) {
@@ -139,11 +252,28 @@ bool DecodeUtf8(const std::uint8_t*& from, const std::uint8_t* stop, std::uint16
     while (p < stop) {
         std::uint32_t lead = p[0];
         if (lead < 0x80) {
-            std::size_t ascii = WidenAsciiBlock(p, q);
-            p += ascii;
-            q += ascii;
+            // A lone ASCII byte between other characters (a space between
+            // words) is cheaper on its own than as a block.
+            if (p[1] >= 0x80) {
+                *q++ = static_cast<std::uint16_t>(lead);
+                ++p;
+                continue;
+            }
+            RunBlocks<kByteBlock, 1, 1>(p, stop, q, WidenAsciiBlock);
             continue;
         }
+#if defined(REDUDI_UTF_SSE2)
+        // Runs of two- and three-byte characters (a word of Greek or
+        // Cyrillic, a phrase of Chinese) go several at once; a sequence the
+        // block refuses is looked at again below.
+        std::size_t run = 0;
+        if (lead < 0xE0)
+            run = RunBlocks<8, 2, 1>(p, stop, q, DecodeTwoByteBlock);
+        else if (lead < 0xF0)
+            run = RunBlocks<4, 3, 1>(p, stop, q, DecodeThreeByteBlock);
+        if (run != 0)
+            continue;
+#endif
         // Continuation bytes become their six payload bits; anything else
         // becomes 0x40 or more.
         std::uint32_t c1 = p[1] ^ 0x80u;
@@ -181,8 +311,8 @@ bool DecodeUtf8(const std::uint8_t*& from, const std::uint8_t* stop, std::uint16
 }
 
 // The same contract towards UTF-8: a block readable from any `p` below
-// `stop`, room for a block beyond the bytes written (at most three per unit
-// read). A high surrogate at the end meets the padding, which is no low
+// `stop`, kBytesRoom bytes of room beyond those written (at most three per
+// unit read). A high surrogate at the end meets the padding, which is no low
 // surrogate, and fails.
 bool EncodeUtf8(const std::uint16_t*& from, const std::uint16_t* stop, std::uint8_t*& to) {
     const std::uint16_t* p = from;
@@ -190,9 +320,20 @@ bool EncodeUtf8(const std::uint16_t*& from, const std::uint16_t* stop, std::uint
     while (p < stop) {
         std::uint32_t u = p[0];
         if (u < 0x80) {
-            std::size_t ascii = NarrowAsciiBlock(p, q);
-            p += ascii;
-            q += ascii;
+            // A lone ASCII unit between other characters (a space between
+            // words) is cheaper on its own than as a block.
+            if (p[1] >= 0x80) {
+                *q++ = static_cast<std::uint8_t>(u);
+                ++p;
+                continue;
+            }
+            RunBlocks<kUnitBlock, 1, 1>(p, stop, q, NarrowAsciiBlock);
+#if defined(REDUDI_UTF_SSE2)
+        } else if (u < 0x800) {
+            RunBlocks<8, 1, 2>(p, stop, q, EncodeTwoByteBlock);
+        } else if (u - 0xD800 >= 0x800) {
+            RunBlocks<8, 1, 3>(p, stop, q, EncodeThreeByteBlock);
+#else
         } else if (u < 0x800) {
             q[0] = static_cast<std::uint8_t>(0xC0 | u >> 6);
             q[1] = static_cast<std::uint8_t>(0x80 | (u & 0x3F));
@@ -204,6 +345,7 @@ bool EncodeUtf8(const std::uint16_t*& from, const std::uint16_t* stop, std::uint
             q[2] = static_cast<std::uint8_t>(0x80 | (u & 0x3F));
             q += 3;
             p += 1;
+#endif
         } else {
             std::uint32_t low = p[1];
             if ((u > 0xDBFF) | (low - 0xDC00 >= 0x400))
@@ -233,7 +375,7 @@ std::size_t Utf8ToUtf16(const std::uint8_t* in, std::size_t length, std::uint16_
     // blocks there may count padding, which adds as many units as bytes.
     std::size_t rest = static_cast<std::size_t>(in + length - p);
     std::uint8_t tail[2 * kByteBlock] = {};
-    std::uint16_t tailOut[2 * kByteBlock];
+    std::uint16_t tailOut[kByteBlock + kUnitsRoom];
     std::memcpy(tail, p, rest);
     const std::uint8_t* tp = tail;
     std::uint16_t* tq = tailOut;
@@ -252,7 +394,7 @@ std::size_t Utf16ToUtf8(const std::uint16_t* in, std::size_t length, std::uint8_
         return kUtfError;
     std::size_t rest = static_cast<std::size_t>(in + length - p);
     std::uint16_t tail[2 * kUnitBlock] = {};
-    std::uint8_t tailOut[4 * kUnitBlock];
+    std::uint8_t tailOut[3 * kUnitBlock + kBytesRoom];
     std::memcpy(tail, p, rest * sizeof(std::uint16_t));
     const std::uint16_t* tp = tail;
     std::uint8_t* tq = tailOut;
