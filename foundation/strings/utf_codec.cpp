@@ -140,28 +140,26 @@ std::size_t NarrowAsciiBlock(const std::uint16_t* in, std::uint8_t* out) {
     return ascii < 8 ? ascii : 8 + LeadingLanes(asciiB, 2);
 }
 
-// Eight units 0x80..0x7FF at most, each lane becoming its two bytes.
-std::size_t EncodeTwoByteBlock(const std::uint16_t* in, std::uint8_t* out) {
-    const __m128i zero = _mm_setzero_si128();
-    __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-    __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, Splat16(0xFF80)), zero);
-    __m128i small = _mm_cmpeq_epi16(_mm_and_si128(units, Splat16(0xF800)), zero);
-    __m128i bytes = _mm_or_si128(
+// Eight units 0x80..0x7FF, each lane becoming its two bytes.
+__m128i TwoByteLanes(__m128i units) {
+    return _mm_or_si128(
         _mm_or_si128(_mm_srli_epi16(units, 6), _mm_slli_epi16(_mm_and_si128(units, Splat16(0x3F)), 8)),
         Splat16(0x80C0));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
-    return LeadingLanes(static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(ascii, small))), 2);
 }
 
-// Four units in 32-bit lanes become their three bytes each, packed together
-// in each half and written as two eight-byte stores (the last two bytes of
+// Units 0x800..0xFFFF in 32-bit lanes, each becoming its three bytes.
+__m128i ThreeByteLanes(__m128i units) {
+    return _mm_or_si128(_mm_or_si128(_mm_srli_epi32(units, 12),
+                                     _mm_and_si128(_mm_slli_epi32(units, 2), Splat32(0x3F00))),
+                        _mm_or_si128(_mm_and_si128(_mm_slli_epi32(units, 16), Splat32(0x3F0000)),
+                                     Splat32(0x8080E0)));
+}
+
+// Four units 0x800..0xFFFF in 32-bit lanes written as twelve bytes: packed
+// together in each half, then two eight-byte stores (the last two bytes of
 // each are overwritten by the next).
 void PutThreeByteLanes(__m128i units, std::uint8_t* out) {
-    __m128i bytes = _mm_or_si128(
-        _mm_or_si128(_mm_srli_epi32(units, 12),
-                     _mm_and_si128(_mm_slli_epi32(units, 2), Splat32(0x3F00))),
-        _mm_or_si128(_mm_and_si128(_mm_slli_epi32(units, 16), Splat32(0x3F0000)),
-                     Splat32(0x8080E0)));
+    __m128i bytes = ThreeByteLanes(units);
     __m128i packed = _mm_or_si128(_mm_and_si128(bytes, _mm_set1_epi64x(0xFFFFFF)),
                                   _mm_and_si128(_mm_srli_epi64(bytes, 8),
                                                 _mm_set1_epi64x(0xFFFFFF000000)));
@@ -169,15 +167,70 @@ void PutThreeByteLanes(__m128i units, std::uint8_t* out) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 6), _mm_srli_si128(packed, 8));
 }
 
-// Eight units 0x800..0xFFFF outside the surrogates at most; writes 26 bytes.
-std::size_t EncodeThreeByteBlock(const std::uint16_t* in, std::uint8_t* out) {
+__m128i Select(__m128i mask, __m128i ifSet, __m128i ifClear) {
+    return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
+}
+
+struct Encoded {
+    std::size_t units;
+    std::size_t bytes;
+};
+
+// Encodes the eight units at `in`, or those before the first surrogate
+// among them, into `out` (up to 26 bytes are written); returns how many
+// units were encoded into how many bytes. Blocks of one length (all
+// ASCII, all two-byte, all three-byte) are stored directly; any other mix
+// lane by lane at offsets summed from the lengths, with no branch per unit.
+Encoded EncodeBmpBlock(const std::uint16_t* in, std::uint8_t* out) {
     const __m128i zero = _mm_setzero_si128();
     __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
     __m128i top = _mm_and_si128(units, Splat16(0xF800));
-    __m128i other = _mm_or_si128(_mm_cmpeq_epi16(top, zero), _mm_cmpeq_epi16(top, Splat16(0xD800)));
-    PutThreeByteLanes(_mm_unpacklo_epi16(units, zero), out);
-    PutThreeByteLanes(_mm_unpackhi_epi16(units, zero), out + 12);
-    return LeadingLanes(~static_cast<unsigned>(_mm_movemask_epi8(other)) & 0xFFFF, 2);
+    __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, Splat16(0xFF80)), zero);
+    __m128i small = _mm_cmpeq_epi16(top, zero);
+    unsigned surrogates =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(top, Splat16(0xD800))));
+    unsigned asciiMask = static_cast<unsigned>(_mm_movemask_epi8(ascii));
+    unsigned smallMask = static_cast<unsigned>(_mm_movemask_epi8(small));
+    if (surrogates == 0) {
+        if (asciiMask == 0xFFFF) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
+            return {8, 8};
+        }
+        if (smallMask == 0) {
+            PutThreeByteLanes(_mm_unpacklo_epi16(units, zero), out);
+            PutThreeByteLanes(_mm_unpackhi_epi16(units, zero), out + 12);
+            return {8, 24};
+        }
+        if (smallMask == 0xFFFF && asciiMask == 0) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), TwoByteLanes(units));
+            return {8, 16};
+        }
+    }
+    // Lengths 3, less one when below 0x800, less one more when ASCII; their
+    // running sums (one byte each) give every lane's offset.
+    __m128i lengths = _mm_add_epi16(Splat16(3), _mm_add_epi16(ascii, small));
+    std::uint64_t lengthBytes;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&lengthBytes), _mm_packus_epi16(lengths, lengths));
+    std::uint64_t offsetBytes = (lengthBytes << 8) * 0x0101010101010101ull;
+    std::uint8_t offsets[8];
+    std::memcpy(offsets, &offsetBytes, 8);
+    // Each lane's first two bytes, then its third (used by three-byte lanes
+    // only); a lane's store may run into the next lane's bytes, which the
+    // next store then writes.
+    __m128i threeFirst = _mm_or_si128(
+        _mm_or_si128(_mm_srli_epi16(units, 12),
+                     _mm_and_si128(_mm_slli_epi16(units, 2), Splat16(0x3F00))),
+        Splat16(0x80E0));
+    __m128i first = Select(ascii, units, Select(small, TwoByteLanes(units), threeFirst));
+    __m128i third = _mm_or_si128(_mm_and_si128(units, Splat16(0x3F)), Splat16(0x80));
+    alignas(16) std::uint32_t encoded[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(encoded), _mm_unpacklo_epi16(first, third));
+    _mm_store_si128(reinterpret_cast<__m128i*>(encoded + 4), _mm_unpackhi_epi16(first, third));
+    for (int lane = 0; lane < 8; ++lane)
+        std::memcpy(out + offsets[lane], &encoded[lane], 4);
+    std::size_t count = surrogates == 0 ? 8 : LeadingLanes(~surrogates & 0xFFFF, 2);
+    std::uint64_t ends = lengthBytes * 0x0101010101010101ull;
+    return {count, count == 0 ? 0 : (ends >> (8 * (count - 1))) & 0xFF};
 }
 #else
 constexpr std::size_t kByteBlock = 8;
@@ -329,10 +382,16 @@ bool EncodeUtf8(const std::uint16_t*& from, const std::uint16_t* stop, std::uint
             }
             RunBlocks<kUnitBlock, 1, 1>(p, stop, q, NarrowAsciiBlock);
 #if defined(REDUDI_UTF_SSE2)
-        } else if (u < 0x800) {
-            RunBlocks<8, 1, 2>(p, stop, q, EncodeTwoByteBlock);
         } else if (u - 0xD800 >= 0x800) {
-            RunBlocks<8, 1, 3>(p, stop, q, EncodeThreeByteBlock);
+            // Text other than ASCII mixes characters of one, two and three
+            // bytes: blocks of any mix go on until a surrogate.
+            for (;;) {
+                Encoded block = EncodeBmpBlock(p, q);
+                p += block.units;
+                q += block.bytes;
+                if (block.units != 8 || p >= stop)
+                    break;
+            }
 #else
         } else if (u < 0x800) {
             q[0] = static_cast<std::uint8_t>(0xC0 | u >> 6);
