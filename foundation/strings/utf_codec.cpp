@@ -387,9 +387,13 @@ bool EncodeUtf8(const std::uint16_t*& from, const std::uint16_t* stop, std::uint
             // bytes: blocks of any mix go on until a surrogate.
             for (;;) {
                 Encoded block = EncodeBmpBlock(p, q);
-                p += block.units;
                 q += block.bytes;
-                if (block.units != 8 || p >= stop)
+                if (block.units != 8) {
+                    p += block.units;
+                    break;
+                }
+                p += 8;
+                if (p >= stop)
                     break;
             }
 #else
