@@ -1,10 +1,13 @@
-// The UTF-8 <-> UTF-16 transcoders run one loop over the input. ASCII goes a
-// block at a time (16 bytes with SSE2, a machine word otherwise), written out
-// whole and then counted; every other character is decoded straight-line
-// with a single validity test on the value it decodes to. Blocks and
-// sequences may read and write past the character at hand, so the loop runs
-// in place only while a whole block of input is left; the last few units go
-// through the same loop in a padded copy.
+// The UTF-8 <-> UTF-16 transcoders run one loop over the input that takes
+// runs of characters a block at a time: ASCII (16 bytes with SSE2, a machine
+// word otherwise) and, with SSE2, runs of two- and three-byte sequences
+// towards UTF-16 and blocks of eight units of any mix below the surrogates
+// towards UTF-8. A block is written out whole and then counted, and a whole
+// block advances by a constant so that the next need not wait for the count.
+// What no block takes is decoded straight-line with one validity test on the
+// value it decodes to. Blocks may read and write past the characters they
+// take, so the loop runs in place only while a whole block of input is
+// left; the last few units go through the same loop in a padded copy.
 #include "foundation/strings/utf_codec.h"
 
 #include <cstring>
@@ -87,7 +90,8 @@ std::size_t WidenAsciiBlock(const std::uint8_t* in, std::uint16_t* out) {
     return LeadingLanes(~static_cast<unsigned>(_mm_movemask_epi8(bytes)) & 0xFFFF, 1);
 }
 
-// Eight two-byte sequences at most, a lead in the low byte of each lane.
+// Towards UTF-16: eight two-byte sequences at most, a lead in the low byte
+// of each lane.
 std::size_t DecodeTwoByteBlock(const std::uint8_t* in, std::uint16_t* out) {
     __m128i pairs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
     __m128i shaped = _mm_cmpeq_epi16(_mm_and_si128(pairs, Splat16(0xC0E0)), Splat16(0x80C0));
@@ -140,7 +144,7 @@ std::size_t NarrowAsciiBlock(const std::uint16_t* in, std::uint8_t* out) {
     return ascii < 8 ? ascii : 8 + LeadingLanes(asciiB, 2);
 }
 
-// Eight units 0x80..0x7FF, each lane becoming its two bytes.
+// Towards UTF-8: eight units 0x80..0x7FF, each lane becoming its two bytes.
 __m128i TwoByteLanes(__m128i units) {
     return _mm_or_si128(
         _mm_or_si128(_mm_srli_epi16(units, 6), _mm_slli_epi16(_mm_and_si128(units, Splat16(0x3F)), 8)),
@@ -230,7 +234,8 @@ Encoded EncodeBmpBlock(const std::uint16_t* in, std::uint8_t* out) {
         std::memcpy(out + offsets[lane], &encoded[lane], 4);
     std::size_t count = surrogates == 0 ? 8 : LeadingLanes(~surrogates & 0xFFFF, 2);
     std::uint64_t ends = lengthBytes * 0x0101010101010101ull;
-    return {count, count == 0 ? 0 : (ends >> (8 * (count - 1))) & 0xFF};
+    std::size_t bytes = count == 0 ? 0 : static_cast<std::size_t>(ends >> (8 * (count - 1)) & 0xFF);
+    return {count, bytes};
 }
 #else
 constexpr std::size_t kByteBlock = 8;

@@ -20,6 +20,13 @@ constexpr std::size_t kAlone = ~std::size_t(0);
 constexpr std::size_t kRunsBefore[] = {kAlone, 0, 1, 7, 8, 15, 16, 17};
 constexpr std::size_t kRunAfter = 16;
 
+U8 Times(std::size_t count, const U8& sequence) {
+    U8 text;
+    for (std::size_t i = 0; i < count; ++i)
+        text += sequence;
+    return text;
+}
+
 struct Utf8Row {
     const char* what;
     U8 in;
@@ -60,6 +67,14 @@ TEST(ConversionTest, Utf8DecodingTable) {
         {"bad third byte", {0xE2, 0x82, 0xC0}, false, {}},
         {"bad fourth byte", {0xF0, 0x9F, 0x98, 0x41}, false, {}},
         {"DEL and NUL", {0x7F, 0x00}, true, {0x7F, 0x00}},
+        {"nine three-byte", Times(9, {0xE6, 0x97, 0xA5}), true, U16(9, 0x65E5)},
+        {"nine two-byte", Times(9, {0xCE, 0xBA}), true, U16(9, 0x3BA)},
+        {"ED 9F after three-byte", Times(3, {0xE6, 0x97, 0xA5}) + U8{0xED, 0x9F, 0xBF}, true,
+         U16(3, 0x65E5) + U16{0xD7FF}},
+        {"ED A0 after three-byte", Times(2, {0xE6, 0x97, 0xA5}) + U8{0xED, 0xA0, 0x80}, false, {}},
+        {"E0 9F after three-byte", Times(3, {0xE6, 0x97, 0xA5}) + U8{0xE0, 0x9F, 0xBF}, false, {}},
+        {"C1 after two-byte", Times(3, {0xCE, 0xBA}) + U8{0xC1, 0xBF}, false, {}},
+        {"ASCII after two-byte lead", Times(3, {0xCE, 0xBA}) + U8{0xCE, 'A'}, false, {}},
     };
     // Each row alone (the short-input path), then after ASCII runs ending
     // on either side of a block's end and before a block's worth of ASCII
