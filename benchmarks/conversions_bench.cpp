@@ -55,8 +55,9 @@ const std::string& CjkText() {
 
 // Many four-byte sequences (surrogate pairs in UTF-16) between short words.
 const std::string& EmojiText() {
-    static const std::string text = Repeat("ok 😀 done 🚀🚀 fine 👍🏽 party 🎉🎊 𝄞 music 🧪 test 😂😂😂 "
-                                           "end.\n");
+    static const std::string text = Repeat(
+        "ok 😀 done 🚀🚀 fine 👍🏽 party 🎉🎊 𝄞 music 🧪 test 😂😂😂 "
+        "end.\n");
     return text;
 }
 

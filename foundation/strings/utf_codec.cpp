@@ -100,8 +100,8 @@ std::size_t DecodeTwoByteBlock(const std::uint8_t* in, std::uint16_t* out) {
     __m128i units = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(pairs, Splat16(0x1F)), 6),
                                  _mm_and_si128(_mm_srli_epi16(pairs, 8), Splat16(0x3F)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), units);
-    return LeadingLanes(static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(overlong, shaped))),
-                        2);
+    return LeadingLanes(
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(overlong, shaped))), 2);
 }
 
 int Load32(const std::uint8_t* in) {
@@ -114,10 +114,10 @@ int Load32(const std::uint8_t* in) {
 std::size_t DecodeThreeByteBlock(const std::uint8_t* in, std::uint16_t* out) {
     __m128i seqs = _mm_setr_epi32(Load32(in), Load32(in + 3), Load32(in + 6), Load32(in + 9));
     __m128i shaped = _mm_cmpeq_epi32(_mm_and_si128(seqs, Splat32(0xC0C0F0)), Splat32(0x8080E0));
-    __m128i cps = _mm_or_si128(
-        _mm_or_si128(_mm_slli_epi32(_mm_and_si128(seqs, Splat32(0x0F)), 12),
-                     _mm_srli_epi32(_mm_and_si128(seqs, Splat32(0x3F00)), 2)),
-        _mm_srli_epi32(_mm_and_si128(seqs, Splat32(0x3F0000)), 16));
+    __m128i cps =
+        _mm_or_si128(_mm_or_si128(_mm_slli_epi32(_mm_and_si128(seqs, Splat32(0x0F)), 12),
+                                  _mm_srli_epi32(_mm_and_si128(seqs, Splat32(0x3F00)), 2)),
+                     _mm_srli_epi32(_mm_and_si128(seqs, Splat32(0x3F0000)), 16));
     // The overlong forms (E0 with a second byte below A0) decode below 0x800,
     // the encoded surrogates (ED with A0 or above) into D800..DFFF.
     __m128i overlong = _mm_cmplt_epi32(cps, Splat32(0x800));
@@ -136,19 +136,19 @@ std::size_t NarrowAsciiBlock(const std::uint16_t* in, std::uint8_t* out) {
     __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
     __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 8));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(a, b));
-    unsigned asciiA = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(a, high), zero)));
-    unsigned asciiB = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(b, high), zero)));
+    unsigned asciiA =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(a, high), zero)));
+    unsigned asciiB =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(b, high), zero)));
     std::size_t ascii = LeadingLanes(asciiA, 2);
     return ascii < 8 ? ascii : 8 + LeadingLanes(asciiB, 2);
 }
 
 // Towards UTF-8: eight units 0x80..0x7FF, each lane becoming its two bytes.
 __m128i TwoByteLanes(__m128i units) {
-    return _mm_or_si128(
-        _mm_or_si128(_mm_srli_epi16(units, 6), _mm_slli_epi16(_mm_and_si128(units, Splat16(0x3F)), 8)),
-        Splat16(0x80C0));
+    return _mm_or_si128(_mm_or_si128(_mm_srli_epi16(units, 6),
+                                     _mm_slli_epi16(_mm_and_si128(units, Splat16(0x3F)), 8)),
+                        Splat16(0x80C0));
 }
 
 // Units 0x800..0xFFFF in 32-bit lanes, each becoming its three bytes.
@@ -164,9 +164,9 @@ __m128i ThreeByteLanes(__m128i units) {
 // each are overwritten by the next).
 void PutThreeByteLanes(__m128i units, std::uint8_t* out) {
     __m128i bytes = ThreeByteLanes(units);
-    __m128i packed = _mm_or_si128(_mm_and_si128(bytes, _mm_set1_epi64x(0xFFFFFF)),
-                                  _mm_and_si128(_mm_srli_epi64(bytes, 8),
-                                                _mm_set1_epi64x(0xFFFFFF000000)));
+    __m128i packed =
+        _mm_or_si128(_mm_and_si128(bytes, _mm_set1_epi64x(0xFFFFFF)),
+                     _mm_and_si128(_mm_srli_epi64(bytes, 8), _mm_set1_epi64x(0xFFFFFF000000)));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 6), _mm_srli_si128(packed, 8));
 }
@@ -221,10 +221,10 @@ Encoded EncodeBmpBlock(const std::uint16_t* in, std::uint8_t* out) {
     // Each lane's first two bytes, then its third (used by three-byte lanes
     // only); a lane's store may run into the next lane's bytes, which the
     // next store then writes.
-    __m128i threeFirst = _mm_or_si128(
-        _mm_or_si128(_mm_srli_epi16(units, 12),
-                     _mm_and_si128(_mm_slli_epi16(units, 2), Splat16(0x3F00))),
-        Splat16(0x80E0));
+    __m128i threeFirst =
+        _mm_or_si128(_mm_or_si128(_mm_srli_epi16(units, 12),
+                                  _mm_and_si128(_mm_slli_epi16(units, 2), Splat16(0x3F00))),
+                     Splat16(0x80E0));
     __m128i first = Select(ascii, units, Select(small, TwoByteLanes(units), threeFirst));
     __m128i third = _mm_or_si128(_mm_and_si128(units, Splat16(0x3F)), Splat16(0x80));
     alignas(16) std::uint32_t encoded[8];

@@ -120,6 +120,8 @@ TEST(ConversionTest, Utf16SurrogateTable) {
         {"two highs", {0xD800, 0xD800, 0xDC00}, false},
         {"high at the end", {'a', 0xD83D}, false},
         {"low then high", {0xDC00, 0xD800}, false},
+        {"high then E000", {0xD800, 0xE000}, false},
+        {"two lows", {0xDC00, 0xDC00}, false},
     };
     for (const auto& row : rows) {
         for (std::size_t before : kRunsBefore) {
