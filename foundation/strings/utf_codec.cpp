@@ -78,8 +78,9 @@ __m128i Splat32(int value) {
 // characters were of its kind: the output beyond them is rewritten by
 // whatever comes next. Counts come from a lane mask, where the first lane
 // not of the kind is the lowest clear bit.
-std::size_t LeadingLanes(unsigned mask, unsigned bitsPerLane) {
-    return static_cast<std::size_t>(__builtin_ctz(~mask)) / bitsPerLane;
+std::size_t LeadingLanes(std::uint32_t mask, unsigned bitsPerLane) {
+    return static_cast<std::size_t>(__builtin_ctzll(~static_cast<std::uint64_t>(mask))) /
+           bitsPerLane;
 }
 
 std::size_t WidenAsciiBlock(const std::uint8_t* in, std::uint16_t* out) {
@@ -140,8 +141,7 @@ std::size_t NarrowAsciiBlock(const std::uint16_t* in, std::uint8_t* out) {
         static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(a, high), zero)));
     unsigned asciiB =
         static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(b, high), zero)));
-    std::size_t ascii = LeadingLanes(asciiA, 2);
-    return ascii < 8 ? ascii : 8 + LeadingLanes(asciiB, 2);
+    return LeadingLanes(asciiA | asciiB << 16, 2);
 }
 
 // Towards UTF-8: eight units 0x80..0x7FF, each lane becoming its two bytes.
