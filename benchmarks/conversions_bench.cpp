@@ -12,6 +12,7 @@
 #include <unicode/ustring.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@ using namespace REDudi;
 namespace {
 
 constexpr std::size_t kTextBytes = 64 * 1024;
+constexpr int kUtfRounds = 5;
 
 std::string Repeat(const std::string& sample) {
     std::string text;
@@ -53,8 +55,9 @@ const std::string& CjkText() {
 
 // Many four-byte sequences (surrogate pairs in UTF-16) between short words.
 const std::string& EmojiText() {
-    static const std::string text =
-        Repeat("ok 😀 done 🚀🚀 fine 👍🏽 party 🎉🎊 𝄞 music 🧪 test 😂😂😂 end.\n");
+    static const std::string text = Repeat(
+        "ok 😀 done 🚀🚀 fine 👍🏽 party 🎉🎊 𝄞 music 🧪 test 😂😂😂 "
+        "end.\n");
     return text;
 }
 
@@ -308,7 +311,7 @@ void AddToByteQueue(benchmark::State& state, int megabytes) {
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void RegisterAll() {
+void RegisterUtfRound() {
     const char* const* texts = kTextNames;
     for (int which = 0; which < 4; ++which) {
         std::string to16 = std::string("Utf8ToUtf16/") + texts[which] + "/";
@@ -322,6 +325,13 @@ void RegisterAll() {
         benchmark::RegisterBenchmark((to8 + "ICU").c_str(), Utf16ToUtf8Icu, which);
         benchmark::RegisterBenchmark((to8 + "GLib").c_str(), Utf16ToUtf8Glib, which);
     }
+}
+
+void RegisterAll() {
+    // Every peer runs once per round, so all of them meet the same spells of
+    // load from the machine's other work; each counts with its best round.
+    for (int round = 0; round < kUtfRounds; ++round)
+        RegisterUtfRound();
     benchmark::RegisterBenchmark("Base64Encode/REDudi", EncodeOurs);
     benchmark::RegisterBenchmark("Base64Encode/OpenSSL", EncodeOpenSsl);
     benchmark::RegisterBenchmark("Base64Encode/GLib", EncodeGlib);
@@ -343,6 +353,9 @@ int main(int argc, char** argv) {
     bench::ThroughputTable table;
     benchmark::RunSpecifiedBenchmarks(&table);
     table.PrintRatios();
+    std::printf("\nTarget: Mixed, Cjk and Emoji at least 1.5x ICU in both directions "
+                "(best of %d rounds each)\n",
+                kUtfRounds);
     table.PrintPerMegabyte("ByteQueueAdd", 1.3);
     benchmark::Shutdown();
     return 0;

@@ -18,12 +18,15 @@ const std::uint16_t* Units16(const UnicodeStdString& s) {
     return reinterpret_cast<const std::uint16_t*>(s.data());
 }
 
-// Sizes `out` to `capacity`, runs `convert` on its storage and cuts it to
-// what was written, or empties it when the conversion fails.
+// Sizes `out` to at least `capacity`, runs `convert` on its storage and cuts
+// it to what was written, or empties it when the conversion fails. What `out`
+// held is overwritten rather than cleared first: resizing fills the new
+// units with zeros, which a string used again for the next conversion then
+// need not pay for again.
 template <class Out, class Convert>
 bool ConvertInto(Out& out, std::size_t capacity, Convert convert) {
-    out.clear();
-    out.resize(capacity);
+    if (out.size() < capacity)
+        out.resize(capacity);
     std::size_t written = convert(&out[0]);
     if (written == utf::kUtfError) {
         out.clear();

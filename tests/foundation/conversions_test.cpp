@@ -15,6 +15,18 @@ using U8 = Utf8StdString;
 
 // UTF-8 input, and the UTF-16 it decodes to; `ok` false: refused, output
 // emptied. Each limit of the strict rules appears from both sides.
+// Lengths of the ASCII run put before a table row; kAlone: the row alone.
+constexpr std::size_t kAlone = ~std::size_t(0);
+constexpr std::size_t kRunsBefore[] = {kAlone, 0, 1, 7, 8, 15, 16, 17};
+constexpr std::size_t kRunAfter = 16;
+
+U8 Times(std::size_t count, const U8& sequence) {
+    U8 text;
+    for (std::size_t i = 0; i < count; ++i)
+        text += sequence;
+    return text;
+}
+
 struct Utf8Row {
     const char* what;
     U8 in;
@@ -55,16 +67,36 @@ TEST(ConversionTest, Utf8DecodingTable) {
         {"bad third byte", {0xE2, 0x82, 0xC0}, false, {}},
         {"bad fourth byte", {0xF0, 0x9F, 0x98, 0x41}, false, {}},
         {"DEL and NUL", {0x7F, 0x00}, true, {0x7F, 0x00}},
+        {"nine three-byte", Times(9, {0xE6, 0x97, 0xA5}), true, U16(9, 0x65E5)},
+        {"nine two-byte", Times(9, {0xCE, 0xBA}), true, U16(9, 0x3BA)},
+        {"ED 9F after three-byte", Times(3, {0xE6, 0x97, 0xA5}) + U8{0xED, 0x9F, 0xBF}, true,
+         U16(3, 0x65E5) + U16{0xD7FF}},
+        {"ED A0 after three-byte", Times(2, {0xE6, 0x97, 0xA5}) + U8{0xED, 0xA0, 0x80}, false, {}},
+        {"E0 9F after three-byte", Times(3, {0xE6, 0x97, 0xA5}) + U8{0xE0, 0x9F, 0xBF}, false, {}},
+        {"C1 after two-byte", Times(3, {0xCE, 0xBA}) + U8{0xC1, 0xBF}, false, {}},
+        {"ASCII after two-byte lead", Times(3, {0xCE, 0xBA}) + U8{0xCE, 'A'}, false, {}},
     };
+    // Each row alone (the short-input path), then after ASCII runs ending
+    // on either side of a block's end and before a block's worth of ASCII
+    // (the path for long inputs). A row cut short at its end then fails on
+    // the ASCII after it.
     for (const Utf8Row& row : rows) {
-        U16 out{'x'};
-        EXPECT_EQ(row.ok, ConvertUTF8ToUnicode(row.in, out)) << row.what;
-        EXPECT_EQ(row.out, out) << row.what;
-        if (!row.ok)
-            continue;
-        U8 back{'x'};
-        EXPECT_TRUE(ConvertUnicodeToUTF8(row.out, back)) << row.what;
-        EXPECT_EQ(row.in, back) << row.what;
+        for (std::size_t before : kRunsBefore) {
+            U8 in = row.in;
+            U16 expected = row.out;
+            if (before != kAlone) {
+                in = U8(before, 'a') + in + U8(kRunAfter, 'z');
+                expected = U16(before, 'a') + expected + U16(kRunAfter, 'z');
+            }
+            U16 out{'x'};
+            EXPECT_EQ(row.ok, ConvertUTF8ToUnicode(in, out)) << row.what << " after " << before;
+            EXPECT_EQ(row.ok ? expected : U16(), out) << row.what << " after " << before;
+            if (!row.ok)
+                continue;
+            U8 back{'x'};
+            EXPECT_TRUE(ConvertUnicodeToUTF8(expected, back)) << row.what << " after " << before;
+            EXPECT_EQ(in, back) << row.what << " after " << before;
+        }
     }
 }
 
@@ -88,33 +120,60 @@ TEST(ConversionTest, Utf16SurrogateTable) {
         {"two highs", {0xD800, 0xD800, 0xDC00}, false},
         {"high at the end", {'a', 0xD83D}, false},
         {"low then high", {0xDC00, 0xD800}, false},
+        {"high then E000", {0xD800, 0xE000}, false},
+        {"two lows", {0xDC00, 0xDC00}, false},
     };
     for (const auto& row : rows) {
-        U8 utf8{'x'};
-        Utf32StdString utf32(1, 'x');
-        EXPECT_EQ(row.ok, ConvertUnicodeToUTF8(row.in, utf8)) << row.what;
-        EXPECT_EQ(row.ok, ConvertUnicodeToUTF32(row.in, utf32)) << row.what;
-        EXPECT_EQ(row.ok, !utf8.empty()) << row.what;
-        EXPECT_EQ(row.ok, !utf32.empty()) << row.what;
+        for (std::size_t before : kRunsBefore) {
+            U16 in = row.in;
+            if (before != kAlone)
+                in = U16(before, 'a') + in + U16(kRunAfter, 'z');
+            U8 utf8{'x'};
+            Utf32StdString utf32(1, 'x');
+            EXPECT_EQ(row.ok, ConvertUnicodeToUTF8(in, utf8)) << row.what << " after " << before;
+            EXPECT_EQ(row.ok, ConvertUnicodeToUTF32(in, utf32)) << row.what;
+            EXPECT_EQ(row.ok, !utf8.empty()) << row.what << " after " << before;
+            EXPECT_EQ(row.ok, !utf32.empty()) << row.what;
+        }
     }
 }
 
-// Long inputs cross the block-at-a-time ASCII path; a non-ASCII character at
-// every offset checks that the path hands over at the right unit.
-TEST(ConversionTest, AsciiFastPathHandsOverAtEveryOffset) {
-    for (std::size_t pos = 0; pos < 40; ++pos) {
-        U16 text(40, 'a');
-        text[pos] = 0x20AC;
+// One character at every offset of an ASCII text long enough to cross the
+// block-at-a-time path and the short path for the last units; cut after its
+// first unit or byte, or with a bad last byte, it fails there.
+TEST(ConversionTest, CharacterAtEveryOffset) {
+    const struct {
+        U16 wide;
         U8 utf8;
-        ASSERT_TRUE(ConvertUnicodeToUTF8(text, utf8));
-        EXPECT_EQ(42u, utf8.size());
-        EXPECT_EQ(0xE2, utf8[pos]);
-        U16 back;
-        ASSERT_TRUE(ConvertUTF8ToUnicode(utf8, back));
-        EXPECT_EQ(text, back);
-        U8 broken(40, 'a');
-        broken[pos] = 0x80;
-        EXPECT_FALSE(ConvertUTF8ToUnicode(broken, back)) << pos;
+    } rows[] = {
+        {{0xE9}, {0xC3, 0xA9}},
+        {{0x20AC}, {0xE2, 0x82, 0xAC}},
+        {{0xD83D, 0xDE00}, {0xF0, 0x9F, 0x98, 0x80}},
+    };
+    const std::size_t kLength = 40;
+    for (const auto& row : rows) {
+        for (std::size_t pos = 0; pos <= kLength; ++pos) {
+            U16 text = U16(pos, 'a') + row.wide + U16(kLength - pos, 'b');
+            U8 utf8 = U8(pos, 'a') + row.utf8 + U8(kLength - pos, 'b');
+            U8 encoded;
+            EXPECT_TRUE(ConvertUnicodeToUTF8(text, encoded)) << row.utf8.size() << "@" << pos;
+            EXPECT_EQ(utf8, encoded) << row.utf8.size() << "@" << pos;
+            U16 decoded;
+            EXPECT_TRUE(ConvertUTF8ToUnicode(utf8, decoded)) << row.utf8.size() << "@" << pos;
+            EXPECT_EQ(text, decoded) << row.utf8.size() << "@" << pos;
+
+            U8 badLast = utf8;
+            badLast[pos + row.utf8.size() - 1] = 'c';
+            U8 cut = U8(pos, 'a') + row.utf8.substr(0, 1) + U8(kLength - pos, 'b');
+            U16 cutWide = U16(pos, 'a') + row.wide.substr(0, 1) + U16(kLength - pos, 'b');
+            EXPECT_FALSE(ConvertUTF8ToUnicode(badLast, decoded)) << row.utf8.size() << "@" << pos;
+            EXPECT_FALSE(ConvertUTF8ToUnicode(cut, decoded)) << row.utf8.size() << "@" << pos;
+            EXPECT_FALSE(ConvertUTF8ToUnicode(cut.substr(0, pos + 1), decoded)) << pos;
+            EXPECT_EQ(row.wide.size() == 1, ConvertUnicodeToUTF8(cutWide, encoded)) << pos;
+            EXPECT_EQ(row.wide.size() == 1,
+                      ConvertUnicodeToUTF8(cutWide.substr(0, pos + 1), encoded))
+                << pos;
+        }
     }
 }
 
