@@ -1,9 +1,6 @@
 // Manual-reset events and auto-reset guards, with and without a thread.
 #include "thread_test_support.h"
 
-#include <gtest/gtest.h>
-
-#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -12,29 +9,23 @@ using namespace threads_test;
 
 namespace {
 
-// Starts `count` threads that each wait once, untimed, on `wait`.
+// Starts `count` threads that each wait once, untimed, on `wait`; the
+// destructor joins them.
 class Waiters {
 public:
     template <class Wait>
     Waiters(int count, Wait wait) {
         for (int i = 0; i < count; ++i)
-            threads_.emplace_back([this, wait] {
-                ++started_;
-                if (wait())
-                    ++released_;
-            });
-        EventuallyTrue([this] { return started_ == static_cast<int>(threads_.size()); });
-        std::this_thread::sleep_for(std::chrono::milliseconds(50)); // let them block
+            threads_.emplace_back([this, wait] { released_ += wait() ? 1 : 0; });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // let them block
     }
     ~Waiters() {
         for (std::thread& t : threads_)
             t.join();
     }
-    int Released() const { return released_; }
+    std::atomic<int> released_{0};
 
 private:
-    std::atomic<int> started_{0};
-    std::atomic<int> released_{0};
     std::vector<std::thread> threads_;
 };
 
@@ -46,9 +37,9 @@ TEST(EventTest, SignalReleasesEveryWaiterUntilReset) {
     event->SetDeadLockTimeOut(kPatienceMs);
     {
         Waiters waiters(3, [&] { return event->Wait(nullptr); });
-        EXPECT_EQ(waiters.Released(), 0);
+        EXPECT_EQ(waiters.released_, 0);
         event->Signal();
-        EXPECT_TRUE(EventuallyTrue([&] { return waiters.Released() == 3; }));
+        EXPECT_TRUE(EventuallyTrue([&] { return waiters.released_ == 3; }));
     }
     EXPECT_TRUE(event->Wait(0, nullptr));
     event->Reset();
@@ -64,11 +55,11 @@ TEST(EventTest, GuardReleasesExactlyOneWaiterPerSignal) {
     {
         Waiters waiters(2, [&] { return guard->Wait(nullptr); });
         guard->Signal();
-        EXPECT_TRUE(EventuallyTrue([&] { return waiters.Released() == 1; }));
+        EXPECT_TRUE(EventuallyTrue([&] { return waiters.released_ == 1; }));
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        EXPECT_EQ(waiters.Released(), 1);
+        EXPECT_EQ(waiters.released_, 1);
         guard->Signal();
-        EXPECT_TRUE(EventuallyTrue([&] { return waiters.Released() == 2; }));
+        EXPECT_TRUE(EventuallyTrue([&] { return waiters.released_ == 2; }));
     }
     // A signal nobody waits for lets the next single wait through.
     guard->Signal();
@@ -76,9 +67,13 @@ TEST(EventTest, GuardReleasesExactlyOneWaiterPerSignal) {
     EXPECT_FALSE(guard->Wait(0, nullptr));
 }
 
-TEST(EventTest, DeadlockTimeoutOnBehalfOfAThreadDiffers) {
-    std::unique_ptr<Thread> thread(Thread::GetNewThread());
-    ASSERT_NE(thread, nullptr);
+// At the deadlock timeout an event throws and a guard waiting on behalf of
+// a thread reports false; on behalf of a terminating thread both throw,
+// unless already signalled.
+TEST(EventTest, UntimedWaitsAtTheDeadlockTimeoutAndForATerminatingThread) {
+    std::unique_ptr<Thread> thread(Thread::GetNewThread()), ending(Thread::GetNewThread());
+    ASSERT_TRUE(thread && ending);
+    ending->Terminate(true); // never started: only its terminate event is signalled
     std::unique_ptr<Event> event(Event::GetNewEvent());
     std::unique_ptr<Guard> guard(Guard::GetNewGuard());
     event->SetDeadLockTimeOut(20);
@@ -88,28 +83,19 @@ TEST(EventTest, DeadlockTimeoutOnBehalfOfAThreadDiffers) {
     EXPECT_FALSE(guard->Wait(thread.get()));
     EXPECT_GE(MillisecondsSince(start), 15);
     EXPECT_THROW(event->Wait(thread.get()), ThreadTerminateException);
-    // Without a thread both treat the deadlock timeout as a failure.
     EXPECT_THROW(event->Wait(nullptr), ThreadTerminateException);
     EXPECT_THROW(guard->Wait(nullptr), ThreadTerminateException);
-    // A timed wait just reports the timeout.
     EXPECT_FALSE(event->Wait(10, thread.get()));
     EXPECT_FALSE(guard->Wait(10, thread.get()));
-}
 
-TEST(EventTest, WaitOnBehalfOfATerminatingThreadThrowsUnlessSignalled) {
-    std::unique_ptr<Thread> thread(Thread::GetNewThread());
-    ASSERT_NE(thread, nullptr);
-    std::unique_ptr<Event> event(Event::GetNewEvent());
-    std::unique_ptr<Guard> guard(Guard::GetNewGuard());
-    thread->Terminate(true); // never started: only its terminate event is signalled
-
-    Clock::time_point start = Clock::now();
-    EXPECT_THROW(event->Wait(kPatienceMs, thread.get()), ThreadTerminateException);
-    EXPECT_THROW(guard->Wait(thread.get()), ThreadTerminateException);
+    event->SetDeadLockTimeOut(kPatienceMs);
+    guard->SetDeadLockTimeOut(kPatienceMs);
+    start = Clock::now();
+    EXPECT_THROW(event->Wait(kPatienceMs, ending.get()), ThreadTerminateException);
+    EXPECT_THROW(guard->Wait(ending.get()), ThreadTerminateException);
     EXPECT_LT(MillisecondsSince(start), 2000);
-
     event->Signal();
     guard->Signal();
-    EXPECT_TRUE(event->Wait(kPatienceMs, thread.get()));
-    EXPECT_TRUE(guard->Wait(thread.get()));
+    EXPECT_TRUE(event->Wait(kPatienceMs, ending.get()));
+    EXPECT_TRUE(guard->Wait(ending.get()));
 }

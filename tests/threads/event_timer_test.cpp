@@ -3,9 +3,6 @@
 // order and the number of events are what matters.
 #include "thread_test_support.h"
 
-#include <gtest/gtest.h>
-
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,11 +15,6 @@ namespace {
 
 const char kInternalTimer[] = "ATimer-Internal-Timer";
 
-struct Arrival {
-    std::string name;
-    long long at; // ms since the recorder was made
-};
-
 // The target thread: records every event it receives, with its time.
 class Recorder {
 public:
@@ -33,47 +25,41 @@ public:
         thread_->Execute();
     }
     ~Recorder() { thread_->Terminate(false); }
-
     Thread* thread() { return thread_.get(); }
 
-    // Waits until `count` events arrived (or the patience ran out); a copy.
-    std::vector<Arrival> AwaitCount(size_t count) {
-        std::unique_lock<std::mutex> hold(lock_);
-        arrived_.wait_for(hold, kPatience, [&] { return arrivals_.size() >= count; });
-        return arrivals_;
-    }
-
-    std::vector<Arrival> After(std::chrono::milliseconds quiet) {
-        std::this_thread::sleep_for(quiet);
-        std::lock_guard<std::mutex> hold(lock_);
-        return arrivals_;
+    // The names received once `count` arrived (or the patience ran out),
+    // `quiet` ms later; their times go to `at`.
+    std::vector<std::string> Names(size_t count, int quiet = 0, std::vector<long long>* at = nullptr) {
+        EventuallyTrue([&] { return Copy().size() >= count; });
+        std::this_thread::sleep_for(std::chrono::milliseconds(quiet));
+        std::vector<std::string> names;
+        for (const auto& arrival : Copy()) {
+            names.push_back(arrival.first);
+            if (at != nullptr)
+                at->push_back(arrival.second);
+        }
+        return names;
     }
 
 private:
+    std::vector<std::pair<std::string, long long>> Copy() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return arrivals_;
+    }
     static unsigned int Receive(Thread* thread, void* data) {
         Recorder& self = *static_cast<Recorder*>(data);
-        PString name;
-        while (thread->WaitForEvent(name)) {
+        for (PString name; thread->WaitForEvent(name);) {
             std::lock_guard<std::mutex> hold(self.lock_);
-            self.arrivals_.push_back({name, MillisecondsSince(self.start_)});
-            self.arrived_.notify_all();
+            self.arrivals_.emplace_back(name, MillisecondsSince(self.start_));
         }
         return 0;
     }
 
     Clock::time_point start_;
     std::mutex lock_;
-    std::condition_variable arrived_;
-    std::vector<Arrival> arrivals_;
+    std::vector<std::pair<std::string, long long>> arrivals_;
     std::unique_ptr<Thread> thread_;
 };
-
-std::vector<std::string> NamesOf(const std::vector<Arrival>& arrivals) {
-    std::vector<std::string> names;
-    for (const Arrival& a : arrivals)
-        names.push_back(a.name);
-    return names;
-}
 
 class EventTimerTest : public ::testing::Test {
 protected:
@@ -89,30 +75,25 @@ protected:
 } // namespace
 
 TEST_F(EventTimerTest, ARepeatedTimerFiresItsCountAtItsScaledInterval) {
-    struct Case {
-        float scaling;
-        long long gap;
-    } cases[] = {{1.0f, 300}, {0.5f, 150}};
+    const std::pair<float, long long> cases[] = {{1.0f, 300}, {0.5f, 150}};
     timer_.SetTargetThread(recorder_.thread());
     size_t seen = 0;
-    for (const Case& c : cases) {
-        timer_.SetScaling(c.scaling);
+    for (const auto& c : cases) {
+        SCOPED_TRACE("scaling " + std::to_string(c.first));
+        timer_.SetScaling(c.first);
         timer_.ClearAllEvents();
         ASSERT_TRUE(timer_.AddTimer("tick", 300, 3, true));
-        std::vector<Arrival> got = recorder_.AwaitCount(seen + 3);
-        ASSERT_EQ(got.size(), seen + 3) << "scaling " << c.scaling;
+        std::vector<long long> at;
+        ASSERT_EQ(recorder_.Names(seen + 3, 0, &at).size(), seen + 3);
         for (size_t i = seen + 1; i < seen + 3; ++i) {
-            long long gap = got[i].at - got[i - 1].at;
-            EXPECT_GE(gap, c.gap * 7 / 10) << "scaling " << c.scaling << ", firing " << i;
-            EXPECT_LE(gap, c.gap * 2) << "scaling " << c.scaling << ", firing " << i;
+            EXPECT_GE(at[i] - at[i - 1], c.second * 7 / 10) << "firing " << i;
+            EXPECT_LE(at[i] - at[i - 1], c.second * 2) << "firing " << i;
         }
         EXPECT_FALSE(timer_.RemoveTimer("tick")) << "a finished timer leaves the list";
         seen += 3;
     }
-    EXPECT_EQ(recorder_.After(std::chrono::milliseconds(400)).size(), seen);
-    EXPECT_EQ(NamesOf(recorder_.After(std::chrono::milliseconds(0))),
-              std::vector<std::string>(seen, "tick"))
-        << "the built-in timer never posts";
+    // Nothing more comes: the built-in timer never posts.
+    EXPECT_EQ(recorder_.Names(seen, 400), std::vector<std::string>(seen, "tick"));
 }
 
 TEST_F(EventTimerTest, TimersFireInOrderOfDueTimeThenOfAdding) {
@@ -126,8 +107,7 @@ TEST_F(EventTimerTest, TimersFireInOrderOfDueTimeThenOfAdding) {
     ASSERT_TRUE(timer_.AddTimer("never", 100, 0, true));
     EXPECT_FALSE(timer_.RemoveTimer("never")) << "repeat 0 adds nothing";
     timer_.SetTargetThread(recorder_.thread());
-    recorder_.AwaitCount(5);
-    EXPECT_EQ(NamesOf(recorder_.After(std::chrono::milliseconds(300))),
+    EXPECT_EQ(recorder_.Names(5, 300),
               (std::vector<std::string>{"first", "second", "twice", "last", "twice"}));
 }
 
@@ -139,11 +119,10 @@ TEST_F(EventTimerTest, ATimerRemovedWhileDueFiresOnceMore) {
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     EXPECT_TRUE(timer_.RemoveTimer("again"));
     EXPECT_FALSE(timer_.RemoveTimer("again"));
-    EXPECT_EQ(NamesOf(recorder_.After(std::chrono::milliseconds(1200))),
-              std::vector<std::string>{"again"});
+    EXPECT_EQ(recorder_.Names(1, 1200), std::vector<std::string>{"again"});
     // Re-armed under the same name, it runs again.
     ASSERT_TRUE(timer_.AddTimer("again", 100, 2, true));
-    EXPECT_EQ(recorder_.AwaitCount(3).size(), 3u);
+    EXPECT_EQ(recorder_.Names(3).size(), 3u);
 }
 
 TEST_F(EventTimerTest, ClearingLeavesExactlyTheBuiltInTimer) {
@@ -159,7 +138,7 @@ TEST_F(EventTimerTest, ClearingLeavesExactlyTheBuiltInTimer) {
     // With no timer at all the loop idles, and picks up the next one.
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     ASSERT_TRUE(timer_.AddTimer("after", 100, 1, true));
-    EXPECT_EQ(NamesOf(recorder_.AwaitCount(1)), std::vector<std::string>{"after"});
+    EXPECT_EQ(recorder_.Names(1), std::vector<std::string>{"after"});
 }
 
 TEST_F(EventTimerTest, FiringsForAnEndedThreadAreLostAndTheTimerGoesOn) {
@@ -168,7 +147,7 @@ TEST_F(EventTimerTest, FiringsForAnEndedThreadAreLostAndTheTimerGoesOn) {
     timer_.SetTargetThread(gone->thread());
     // The built-in timer is not needed while another keeps the loop turning.
     EXPECT_TRUE(timer_.RemoveTimer(kInternalTimer));
-    gone->AwaitCount(1);
+    gone->Names(1);
     gone->thread()->Terminate(false);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_TRUE(timer_.RemoveTimer("lost")) << "the timer keeps running";

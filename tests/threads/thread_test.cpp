@@ -2,9 +2,6 @@
 // waits of other objects made on a thread's behalf.
 #include "thread_test_support.h"
 
-#include <gtest/gtest.h>
-
-#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -28,62 +25,59 @@ Probe& ProbeOf(void* data) {
     return *static_cast<Probe*>(data);
 }
 
-std::unique_ptr<Thread> NewThread(ThreadProcedure procedure, Probe& probe) {
+// A thread running `procedure` on `probe`, started unless `start` is false.
+std::unique_ptr<Thread> Started(ThreadProcedure procedure, Probe& probe, bool start = true) {
     std::unique_ptr<Thread> thread(Thread::GetNewThread());
+    EXPECT_NE(thread, nullptr);
     if (thread) {
         thread->SetThreadProc(procedure);
         thread->SetThreadData(&probe);
         // A soft termination gives up in time instead of hanging the test.
         thread->SetDeadlockTimeout(kPatienceMs);
+        EXPECT_TRUE(!start || thread->Execute());
     }
     return thread;
 }
 
-// Runs `wait` after reporting that it is about to block; records whether it
-// ended with termination, and lets the exception go on.
+bool Waiting(Probe& probe) {
+    std::future<void> waiting = probe.waiting.get_future();
+    return Arrives(waiting);
+}
+
+// Reports that it is about to block in `wait`, and whether termination
+// unwound it.
 template <class Wait>
 unsigned int BlockIn(Thread* thread, void* data, Wait wait) {
-    Probe& probe = ProbeOf(data);
-    probe.waiting.set_value();
+    ProbeOf(data).waiting.set_value();
     try {
-        wait(thread);
+        wait(thread, ProbeOf(data));
     } catch (ThreadTerminateException&) {
-        probe.threw = true;
+        ProbeOf(data).threw = true;
         throw;
     }
     return 1;
 }
 
 unsigned int WaitForEventForever(Thread* thread, void* data) {
-    return BlockIn(thread, data, [](Thread* t) {
+    return BlockIn(thread, data, [](Thread* t, Probe&) {
         PString name;
         t->WaitForEvent(name);
     });
 }
 
 unsigned int SleepLong(Thread* thread, void* data) {
-    return BlockIn(thread, data, [](Thread* t) { t->Sleep(kPatienceMs); });
+    return BlockIn(thread, data, [](Thread* t, Probe&) { t->Sleep(kPatienceMs); });
 }
 
 unsigned int AcquireHeldMutex(Thread* thread, void* data) {
-    AMutex* mutex = ProbeOf(data).mutex;
-    return BlockIn(thread, data, [mutex](Thread* t) { mutex->Acquire(t); });
+    return BlockIn(thread, data, [](Thread* t, Probe& p) { p.mutex->Acquire(t); });
 }
 
-void ExpectTerminationUnwinds(ThreadProcedure procedure, Probe& probe) {
-    std::unique_ptr<Thread> thread = NewThread(procedure, probe);
-    ASSERT_NE(thread, nullptr);
-    std::future<void> waiting = probe.waiting.get_future();
-    ASSERT_TRUE(thread->Execute());
-    ASSERT_TRUE(Arrives(waiting));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // let it block
-    Clock::time_point start = Clock::now();
-    EXPECT_TRUE(thread->Terminate(false));
-    EXPECT_LT(MillisecondsSince(start), 5000);
-    EXPECT_TRUE(probe.threw);
-    EXPECT_TRUE(thread->HasTerminated());
-    EXPECT_FALSE(thread->IsExecuting());
-    EXPECT_EQ(thread->GetReturnCode(), 0u); // the unwound procedure returned nothing
+unsigned int Spin(Thread*, void* data) {
+    ProbeOf(data).waiting.set_value();
+    while (!ProbeOf(data).stop.load()) {
+    }
+    return 1;
 }
 
 } // namespace
@@ -100,26 +94,24 @@ TEST(ThreadTest, TerminateInterruptsEveryWait) {
         SCOPED_TRACE(row.first);
         Probe probe;
         probe.mutex = &mutex;
-        ExpectTerminationUnwinds(row.second, probe);
+        std::unique_ptr<Thread> thread = Started(row.second, probe);
+        ASSERT_TRUE(thread && Waiting(probe));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20)); // let it block
+        Clock::time_point start = Clock::now();
+        EXPECT_TRUE(thread->Terminate(false));
+        EXPECT_LT(MillisecondsSince(start), 5000);
+        EXPECT_TRUE(probe.threw);
+        EXPECT_TRUE(thread->HasTerminated());
+        EXPECT_FALSE(thread->IsExecuting());
+        EXPECT_EQ(thread->GetReturnCode(), 0u); // the unwound procedure returned nothing
     }
     mutex.Release();
 }
 
 TEST(ThreadTest, HardTerminateKillsABusyThread) {
     Probe probe;
-    std::unique_ptr<Thread> thread = NewThread(
-        [](Thread*, void* data) -> unsigned int {
-            Probe& p = ProbeOf(data);
-            p.waiting.set_value();
-            while (!p.stop.load()) {
-            }
-            return 1;
-        },
-        probe);
-    ASSERT_NE(thread, nullptr);
-    std::future<void> waiting = probe.waiting.get_future();
-    ASSERT_TRUE(thread->Execute());
-    ASSERT_TRUE(Arrives(waiting));
+    std::unique_ptr<Thread> thread = Started(&Spin, probe);
+    ASSERT_TRUE(thread && Waiting(probe));
     Clock::time_point start = Clock::now();
     EXPECT_FALSE(thread->Terminate(true));
     EXPECT_LT(MillisecondsSince(start), 2000);
@@ -130,7 +122,7 @@ TEST(ThreadTest, HardTerminateKillsABusyThread) {
 
 TEST(ThreadTest, EventsArriveInOrderAndOnlyWhileExecuting) {
     Probe probe;
-    std::unique_ptr<Thread> thread = NewThread(
+    std::unique_ptr<Thread> thread = Started(
         [](Thread* self, void* data) -> unsigned int {
             Probe& p = ProbeOf(data);
             p.proceed.get_future().wait_for(kPatience);
@@ -141,18 +133,16 @@ TEST(ThreadTest, EventsArriveInOrderAndOnlyWhileExecuting) {
             p.timedOutEmpty = !self->WaitForEvent(name, 50) && name.empty();
             return 7;
         },
-        probe);
+        probe, false);
     ASSERT_NE(thread, nullptr);
     EXPECT_FALSE(thread->SignalEvent("early"));
     EXPECT_FALSE(thread->AreQueuedEvents());
-
     ASSERT_TRUE(thread->Execute());
     EXPECT_FALSE(thread->Execute()); // already running
     EXPECT_FALSE(thread->SetThreadProc(&SleepLong));
     EXPECT_FALSE(thread->SetThreadData(nullptr));
-    EXPECT_TRUE(thread->SignalEvent("one"));
-    EXPECT_TRUE(thread->SignalEvent("two"));
-    EXPECT_TRUE(thread->SignalEvent("three"));
+    for (const char* name : {"one", "two", "three"})
+        EXPECT_TRUE(thread->SignalEvent(name));
     EXPECT_TRUE(thread->AreQueuedEvents());
     probe.proceed.set_value();
 
@@ -165,14 +155,13 @@ TEST(ThreadTest, EventsArriveInOrderAndOnlyWhileExecuting) {
 
 TEST(ThreadTest, GetEventTakesLeftoverEventsOnlyOnceStopped) {
     Probe probe;
-    std::unique_ptr<Thread> thread = NewThread(
+    std::unique_ptr<Thread> thread = Started(
         [](Thread*, void* data) -> unsigned int {
             ProbeOf(data).proceed.get_future().wait_for(kPatience);
             return 0;
         },
         probe);
     ASSERT_NE(thread, nullptr);
-    ASSERT_TRUE(thread->Execute());
     EXPECT_TRUE(thread->SignalEvent("Job"));
     EXPECT_TRUE(thread->SignalEvent("Job"));
     EXPECT_FALSE(thread->GetEvent("Job")); // running
@@ -189,17 +178,8 @@ TEST(ThreadTest, GetEventTakesLeftoverEventsOnlyOnceStopped) {
 
 TEST(ThreadTest, TerminateResumesASuspendedThreadAndItCanRunAgain) {
     Probe probe;
-    std::unique_ptr<Thread> thread = NewThread(
-        [](Thread* self, void* data) -> unsigned int {
-            ProbeOf(data).waiting.set_value();
-            for (;;)
-                self->Sleep(5);
-        },
-        probe);
-    ASSERT_NE(thread, nullptr);
-    std::future<void> waiting = probe.waiting.get_future();
-    ASSERT_TRUE(thread->Execute());
-    ASSERT_TRUE(Arrives(waiting));
+    std::unique_ptr<Thread> thread = Started(&SleepLong, probe);
+    ASSERT_TRUE(thread && Waiting(probe));
     EXPECT_TRUE(thread->Suspend());
     EXPECT_TRUE(thread->IsSuspended());
     EXPECT_TRUE(thread->Terminate(false));
@@ -208,10 +188,9 @@ TEST(ThreadTest, TerminateResumesASuspendedThreadAndItCanRunAgain) {
 
     // A terminated thread starts afresh, with its termination cleared.
     probe.waiting = std::promise<void>();
-    waiting = probe.waiting.get_future();
     ASSERT_TRUE(thread->Execute());
     EXPECT_FALSE(thread->HasTerminated());
-    ASSERT_TRUE(Arrives(waiting));
+    ASSERT_TRUE(Waiting(probe));
     EXPECT_TRUE(thread->Terminate(false));
 }
 
@@ -223,23 +202,12 @@ TEST(ThreadTest, MutexAcquisitionOnBehalfOfATerminatingThread) {
     // A free mutex wins over the signalled terminate event.
     EXPECT_TRUE(mutex.Acquire(0u, thread.get()));
     mutex.Release();
-
-    std::promise<void> held, letGo;
-    std::thread holder([&] {
-        mutex.Acquire(nullptr);
-        held.set_value();
-        letGo.get_future().wait_for(kPatience);
-        mutex.Release();
-    });
-    std::future<void> heldFuture = held.get_future();
-    ASSERT_TRUE(Arrives(heldFuture));
+    Holder holder(mutex);
     Clock::time_point start = Clock::now();
     EXPECT_THROW(mutex.Acquire(kPatienceMs, thread.get()), ThreadTerminateException);
     // A retrying lock gives up rather than spinning on a terminating thread.
     EXPECT_THROW(AMutexLock(&mutex, thread.get(), true), ThreadTerminateException);
     EXPECT_LT(MillisecondsSince(start), 2000);
-    letGo.set_value();
-    holder.join();
 }
 
 namespace {
@@ -274,8 +242,7 @@ TEST(ThreadTest, WaitsRefuseAThreadThatIsNotAWindowsThread) {
     EXPECT_THROW(event->Wait(0, &foreign), ThreadTerminateException);
 }
 
-// A procedure that deletes its own thread object: the process survives and
-// the kernel thread ends with the procedure's result.
+// The process survives and the kernel thread ends with the procedure's result.
 TEST(ThreadDeletionTest, ProcedureMayDeleteItsOwnThread) {
     struct SelfDelete {
         HANDLE kernelThread = nullptr;
@@ -294,8 +261,8 @@ TEST(ThreadDeletionTest, ProcedureMayDeleteItsOwnThread) {
         return 42;
     });
     ASSERT_TRUE(thread->Execute());
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.deleted, 5000));
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.kernelThread, 5000));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.deleted, kPatienceMs));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.kernelThread, kPatienceMs));
     DWORD code = 0;
     EXPECT_TRUE(GetExitCodeThread(state.kernelThread, &code));
     EXPECT_EQ(42u, code);
