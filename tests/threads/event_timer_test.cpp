@@ -18,8 +18,16 @@ const char kInternalTimer[] = "ATimer-Internal-Timer";
 // The target thread: records every event it receives, with its time.
 class Recorder {
 public:
-    Recorder() : start_(Clock::now()), thread_(Thread::GetNewThread()) {
-        thread_->SetThreadProc(&Recorder::Receive);
+    Recorder() : thread_(Thread::GetNewThread()) {
+        thread_->SetThreadProc([](Thread* thread, void* data) -> unsigned int {
+            Recorder& self = *static_cast<Recorder*>(data);
+            for (PString name; thread->WaitForEvent(name);) {
+                std::lock_guard<std::mutex> hold(self.lock_);
+                self.names_.push_back(name);
+                self.times_.push_back(MillisecondsSince(self.start_));
+            }
+            return 0;
+        });
         thread_->SetThreadData(this);
         thread_->SetDeadlockTimeout(kPatienceMs);
         thread_->Execute();
@@ -27,37 +35,28 @@ public:
     ~Recorder() { thread_->Terminate(false); }
     Thread* thread() { return thread_.get(); }
 
-    // The names received once `count` arrived (or the patience ran out),
-    // `quiet` ms later; their times go to `at`.
-    std::vector<std::string> Names(size_t count, int quiet = 0, std::vector<long long>* at = nullptr) {
-        EventuallyTrue([&] { return Copy().size() >= count; });
+    // The names received once `count` arrived (or the patience ran out) and
+    // `quiet` ms more passed; their times go to `times`.
+    std::vector<std::string> Names(size_t count, int quiet = 0,
+                                   std::vector<long long>* times = nullptr) {
+        EventuallyTrue([&] { return Names().size() >= count; });
         std::this_thread::sleep_for(std::chrono::milliseconds(quiet));
-        std::vector<std::string> names;
-        for (const auto& arrival : Copy()) {
-            names.push_back(arrival.first);
-            if (at != nullptr)
-                at->push_back(arrival.second);
-        }
-        return names;
+        std::lock_guard<std::mutex> hold(lock_);
+        if (times != nullptr)
+            *times = times_;
+        return names_;
     }
 
 private:
-    std::vector<std::pair<std::string, long long>> Copy() {
+    std::vector<std::string> Names() {
         std::lock_guard<std::mutex> hold(lock_);
-        return arrivals_;
-    }
-    static unsigned int Receive(Thread* thread, void* data) {
-        Recorder& self = *static_cast<Recorder*>(data);
-        for (PString name; thread->WaitForEvent(name);) {
-            std::lock_guard<std::mutex> hold(self.lock_);
-            self.arrivals_.emplace_back(name, MillisecondsSince(self.start_));
-        }
-        return 0;
+        return names_;
     }
 
-    Clock::time_point start_;
+    const Clock::time_point start_ = Clock::now();
     std::mutex lock_;
-    std::vector<std::pair<std::string, long long>> arrivals_;
+    std::vector<std::string> names_;
+    std::vector<long long> times_;
     std::unique_ptr<Thread> thread_;
 };
 

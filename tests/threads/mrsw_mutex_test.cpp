@@ -45,30 +45,25 @@ TEST(MRSWMutexTest, ReadersShareAndExcludeWritersAndAWriterExcludesEveryone) {
 }
 
 // The untimed forms give up after 3000 ms (shared) and 5000 ms (exclusive);
-// both cases run at once to keep the test short.
+// both wait at once to keep the test short.
 TEST(MRSWMutexTest, UntimedAcquisitionsGiveUpAtTheirLimits) {
-    struct Case {
-        bool holderExclusive;
-        long long atLeast, below;
-    } cases[] = {{true, 2900, 4500}, {false, 4900, 6500}};
-    std::vector<std::unique_ptr<AMRSWMutex>> locks;
-    std::vector<std::future<long long>> waits;
-    for (const Case& c : cases) {
-        locks.emplace_back(new AMRSWMutex(""));
-        AMRSWMutex* lock = locks.back().get();
-        ASSERT_TRUE(c.holderExclusive ? lock->AcquireExclusive(0) : lock->AcquireShared(0));
-        waits.push_back(std::async(std::launch::async, [lock, c] {
+    AMRSWMutex written(""), read("");
+    ASSERT_TRUE(written.AcquireExclusive(0) && read.AcquireShared(0));
+    auto timed = [](AMRSWMutex* lock, bool exclusive) {
+        return std::async(std::launch::async, [=] {
             Clock::time_point start = Clock::now();
-            bool got = c.holderExclusive ? lock->AcquireShared() : lock->AcquireExclusive();
-            return got ? -1 : MillisecondsSince(start);
-        }));
-    }
-    for (size_t i = 0; i < waits.size(); ++i) {
-        ASSERT_TRUE(Arrives(waits[i]));
-        long long waited = waits[i].get();
-        EXPECT_GE(waited, cases[i].atLeast) << "case " << i;
-        EXPECT_LT(waited, cases[i].below) << "case " << i;
-    }
+            return (exclusive ? lock->AcquireExclusive() : lock->AcquireShared())
+                       ? -1
+                       : MillisecondsSince(start);
+        });
+    };
+    std::future<long long> shared = timed(&written, false), exclusive = timed(&read, true);
+    ASSERT_TRUE(Arrives(shared) && Arrives(exclusive));
+    const long long sharedMs = shared.get(), exclusiveMs = exclusive.get();
+    EXPECT_GE(sharedMs, 2900);
+    EXPECT_LT(sharedMs, 4500);
+    EXPECT_GE(exclusiveMs, 4900);
+    EXPECT_LT(exclusiveMs, 6500);
 }
 
 TEST(MRSWMutexTest, SecondInitializeFailsAndChangesNothing) {
