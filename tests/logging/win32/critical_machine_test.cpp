@@ -31,13 +31,6 @@ protected:
         return critical_.Marks([&](const ACriticalLogEntry& e) { return agent == e.agent; });
     }
 
-    // Starts critical_log_helper with `arguments` and an event it sets once ready.
-    bool StartHelper(ChildProcess& helper, const std::string& arguments) {
-        NamedEvent ready(UniqueName("ready"));
-        return helper.Start(CommandBeside("critical_log_helper.exe", arguments + " " + ready.name)) &&
-               WaitForSingleObject(ready.handle, 20000) == WAIT_OBJECT_0;
-    }
-
     CriticalRegionView critical_;
     LogRegion trace_;
 };
@@ -133,11 +126,11 @@ TEST_F(CriticalMachineTest, WriterProcessesAndOneReaderProcessDeliverEachRecordO
         NamedEvent start(UniqueName("start"));
         ChildProcess reader, writer[2];
         const std::string read =
-            "read " + agent + " " + std::to_string(total) + " \"" + output + "\"";
+            "critical-read " + agent + " " + std::to_string(total) + " \"" + output + "\"";
         ASSERT_TRUE(!readerFirst || StartHelper(reader, read));
         for (int w = 0; w < writers; ++w)
             ASSERT_TRUE(StartHelper(
-                writer[w], "write " + agent + " " + std::to_string(perWriter) + " " + start.name));
+                writer[w], "critical-write " + agent + " " + std::to_string(perWriter) + " " + start.name));
         SetEvent(start.handle);
         for (int w = 0; w < writers; ++w) {
             DWORD code = 1;
@@ -164,7 +157,7 @@ TEST_F(CriticalMachineTest, WriterProcessesAndOneReaderProcessDeliverEachRecordO
 
 TEST_F(CriticalMachineTest, MutexHeldElsewhereLosesTheRecordButNotItsTraceCopy) {
     ChildProcess holder;
-    ASSERT_TRUE(StartHelper(holder, "hold 6500"));
+    ASSERT_TRUE(StartHelper(holder, "hold critical 6500"));
     const std::string text = UniqueName("lost");
     const std::uint32_t before = critical_.Map().count;
     const DWORD start = GetTickCount();

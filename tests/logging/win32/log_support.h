@@ -94,6 +94,16 @@ public:
         return view_->records[(view_->next + 2 * view_->capacity - 1 - back) % view_->capacity];
     }
 
+    // The newest record `match` accepts, looking back one ring; the caller
+    // holds the mutex. Other processes of the machine may trace meanwhile.
+    template <class Match>
+    const ALogEntry* Newest(Match match) const {
+        for (unsigned back = 0; back < view_->capacity; ++back)
+            if (match(Last(back)))
+                return &Last(back);
+        return nullptr;
+    }
+
     // Stores one record as the library's writer does (a `time` of 0 is now).
     bool Write(const std::string& className, const std::string& message,
                const char* subClass = "Sub", unsigned char level = 3, unsigned int flags = 0,
@@ -213,6 +223,14 @@ inline DWORD RunBeside(const char* program, const std::string& arguments,
         DeleteFileA(file.c_str());
     }
     return exitCode;
+}
+
+// Starts log_helper with `arguments` and an event it sets once under way.
+inline bool StartHelper(ChildProcess& helper, const std::string& arguments) {
+    static int serial = 0;
+    NamedEvent ready(OwnTestClass("ready") + "." + std::to_string(++serial));
+    return helper.Start(CommandBeside("log_helper.exe", arguments + " " + ready.name)) &&
+           WaitForSingleObject(ready.handle, 30000) == WAIT_OBJECT_0;
 }
 
 } // namespace testing

@@ -26,17 +26,12 @@ protected:
         SetDefaultLevel(0);
         SetDefaultFlags(0);
     }
-    // The newest record of this thread with `message`, looking back at most
-    // a ring: other processes of the machine may trace meanwhile.
+    // The newest record of this thread with `message`.
     const ALogEntry* Find(const char* message) {
         HeldMutex lock(region_.Mutex());
-        for (unsigned back = 0; back < region_.Map().capacity; ++back) {
-            const ALogEntry& entry = region_.Last(back);
-            if (std::strcmp(entry.message, message) == 0 &&
-                IdText(GetCurrentThreadId()) == entry.thread)
-                return &entry;
-        }
-        return nullptr;
+        return region_.Newest([&](const ALogEntry& e) {
+            return std::strcmp(e.message, message) == 0 && IdText(GetCurrentThreadId()) == e.thread;
+        });
     }
     ALogger logger_;
     LogRegion region_;
@@ -220,22 +215,15 @@ TEST_F(TraceLogTest, EachShapeOfEachWriter) {
     CheckShapes(functions, region_);
 }
 
-// Starts the helper with `command` and an event it sets once ready.
-bool StartReady(ChildProcess& helper, const std::string& command) {
-    NamedEvent ready(OwnTestClass("ready"));
-    return helper.Start(CommandBeside("log_helper.exe", command + " " + ready.name)) &&
-           WaitForSingleObject(ready.handle, 30000) == WAIT_OBJECT_0;
-}
-
 // A holder stuck in another process costs the record after a second; one
 // that ended holding the mutex costs nothing.
 TEST_F(TraceLogTest, MutexHeldElsewhereDropsTheRecordAfterOneSecond) {
-    for (const char* command : {"hold 3000", "abandon"}) {
+    for (const char* command : {"hold trace 3000", "abandon"}) {
         SCOPED_TRACE(command);
         const bool holding = command[0] == 'h';
         ChildProcess helper;
         DWORD exitCode = 1;
-        ASSERT_TRUE(StartReady(helper, command) && (holding || helper.Wait(30000, exitCode)));
+        ASSERT_TRUE(StartHelper(helper, command) && (holding || helper.Wait(30000, exitCode)));
         const DWORD started = GetTickCount();
         logger_.Trace("%s", command);
         const DWORD elapsed = GetTickCount() - started;
@@ -262,18 +250,6 @@ std::vector<std::string> Numbered(const std::string& prefix, int first, int end)
     return messages;
 }
 
-TEST(LogReaderTest, CatchesUpOldestFirstAndStartsOnlyOnce) {
-    Listener listener;
-    LogRegion region;
-    for (const std::string& message : Numbered("n", 0, 10))
-        ASSERT_TRUE(region.Write(listener.only, message));
-    auto reader = NewReader();
-    EXPECT_FALSE(reader->Start(nullptr));
-    ASSERT_TRUE(reader->Start(&listener));
-    EXPECT_FALSE(reader->Start(&listener));
-    EXPECT_EQ(Numbered("n", 0, 10), listener.WaitFor(10));
-}
-
 // Both mutexes held elsewhere while the reader opens: it follows nothing.
 TEST(LogReaderTest, StartFailsWhenNeitherRegionOpened) {
     LogRegion current, legacy(LogRegion::Set::kLegacy);
@@ -298,14 +274,10 @@ TEST(LogReaderTest, ConcurrentWriterProcesses) {
     auto reader = NewReader();
     ASSERT_TRUE(reader->Start(&listener));
     const std::string& own = listener.only;
-    NamedEvent start(own + "-go"), ready0(own + "-r0"), ready1(own + "-r1");
+    NamedEvent start(own + "-go");
     ChildProcess writers[2];
     for (int w = 0; w < 2; ++w)
-        ASSERT_TRUE(writers[w].Start(
-            CommandBeside("log_helper.exe", "write " + own + " 80 " + "AB"[w] + " " +
-                                                (w ? ready1 : ready0).name + " " + start.name)));
-    HANDLE ready[2] = {ready0.handle, ready1.handle};
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, ready, TRUE, 30000));
+        ASSERT_TRUE(StartHelper(writers[w], "write " + own + " 80 " + "AB"[w] + " " + start.name));
     LogRegion region;
     const std::uint32_t before = region.Map().count;
     SetEvent(start.handle);
@@ -385,21 +357,27 @@ TEST(LogReaderTest, DestructionIsPromptUnlessTheListenerIsBusy) {
     }
 }
 
-// Legacy records written before the start are caught up, and both regions
-// are followed.
-TEST(LegacyRegionTest, DeliversLegacyAndCurrentRecords) {
+// Records of both regions written before the start are caught up, the
+// current region's first, each oldest first; then both regions are followed.
+TEST(LegacyRegionTest, CatchesUpAndFollowsBothRegions) {
     Listener listener;
     LogRegion legacy(LogRegion::Set::kLegacy), current;
+    for (const std::string& message : Numbered("n", 0, 10))
+        ASSERT_TRUE(current.Write(listener.only, message));
     for (const std::string& message : Numbered("legacy", 0, 3))
         ASSERT_TRUE(legacy.Write(listener.only, message));
     auto reader = NewReader();
+    EXPECT_FALSE(reader->Start(nullptr));
     ASSERT_TRUE(reader->Start(&listener));
-    EXPECT_EQ(Numbered("legacy", 0, 3), listener.WaitFor(3));
+    EXPECT_FALSE(reader->Start(&listener));
+    std::vector<std::string> expected = Numbered("n", 0, 10), legacyRecords = Numbered("legacy", 0, 3);
+    expected.insert(expected.end(), legacyRecords.begin(), legacyRecords.end());
+    EXPECT_EQ(expected, listener.WaitFor(13));
     ASSERT_TRUE(current.Write(listener.only, "current"));
     ASSERT_TRUE(legacy.Write(listener.only, "legacy 3"));
-    std::vector<std::string> all = listener.WaitFor(5), expected = Numbered("legacy", 0, 4);
-    std::sort(all.begin(), all.end()); // the regions are scanned one by one
-    expected.insert(expected.begin(), "current");
+    std::vector<std::string> all = listener.WaitFor(15);
+    std::sort(all.begin() + 13, all.end()); // the regions are scanned one by one
+    expected.insert(expected.end(), {"current", "legacy 3"});
     EXPECT_EQ(expected, all);
 }
 
@@ -473,21 +451,16 @@ std::string Iso(std::uint32_t seconds) {
 }
 
 // One set of records through every filter, dumped or followed (which catches
-// up first); each row names the lines it must print, in order.
+// up first); each row names the lines it must print, in order. Each row
+// writes the set afresh under a class of its own, so that other tests'
+// records (the machine's ring holds 199) cannot push it out meanwhile.
 TEST(LogViewTest, DumpFilters) {
-    const std::string own = OwnTestClass("V");
     // Times from now on: a dump merges the two rings by time and takes each
     // ring as written in time order, which records from the past would break
     // once other tests have traced. The legacy record is far enough ahead that
     // no record another process writes meanwhile comes after it.
     const std::uint32_t t = static_cast<std::uint32_t>(std::time(nullptr));
     LogRegion current, legacy(LogRegion::Set::kLegacy);
-    ASSERT_TRUE(current.Write(own, "needle 1", "S1", 1, 0, t - 1));
-    ASSERT_TRUE(current.Write(own, "needle 2", "S1", 3, 0, t));
-    ASSERT_TRUE(current.Write(own, "needle 3", "S2", 1, 0, t));
-    ASSERT_TRUE(current.Write(own + "x", "needle 4", "S1", 0, 0, t));
-    ASSERT_TRUE(current.Write(own, "a needle\r\nover lines 5", "S1", 2, 0, t));
-    ASSERT_TRUE(legacy.Write(own, "old 6", "S1", 2, 0, t + 100));
     const std::string self = std::to_string(GetCurrentProcessId());
     const std::string other = std::to_string(GetCurrentProcessId() + 4);
     std::string shown = Iso(t); // the whole line of a record, its time as shown
@@ -511,6 +484,13 @@ TEST(LogViewTest, DumpFilters) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments);
+        const std::string own = OwnTestClass("V") + "." + std::to_string(&row - rows);
+        ASSERT_TRUE(current.Write(own, "needle 1", "S1", 1, 0, t - 1));
+        ASSERT_TRUE(current.Write(own, "needle 2", "S1", 3, 0, t));
+        ASSERT_TRUE(current.Write(own, "needle 3", "S2", 1, 0, t));
+        ASSERT_TRUE(current.Write(own + "x", "needle 4", "S1", 0, 0, t));
+        ASSERT_TRUE(current.Write(own, "a needle\r\nover lines 5", "S1", 2, 0, t));
+        ASSERT_TRUE(legacy.Write(own, "old 6", "S1", 2, 0, t + 100));
         std::string output;
         EXPECT_EQ(
             0u, RunBeside("redudi-logview.exe", "--utc -c " + own + " " + row.arguments, &output));
@@ -568,16 +548,17 @@ TEST(TraceToolTest, CommandLinesAndTheRecordWritten) {
                                                     " --subclass Step --level 1 --flags 0x8001 "
                                                     "-- 100% done  now"));
     HeldMutex lock(region.Mutex());
-    const ALogEntry& entry = region.Last();
-    EXPECT_EQ(own, entry.className);
-    EXPECT_STREQ("Step", entry.subClass);
-    EXPECT_EQ(1, entry.level);
-    EXPECT_EQ(0x8001u, entry.flags);
-    EXPECT_STREQ("100% done now", entry.message);
-    const ALogEntry& limits = region.Last(1);
-    EXPECT_EQ(own + "x", limits.className);
-    EXPECT_EQ(255, limits.level);
-    EXPECT_EQ(0xFFFFFFFFu, limits.flags);
+    const ALogEntry* entry = region.Newest([&](const ALogEntry& e) { return own == e.className; });
+    ASSERT_NE(nullptr, entry);
+    EXPECT_STREQ("Step", entry->subClass);
+    EXPECT_EQ(1, entry->level);
+    EXPECT_EQ(0x8001u, entry->flags);
+    EXPECT_STREQ("100% done now", entry->message);
+    const ALogEntry* limits =
+        region.Newest([&](const ALogEntry& e) { return own + "x" == e.className; });
+    ASSERT_NE(nullptr, limits);
+    EXPECT_EQ(255, limits->level);
+    EXPECT_EQ(0xFFFFFFFFu, limits->flags);
 }
 
 } // namespace
