@@ -10,6 +10,7 @@
 
 using namespace REDudi;
 using namespace threads_test;
+using REDudi::testing::ChildProcess;
 
 namespace {
 
@@ -154,9 +155,9 @@ protected:
         CloseHandle(go_);
     }
 
-    REDudi::testing::ChildProcess& Start(const std::string& lockName, const std::string& mode,
-                                         unsigned int timeout = 5000) {
-        helpers_.emplace_back(new REDudi::testing::ChildProcess);
+    ChildProcess& Start(const std::string& lockName, const std::string& mode,
+                        unsigned int timeout = 5000) {
+        helpers_.emplace_back(new ChildProcess);
         EXPECT_TRUE(helpers_.back()->Start(
             "\"" + REDudi::testing::ExecutableBeside("mrsw_helper.exe") + "\" \"" + lockName +
             "\" " + mode + " " + name_ + " " + std::to_string(timeout)));
@@ -171,14 +172,14 @@ protected:
         return true;
     }
 
-    static DWORD ExitCodeOf(REDudi::testing::ChildProcess& helper) {
+    static DWORD ExitCodeOf(ChildProcess& helper) {
         DWORD code = 0xDEAD;
         return helper.Wait(kPatienceMs, code) ? code : 0xDEAD;
     }
 
     const std::string name_;
     HANDLE in_, go_;
-    std::vector<std::unique_ptr<REDudi::testing::ChildProcess>> helpers_;
+    std::vector<std::unique_ptr<ChildProcess>> helpers_;
 };
 
 TEST_F(MRSWCrossProcessTest, ReaderProcessesShareAndAWriterProcessExcludesEveryone) {
@@ -209,7 +210,7 @@ TEST_F(MRSWCrossProcessTest, ReaderProcessesShareAndAWriterProcessExcludesEveryo
 TEST_F(MRSWCrossProcessTest, AStreamOfReadersHoldsAWriterOffUntilItsTimeout) {
     AMRSWMutex lock(name_.c_str());
     ASSERT_TRUE(lock.AcquireShared(0));
-    REDudi::testing::ChildProcess& writer = Start(name_, "try-exclusive", 300);
+    ChildProcess& writer = Start(name_, "try-exclusive", 300);
     for (Clock::time_point start = Clock::now(); MillisecondsSince(start) < 1500;) {
         // Each new reader enters before the one before it leaves.
         ASSERT_TRUE(lock.AcquireShared(1000));
@@ -230,7 +231,7 @@ TEST_F(MRSWCrossProcessTest, AProcessDyingInsideBlocksNobodyPastTheLimits) {
         const bool writerGetsIn = mode[0] == 'e';
         const std::string name = name_ + mode;
         AMRSWMutex lock(name.c_str());
-        REDudi::testing::ChildProcess& dying = Start(name, mode);
+        ChildProcess& dying = Start(name, mode);
         ASSERT_TRUE(AllIn(1));
         EXPECT_EQ(ExitCodeOf(dying), 9u);
         EXPECT_TRUE(lock.AcquireShared(1000));
