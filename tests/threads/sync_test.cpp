@@ -3,7 +3,6 @@
 #include "thread_test_support.h"
 
 #include <memory>
-#include <vector>
 
 using namespace REDudi;
 using namespace threads_test;
@@ -119,28 +118,6 @@ TEST(MutexTest, DestructionGivesUpAfterHalfASecondWhenHeldElsewhere) {
     EXPECT_LT(elapsed, 5000);
 }
 
-namespace {
-
-// Starts `count` untimed waits, each on a thread of its own.
-template <class Wait>
-std::vector<std::future<bool>> StartWaits(int count, Wait wait) {
-    std::vector<std::future<bool>> waits;
-    for (int i = 0; i < count; ++i)
-        waits.push_back(std::async(std::launch::async, wait));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // let them block
-    return waits;
-}
-
-// How many of `waits` have ended.
-int Released(std::vector<std::future<bool>>& waits) {
-    int released = 0;
-    for (auto& wait : waits)
-        released += wait.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-    return released;
-}
-
-} // namespace
-
 // An event releases every waiter and stays signalled until reset; a guard
 // releases one waiter per signal, and a signal nobody waits for lets the
 // next single wait through.
@@ -148,15 +125,24 @@ template <class E>
 void CheckWaitersReleased(E* e, int perSignal) {
     ASSERT_TRUE(e && e->IsValid());
     e->SetDeadLockTimeOut(kPatienceMs);
-    auto waits = StartWaits(2, [&] { return e->Wait(nullptr); });
-    EXPECT_EQ(Released(waits), 0);
+    std::future<bool> waits[2];
+    for (auto& wait : waits)
+        wait = std::async(std::launch::async, [&] { return e->Wait(nullptr); });
+    auto released = [&] {
+        int ended = 0;
+        for (auto& wait : waits)
+            ended += wait.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        return ended;
+    };
+    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // let them block
+    EXPECT_EQ(released(), 0);
     e->Signal();
-    EXPECT_TRUE(EventuallyTrue([&] { return Released(waits) == perSignal; }));
+    EXPECT_TRUE(EventuallyTrue([&] { return released() == perSignal; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(Released(waits), perSignal);
+    EXPECT_EQ(released(), perSignal);
     if (perSignal == 1)
         e->Signal();
-    EXPECT_TRUE(EventuallyTrue([&] { return Released(waits) == 2; }));
+    EXPECT_TRUE(EventuallyTrue([&] { return released() == 2; }));
     e->Signal();
     EXPECT_TRUE(e->Wait(0, nullptr));
     EXPECT_EQ(e->Wait(0, nullptr), perSignal == 2);
