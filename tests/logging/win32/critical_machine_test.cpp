@@ -38,32 +38,27 @@ protected:
 TEST_F(CriticalMachineTest, EveryEntryPointWritesBothLogsOnceUnlessTheFormatIsNull) {
     ACriticalLogger facade;
     ASSERT_TRUE(facade.IsValid());
-    using Write = void (*)(ACriticalLogger&, const char*);
     const unsigned char one = 1, zero = 0, two = 2;
     // A facade's own writer starts its mirror with the trace log's default
     // subclass; the process-wide one names it "UNKNOWN".
     const struct {
         const char* name;
-        Write write;
+        std::function<void(const char*)> write;
         const char* subClass;
         unsigned level;
         const char* mirrorSubClass;
     } rows[] = {
-        {"CritLogTrace", [](ACriticalLogger&, const char* f) { CritLogTrace(11, f); }, "UNKNOWN",
-         5, "UNKNOWN"},
-        {"CritLogTrace level", [](ACriticalLogger&, const char* f) { CritLogTrace(11, one, f); },
-         "UNKNOWN", 1, "UNKNOWN"},
-        {"CritLogClassTrace", [](ACriticalLogger&, const char* f) { CritLogClassTrace(11, "S", f); },
-         "S", 5, "S"},
-        {"CritLogClassTrace level",
-         [](ACriticalLogger&, const char* f) { CritLogClassTrace(11, "S", zero, f); }, "S", 0, "S"},
-        {"CritLogClassTrace null subclass",
-         [](ACriticalLogger&, const char* f) { CritLogClassTrace(11, nullptr, f); }, "UNKNOWN", 5,
+        {"CritLogTrace", [](const char* f) { CritLogTrace(11, f); }, "UNKNOWN", 5, "UNKNOWN"},
+        {"CritLogTrace level", [&](const char* f) { CritLogTrace(11, one, f); }, "UNKNOWN", 1,
          "UNKNOWN"},
-        {"facade Trace", [](ACriticalLogger& a, const char* f) { a.Trace(11, f); }, "UNKNOWN", 5,
-         "GENERAL"},
-        {"facade ClassTrace level",
-         [](ACriticalLogger& a, const char* f) { a.ClassTrace(11, "S", two, f); }, "S", 2, "S"},
+        {"CritLogClassTrace", [](const char* f) { CritLogClassTrace(11, "S", f); }, "S", 5, "S"},
+        {"CritLogClassTrace level", [&](const char* f) { CritLogClassTrace(11, "S", zero, f); },
+         "S", 0, "S"},
+        {"CritLogClassTrace null subclass", [](const char* f) { CritLogClassTrace(11, nullptr, f); },
+         "UNKNOWN", 5, "UNKNOWN"},
+        {"facade Trace", [&](const char* f) { facade.Trace(11, f); }, "UNKNOWN", 5, "GENERAL"},
+        {"facade ClassTrace level", [&](const char* f) { facade.ClassTrace(11, "S", two, f); },
+         "S", 2, "S"},
     };
     const std::string text(3000, 'y');
     for (const auto& r : rows) {
@@ -73,8 +68,8 @@ TEST_F(CriticalMachineTest, EveryEntryPointWritesBothLogsOnceUnlessTheFormatIsNu
         ASSERT_TRUE(critical.Held() && trace.Held());
         const std::uint32_t criticalBefore = critical_.Map().count;
         const std::uint32_t traceBefore = trace_.Map().count;
-        r.write(facade, nullptr);
-        r.write(facade, text.c_str());
+        r.write(nullptr);
+        r.write(text.c_str());
         ASSERT_EQ(criticalBefore + 1, critical_.Map().count);
         ASSERT_EQ(traceBefore + 1, trace_.Map().count);
         const ACriticalLogEntry& e = critical_.Last();
