@@ -50,14 +50,18 @@ TEST(CriticalText, KeepsAtMost2047Characters) {
 // What a reader has not seen starts at the oldest record still present, and
 // a record stays present until the ring comes round.
 TEST(CriticalRing, CapacityWindowAndPresence) {
-    for (auto r : {std::pair<std::uint32_t, std::uint32_t>{0, 400}, {1, 1}, {399, 399},
-                   {400, 400}, {401, 400}, {0xFFFFFFFF, 400}})
+    for (auto r : {std::pair<std::uint32_t, std::uint32_t>{0, 400},
+                   {1, 1},
+                   {399, 399},
+                   {400, 400},
+                   {401, 400},
+                   {0xFFFFFFFF, 400}})
         EXPECT_EQ(r.second, critring::RingCapacity(r.first)) << r.first;
     const struct {
         std::uint32_t count, next, capacity, seen, first, length;
     } windows[] = {
-        {0, 0, 400, 0, 0, 0},     {10, 10, 400, 4, 4, 6},   {400, 0, 400, 0, 0, 400},
-        {401, 1, 400, 0, 1, 400}, {399, 0, 399, 0, 0, 399}, {400, 1, 399, 0, 1, 399},
+        {0, 0, 400, 0, 0, 0},     {10, 10, 400, 4, 4, 6},          {400, 0, 400, 0, 0, 400},
+        {401, 1, 400, 0, 1, 400}, {399, 0, 399, 0, 0, 399},        {400, 1, 399, 0, 1, 399},
         {3, 3, 0, 0, 0, 3},       {2, 1, 400, 0xFFFFFFFF, 398, 3},
     };
     for (const auto& r : windows) {
@@ -70,8 +74,11 @@ TEST(CriticalRing, CapacityWindowAndPresence) {
     const struct {
         std::uint32_t count, sequence, capacity;
         bool present;
-    } records[] = {{400, 0, 400, true}, {401, 0, 400, false}, {400, 0, 399, false},
-                   {399, 0, 399, true}, {5, 0xFFFFFFFE, 400, true}};
+    } records[] = {{400, 0, 400, true},
+                   {401, 0, 400, false},
+                   {400, 0, 399, false},
+                   {399, 0, 399, true},
+                   {5, 0xFFFFFFFE, 400, true}};
     for (const auto& r : records)
         EXPECT_EQ(r.present, critring::StillPresent(r.count, r.sequence, r.capacity))
             << r.count << "/" << r.sequence << "/" << r.capacity;

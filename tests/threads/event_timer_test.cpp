@@ -1,6 +1,5 @@
 // The event timer: timers post their names into a target thread's queue in
-// the order they fall due. Timings are checked with generous slack; the
-// order and the number of events are what matters.
+// the order they fall due; timings are checked with generous slack.
 #include "thread_test_support.h"
 
 #include <memory>
@@ -113,8 +112,7 @@ TEST_F(EventTimerTest, TimersFireInOrderOfDueTimeThenOfAdding) {
 TEST_F(EventTimerTest, ATimerRemovedWhileDueFiresOnceMore) {
     ASSERT_TRUE(timer_.AddTimer("again", 400, -1, true));
     timer_.SetTargetThread(recorder_.thread());
-    // The loop has taken the timer and pauses for it; the list holds its
-    // re-armed copy.
+    // The loop pauses for the taken timer; the list holds its re-armed copy.
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     EXPECT_TRUE(timer_.RemoveTimer("again"));
     EXPECT_FALSE(timer_.RemoveTimer("again"));

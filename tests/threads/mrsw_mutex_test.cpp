@@ -45,8 +45,7 @@ TEST(MRSWMutexTest, ReadersShareAndExcludeWritersAndAWriterExcludesEveryone) {
     });
 }
 
-// The untimed forms give up after 3000 ms (shared) and 5000 ms (exclusive);
-// both wait at once to keep the test short.
+// The untimed forms give up after 3000 ms (shared) and 5000 ms (exclusive).
 TEST(MRSWMutexTest, UntimedAcquisitionsGiveUpAtTheirLimits) {
     AMRSWMutex written(""), read("");
     ASSERT_TRUE(written.AcquireExclusive(0) && read.AcquireShared(0));
@@ -89,8 +88,12 @@ TEST(MRSWMutexTest, NamesTheSystemCannotTakeGiveAnUnusableLock) {
         CreateMutexA(nullptr, FALSE, ("QV_MRSW_INTERNAL_SEMAPHORE__" + own + "s").c_str());
     const size_t longest = MAX_PATH - std::string("QV_MRSW_INTERNAL_SEMAPHORE__").size();
     const std::pair<std::string, bool> cases[] = {
-        {"", true},          {own, true}, {own + "m", false}, {own + "s", false},
-        {std::string(longest - 1, 'n'), true}, {std::string(longest, 'n'), false},
+        {"", true},
+        {own, true},
+        {own + "m", false},
+        {own + "s", false},
+        {std::string(longest - 1, 'n'), true},
+        {std::string(longest, 'n'), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("name of " + std::to_string(c.first.size()) + " characters");
@@ -106,8 +109,7 @@ TEST(MRSWMutexTest, NamesTheSystemCannotTakeGiveAnUnusableLock) {
     CloseHandle(mutexOnSemaphoreName);
 }
 
-// A release nobody acquired is not detected, but it neither blocks nor
-// spoils the lock for later holders.
+// A release nobody acquired neither blocks nor spoils the lock.
 TEST(MRSWMutexTest, ReleasingWhatIsNotHeldChangesNothing) {
     for (bool exclusive : {false, true}) {
         SCOPED_TRACE(exclusive ? "exclusive" : "shared");
@@ -140,8 +142,7 @@ TEST(MRSWMutexTest, RecursiveAcquisitionByOneThread) {
     lock.ReleaseExclusive();
 }
 
-// Helpers report through a named semaphore once they hold the lock and
-// release it when the named go event is set.
+// Helpers report through a named semaphore once in and leave at the go event.
 class MRSWCrossProcessTest : public ::testing::Test {
 protected:
     MRSWCrossProcessTest()
@@ -205,8 +206,7 @@ TEST_F(MRSWCrossProcessTest, ReaderProcessesShareAndAWriterProcessExcludesEveryo
     }
 }
 
-// A writer waiting reserves nothing: while readers keep overlapping, the
-// writer gives up at its timeout. Once the stream stops it gets in at once.
+// A waiting writer reserves nothing: overlapping readers keep it out until its timeout.
 TEST_F(MRSWCrossProcessTest, AStreamOfReadersHoldsAWriterOffUntilItsTimeout) {
     AMRSWMutex lock(name_.c_str());
     ASSERT_TRUE(lock.AcquireShared(0));
@@ -222,9 +222,7 @@ TEST_F(MRSWCrossProcessTest, AStreamOfReadersHoldsAWriterOffUntilItsTimeout) {
     EXPECT_EQ(ExitCodeOf(Start(name_, "try-exclusive", 300)), 0u);
 }
 
-// A process that dies holding the lock exclusively leaves its entry mutex
-// abandoned: the next process is given the lock. One that dies holding it
-// shared stays counted: readers still enter, writers give up at their timeout.
+// A writer that died inside leaves the lock to the next; a reader stays counted.
 TEST_F(MRSWCrossProcessTest, AProcessDyingInsideBlocksNobodyPastTheLimits) {
     for (const char* mode : {"exclusive-die", "shared-die"}) {
         SCOPED_TRACE(mode);

@@ -84,8 +84,7 @@ const WIN32_LogMap* OpenRing() {
         MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(WIN32_LogMap)));
 }
 
-// "subclass level message" of each "Thread" record of this process written
-// since the ring's count was `start`; false when others overran the ring.
+// "subclass level message" of this process's "Thread" records since `start`.
 bool ThreadLines(const WIN32_LogMap& ring, std::uint32_t start, std::vector<std::string>& lines) {
     char process[32];
     std::snprintf(process, sizeof process, "0x%lx", GetCurrentProcessId());
@@ -221,9 +220,8 @@ TEST(ThreadTest, TerminateResumesASuspendedThreadAndItCanRunAgain) {
     EXPECT_TRUE(thread->Terminate(false));
 }
 
-// A thread being terminated ends a wait on a held mutex at once (a free one
-// still wins), and so does one that is not a Windows thread (always); a
-// retrying lock gives up rather than spinning on either.
+// Waits for a terminating thread end at once (a free mutex still wins), for a
+// foreign thread always; a retrying lock gives up rather than spin.
 TEST(ThreadTest, WaitsOnBehalfOfATerminatingOrForeignThreadGiveUp) {
     std::unique_ptr<Thread> ending(Thread::GetNewThread());
     ASSERT_NE(ending, nullptr);

@@ -54,11 +54,11 @@ TEST_F(CriticalMachineTest, EveryEntryPointWritesBothLogsOnceUnlessTheFormatIsNu
         {"CritLogClassTrace", [](const char* f) { CritLogClassTrace(11, "S", f); }, "S", 5, "S"},
         {"CritLogClassTrace level", [&](const char* f) { CritLogClassTrace(11, "S", zero, f); },
          "S", 0, "S"},
-        {"CritLogClassTrace null subclass", [](const char* f) { CritLogClassTrace(11, nullptr, f); },
-         "UNKNOWN", 5, "UNKNOWN"},
+        {"CritLogClassTrace null subclass",
+         [](const char* f) { CritLogClassTrace(11, nullptr, f); }, "UNKNOWN", 5, "UNKNOWN"},
         {"facade Trace", [&](const char* f) { facade.Trace(11, f); }, "UNKNOWN", 5, "GENERAL"},
-        {"facade ClassTrace level", [&](const char* f) { facade.ClassTrace(11, "S", two, f); },
-         "S", 2, "S"},
+        {"facade ClassTrace level", [&](const char* f) { facade.ClassTrace(11, "S", two, f); }, "S",
+         2, "S"},
     };
     const std::string text(3000, 'y');
     for (const auto& r : rows) {
@@ -124,8 +124,8 @@ TEST_F(CriticalMachineTest, WriterProcessesAndOneReaderProcessDeliverEachRecordO
             "critical-read " + agent + " " + std::to_string(total) + " \"" + output + "\"";
         ASSERT_TRUE(!readerFirst || StartHelper(reader, read));
         for (int w = 0; w < writers; ++w)
-            ASSERT_TRUE(StartHelper(
-                writer[w], "critical-write " + agent + " " + std::to_string(perWriter) + " " + start.name));
+            ASSERT_TRUE(StartHelper(writer[w], "critical-write " + agent + " " +
+                                                   std::to_string(perWriter) + " " + start.name));
         SetEvent(start.handle);
         for (int w = 0; w < writers; ++w) {
             DWORD code = 1;
@@ -164,7 +164,8 @@ TEST_F(CriticalMachineTest, MutexHeldElsewhereLosesTheRecordButNotItsTraceCopy) 
     ASSERT_TRUE(holder.Wait(20000, code));
     EXPECT_EQ(before, critical_.Map().count) << "the critical record is lost";
     std::string output;
-    EXPECT_EQ(0u, RunBeside("redudi-logview.exe", "--dump --class UNKNOWN --grep " + text, &output));
+    EXPECT_EQ(0u,
+              RunBeside("redudi-logview.exe", "--dump --class UNKNOWN --grep " + text, &output));
     EXPECT_NE(std::string::npos, output.find(text)) << "the trace copy stands";
 }
 
@@ -193,9 +194,9 @@ TEST_F(CriticalMachineTest, CritLogToolWritesOneRecordOrRefusesBadInput) {
         const std::string agent = UniqueName("tool");
         const std::uint32_t before = critical_.Map().count;
         std::string output;
-        EXPECT_EQ(r.exitCode, RunBeside("redudi-critlog.exe",
-                                        "--agent " + agent + " --module Mod " + r.arguments,
-                                        &output));
+        EXPECT_EQ(r.exitCode,
+                  RunBeside("redudi-critlog.exe",
+                            "--agent " + agent + " --module Mod " + r.arguments, &output));
         const bool writes = r.exitCode == 0 && std::string(r.arguments) != "--help";
         EXPECT_EQ(before + (writes ? 1 : 0), critical_.Map().count);
         EXPECT_TRUE(r.exitCode != 2 || output.find("redudi-critlog: ") == 0) << output;
@@ -234,8 +235,9 @@ TEST_F(CriticalMachineTest, LogViewShowsAndMarksTheCriticalLog) {
     for (const auto& r : rows) {
         SCOPED_TRACE(r.arguments);
         std::string output;
-        EXPECT_EQ(r.exitCode, RunBeside("redudi-logview.exe",
-                                        "--critical --agent " + agent + " " + r.arguments, &output));
+        EXPECT_EQ(r.exitCode,
+                  RunBeside("redudi-logview.exe", "--critical --agent " + agent + " " + r.arguments,
+                            &output));
         EXPECT_TRUE(*r.wants == '\0' ? output.empty() : output.find(r.wants) != std::string::npos)
             << output;
         EXPECT_EQ(r.marks, MarksOf(agent));

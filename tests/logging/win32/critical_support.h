@@ -19,8 +19,8 @@ inline std::string GlobalName(const char* name) {
 class PrivateLogNames {
 public:
     PrivateLogNames()
-        : mapping_(Unique("Mapping")), mutex_(Unique("Mutex")), event_(Unique("Event")),
-          names_{mapping_.c_str(), mutex_.c_str(), event_.c_str()} {}
+        : mapping_(Unique("Mapping")), mutex_(Unique("Mutex")),
+          event_(Unique("Event")), names_{mapping_.c_str(), mutex_.c_str(), event_.c_str()} {}
     const critmap::Names& Names() const { return names_; }
 
 private:

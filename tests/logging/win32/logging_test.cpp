@@ -67,8 +67,7 @@ TEST_F(TraceLogTest, RecordIsExactlyDefaultsIdentityTextAndZeros) {
     }
 }
 
-// The ring wraps after 199 records; slot 199 stays unused even when a damaged
-// header says otherwise.
+// Slot 199 stays unused even when a damaged header says otherwise.
 TEST_F(TraceLogTest, RingWrapsAt199AndStaysInsideEvenWithADamagedHeader) {
     HeldMutex lock(region_.Mutex());
     WIN32_LogMap& map = region_.Map();
@@ -97,11 +96,9 @@ TEST_F(TraceLogTest, RingWrapsAt199AndStaysInsideEvenWithADamagedHeader) {
     map.next = map.count % 199; // back in step, as every reader expects
 }
 
-// A call that waits into the next second for another holder is stamped with
-// the second it wrote in.
+// A call that waits into the next second is stamped with the second it wrote in.
 TEST_F(TraceLogTest, TimeIsTakenOnceTheMutexIsHeld) {
-    // Start late in a second, so that holding the mutex into the next one
-    // stays well inside the writer's 1000 ms wait.
+    // Late in a second, so that the hold stays well inside the writer's 1 s wait.
     std::time_t before;
     do {
         for (std::time_t tick = std::time(nullptr); std::time(nullptr) == tick;)
@@ -138,8 +135,7 @@ TEST_F(TraceLogTest, TextsAreCutAt63And511) {
     }
 }
 
-// Each of the eight shapes takes its subclass, level and flags from its
-// arguments or from the defaults; a finished text's percent signs stay.
+// Subclass, level and flags from the arguments or the defaults, per shape.
 template <class Writer>
 void CheckShapes(Writer& writer, LogRegion& region) {
     writer.SetClass(PString("Shapes"));
@@ -192,8 +188,7 @@ struct FreeFunctions {
     void SetDefaultFlags(unsigned int flags) { REDudi::SetDefaultFlags(flags); }
 };
 
-// Through a facade copied and assigned (which share one writer) and through
-// the free functions, whose process-wide writer is another.
+// Copies of a facade share one writer; the free functions have another.
 TEST_F(TraceLogTest, EachShapeOfEachWriter) {
     {
         ALogger copy(logger_), assigned;
@@ -214,8 +209,7 @@ TEST_F(TraceLogTest, EachShapeOfEachWriter) {
     CheckShapes(functions, region_);
 }
 
-// A holder stuck in another process costs the record after a second; one
-// that ended holding the mutex costs nothing.
+// A holder stuck elsewhere costs the record after a second; an abandoned mutex nothing.
 TEST_F(TraceLogTest, MutexHeldElsewhereDropsTheRecordAfterOneSecond) {
     for (const char* command : {"hold trace 3000", "abandon"}) {
         SCOPED_TRACE(command);
@@ -266,8 +260,7 @@ TEST(LogReaderTest, StartFailsWhenNeitherRegionOpened) {
     EXPECT_FALSE(reader->Start(&listener));
 }
 
-// Two writer processes at once: each record whole, once and in order at the
-// reader.
+// Two writer processes at once: each record whole, once and in order at the reader.
 TEST(LogReaderTest, ConcurrentWriterProcesses) {
     Listener listener;
     auto reader = NewReader();
@@ -275,8 +268,8 @@ TEST(LogReaderTest, ConcurrentWriterProcesses) {
     NamedEvent start(listener.only + "-go");
     ChildProcess writers[2];
     for (int w = 0; w < 2; ++w)
-        ASSERT_TRUE(StartHelper(writers[w], "write " + listener.only + " 80 " + "AB"[w] + " " +
-                                                start.name));
+        ASSERT_TRUE(StartHelper(writers[w],
+                                "write " + listener.only + " 80 " + "AB"[w] + " " + start.name));
     SetEvent(start.handle);
     for (ChildProcess& writer : writers) {
         DWORD exitCode = 1;
@@ -287,8 +280,8 @@ TEST(LogReaderTest, ConcurrentWriterProcesses) {
         char className[64], filler[512];
         unsigned long pid = 0;
         int index = -1;
-        ASSERT_EQ(4, std::sscanf(message.c_str(), "%63s %lu %d %511s", className, &pid, &index,
-                                 filler));
+        ASSERT_EQ(
+            4, std::sscanf(message.c_str(), "%63s %lu %d %511s", className, &pid, &index, filler));
         const int w = filler[0] == 'B';
         EXPECT_EQ(std::string(400, "AB"[w]), filler);
         EXPECT_EQ(next[w]++, index) << "records of one writer torn, out of order or lost";
@@ -297,8 +290,7 @@ TEST(LogReaderTest, ConcurrentWriterProcesses) {
     EXPECT_EQ(80, next[1]);
 }
 
-// Of 500 records written while the listener was busy, the next scan
-// delivers one whole ring: the newest, oldest first and without a gap.
+// 500 records written while the listener is busy: the newest ring comes, without a gap.
 TEST(LogReaderTest, SkipsRecordsOverwrittenWhileListenerIsBusy) {
     Listener listener;
     listener.blockAt = "block";
@@ -342,8 +334,7 @@ TEST(LogReaderTest, DestructionIsPromptUnlessTheListenerIsBusy) {
     }
 }
 
-// Records of both regions written before the start are caught up, the
-// current region's first, each oldest first; then both regions are followed.
+// Catch-up takes the current region first, each oldest first; then both are followed.
 TEST(LegacyRegionTest, CatchesUpAndFollowsBothRegions) {
     Listener listener;
     LogRegion legacy(LogRegion::Set::kLegacy), current;
@@ -355,7 +346,8 @@ TEST(LegacyRegionTest, CatchesUpAndFollowsBothRegions) {
     EXPECT_FALSE(reader->Start(nullptr));
     ASSERT_TRUE(reader->Start(&listener));
     EXPECT_FALSE(reader->Start(&listener));
-    std::vector<std::string> expected = Numbered("n", 0, 10), legacyRecords = Numbered("legacy", 0, 3);
+    std::vector<std::string> expected = Numbered("n", 0, 10),
+                             legacyRecords = Numbered("legacy", 0, 3);
     expected.insert(expected.end(), legacyRecords.begin(), legacyRecords.end());
     EXPECT_EQ(expected, listener.WaitFor(13));
     ASSERT_TRUE(current.Write(listener.only, "current"));
@@ -366,8 +358,7 @@ TEST(LegacyRegionTest, CatchesUpAndFollowsBothRegions) {
     EXPECT_EQ(expected, all);
 }
 
-// The library's writers never wait for the legacy mutex, so holding it for
-// seconds loses nobody's records.
+// Holding the legacy mutex (no writer of the library waits for it) loses no record.
 TEST(LegacyRegionTest, ScanSkippedByHeldMutexDeliversWithNextWakeUp) {
     Listener listener;
     auto reader = NewReader();
@@ -435,22 +426,18 @@ std::string Iso(std::uint32_t seconds) {
     return text;
 }
 
-// One set of records through every filter, dumped or followed (which catches
-// up first); each row names the lines it must print, in order. Each row
-// writes the set afresh under a class of its own, so that other tests'
-// records (the machine's ring holds 199) cannot push it out meanwhile.
+// Each row writes the set afresh under a class of its own (other tests'
+// records could push it out of the ring) and names the lines it must print.
 TEST(LogViewTest, DumpFilters) {
-    // Times from now on: a dump merges the two rings by time and takes each
-    // ring as written in time order, which records from the past would break
-    // once other tests have traced. The legacy record is far enough ahead that
-    // no record another process writes meanwhile comes after it.
+    // Stamped from now on, as a dump merges the rings by time; the legacy
+    // record far enough ahead that no other process's record comes after it.
     const std::uint32_t t = static_cast<std::uint32_t>(std::time(nullptr));
     LogRegion current, legacy(LogRegion::Set::kLegacy);
     const std::string self = std::to_string(GetCurrentProcessId());
     const std::string other = std::to_string(GetCurrentProcessId() + 4);
     std::string shown = Iso(t); // the whole line of a record, its time as shown
-    shown = shown.substr(0, 10) + " " + shown.substr(11, 8) + " " +
-            IdText(GetCurrentProcessId()) + " " + IdText(GetCurrentThreadId());
+    shown = shown.substr(0, 10) + " " + shown.substr(11, 8) + " " + IdText(GetCurrentProcessId()) +
+            " " + IdText(GetCurrentThreadId());
     const struct {
         std::string arguments;
         std::vector<std::string> messages;
@@ -491,8 +478,7 @@ TEST(LogViewTest, DumpFilters) {
     }
 }
 
-// Every line is one JSON object whatever bytes the record holds; ANSI text
-// arrives as UTF-8 (the code page here is 1252), in JSON as in plain lines.
+// One JSON object a line whatever the bytes; ANSI (code page 1252) arrives as UTF-8.
 TEST(LogViewTest, JsonLinesCarryEveryFieldAndRegion) {
     const std::string own = OwnTestClass("V");
     LogRegion current, legacy(LogRegion::Set::kLegacy);
