@@ -5,9 +5,6 @@
 //       400 FILLER letters, so that a torn record would show
 //   critical-write AGENT COUNT START READY: once START is set, writes COUNT
 //       critical records as AGENT, each naming the agent, process and index
-//   critical-read AGENT COUNT OUTPUT READY: follows the machine's critical
-//       log and writes the message of each record of AGENT as a line; exit 0
-//       once COUNT have come, 1 after 20 s
 //   hold trace|critical MS READY: holds that log's mutex for MS
 //   abandon READY: exits holding the trace log's mutex
 #include "logging/win32/critical_log_map.h"
@@ -18,53 +15,16 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 
 using namespace REDudi;
 
 namespace {
 
-class LineWriter : public CriticalLogReaderListener {
-public:
-    LineWriter(const char* agent, long expected, std::FILE* out)
-        : agent_(agent), expected_(expected), out_(out) {}
-    void OnLogEntry(ACriticalLogEntry* entry) override {
-        if (agent_ != entry->agent)
-            return;
-        std::fprintf(out_, "%s\n", entry->message);
-        if (++seen_ == expected_)
-            SetEvent(done);
-    }
-    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-
-private:
-    std::string agent_;
-    long expected_, seen_ = 0;
-    std::FILE* out_;
-};
-
 bool Await(const char* start) {
     HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, start);
     return event != nullptr && WaitForSingleObject(event, 30000) == WAIT_OBJECT_0;
-}
-
-int Read(char** argv, HANDLE ready) {
-    std::FILE* out = std::fopen(argv[4], "w");
-    LineWriter writer(argv[2], std::atol(argv[3]), out);
-    std::unique_ptr<CriticalLogReader> reader(CriticalLogReader::GetNewCriticalLogReader());
-    if (out == nullptr || !reader || !reader->Start(&writer))
-        return 4;
-    SetEvent(ready);
-    const bool all = WaitForSingleObject(writer.done, 20000) == WAIT_OBJECT_0;
-    // The last record's mark is set after its listener call: a graceful stop
-    // lets it land.
-    reader->Stop(2000);
-    reader.reset();
-    std::fclose(out);
-    return all ? 0 : 1;
 }
 
 int Run(const std::string& mode, int argc, char** argv, HANDLE ready) {
@@ -88,8 +48,6 @@ int Run(const std::string& mode, int argc, char** argv, HANDLE ready) {
             CritLogTrace(i, "%s %lu %d", argv[2], GetCurrentProcessId(), i);
         return 0;
     }
-    if (mode == "critical-read" && argc == 6)
-        return Read(argv, ready);
     const bool abandon = mode == "abandon" && argc == 3;
     if (!abandon && !(mode == "hold" && argc == 5))
         return 2;
