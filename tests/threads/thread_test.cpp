@@ -324,56 +324,49 @@ TEST(ThreadTraceTest, TheCourseAndTerminationAreTraced) {
 
 namespace {
 
-// Takes events until "stop", then returns 5; or, with `spin`, ignores
-// termination and never waits. `unwound` lives outside: members may be gone.
+// Takes events until "stop", then returns 5; with Wait::kBusy it ignores
+// termination and never waits. The probe lives outside: members may be gone.
 class Worker : public AThread {
 public:
-    Worker(std::atomic<bool>& unwound, bool spin) : unwound_(unwound), spin_(spin) {
-        SetDeadlockTimeout(kPatienceMs);
-    }
+    explicit Worker(Probe& probe) : probe_(probe) { SetDeadlockTimeout(kPatienceMs); }
     ~Worker() override { Terminate(false); }
-
-    std::promise<void> running;
-    std::atomic<int> taken{0};
 
 protected:
     unsigned int Run() override {
-        std::atomic<bool>& unwound = unwound_;
-        running.set_value();
-        if (spin_) {
-            while (!unwound.load()) {
-            }
-            return 0;
-        }
+        Probe& p = probe_;
+        p.waiting.set_value();
         try {
-            for (PString name; WaitForEvent(name); ++taken)
+            for (PString name; p.wait == Wait::kEvent && WaitForEvent(name);
+                 p.names.push_back(name))
                 if (name == "stop")
                     return 5;
+            while (!p.threw.load()) {
+            }
         } catch (ThreadTerminateException&) {
-            unwound = true;
+            p.threw = true;
             throw;
         }
         return 0;
     }
 
 private:
-    std::atomic<bool>& unwound_;
-    const bool spin_;
+    Probe& probe_;
 };
 
 } // namespace
 
 TEST(AThreadTest, RunReceivesEventsAndItsResultIsTheReturnCode) {
-    std::atomic<bool> unwound{false};
-    Worker worker(unwound, false);
+    Probe probe;
+    probe.wait = Wait::kEvent;
+    Worker worker(probe);
     ASSERT_TRUE(worker.IsValid());
     ASSERT_TRUE(worker.Execute());
     for (const char* name : {"a", "b", "stop"})
         EXPECT_TRUE(worker.SignalEvent(name));
     ASSERT_TRUE(EventuallyTrue([&] { return worker.HasTerminated(); }));
-    EXPECT_EQ(worker.taken.load(), 2);
+    EXPECT_EQ(probe.names, (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(worker.GetReturnCode(), 5u);
-    EXPECT_FALSE(unwound);
+    EXPECT_FALSE(probe.threw);
 }
 
 // Destruction unwinds a Run blocked in WaitForEvent at once, and kills one
@@ -381,17 +374,15 @@ TEST(AThreadTest, RunReceivesEventsAndItsResultIsTheReturnCode) {
 TEST(AThreadTest, DestructionUnwindsOrKillsTheRun) {
     for (bool spin : {false, true}) {
         SCOPED_TRACE(spin ? "spinning" : "waiting");
-        std::atomic<bool> unwound{false};
-        Worker* worker = new Worker(unwound, spin);
+        Probe probe;
+        probe.wait = spin ? Wait::kBusy : Wait::kEvent;
+        Worker* worker = new Worker(probe);
         worker->SetDeadlockTimeout(spin ? 100 : kPatienceMs);
-        std::future<void> running = worker->running.get_future();
-        ASSERT_TRUE(worker->Execute());
-        ASSERT_TRUE(Arrives(running));
+        ASSERT_TRUE(worker->Execute() && Waiting(probe));
         Clock::time_point start = Clock::now();
         delete worker;
         long long elapsed = MillisecondsSince(start);
-        EXPECT_TRUE(spin || unwound);
-        unwound = true;
+        EXPECT_EQ(probe.threw, !spin);
         EXPECT_GE(elapsed, spin ? 80 : 0);
         EXPECT_LT(elapsed, 5000);
     }
