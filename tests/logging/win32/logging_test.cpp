@@ -44,24 +44,31 @@ __attribute__((noinline)) void DirtyStack() {
         c = '\xAA';
 }
 
-// Defaults, identity and every byte behind the texts (zero), in one compare.
-TEST_F(TraceLogTest, RecordIsExactlyDefaultsIdentityTextAndZeros) {
+// Defaults or texts cut at 63 and 511 characters, identity, and every byte
+// behind the texts zero, in one compare per record.
+TEST_F(TraceLogTest, RecordIsExactlyItsFieldsCutToTheirLimitsAndZeros) {
     HeldMutex lock(region_.Mutex());
     EXPECT_EQ(143216u, region_.Map().size);
     EXPECT_EQ(199u, region_.Map().capacity);
-    for (const char* text : {"", "a somewhat longer message"}) {
+    for (std::size_t length : {0u, 25u, 63u, 64u, 511u, 512u}) {
+        SCOPED_TRACE(length);
+        const std::string c(length, 'c'), s(length, 's'), m(length, 'm');
         const std::uint32_t before = static_cast<std::uint32_t>(std::time(nullptr));
+        if (length > 0)
+            logger_.SetClass(PString(c));
         DirtyStack();
-        logger_.Trace("%s", text);
+        length == 0 ? logger_.Trace("%s", "") : logger_.ClassTrace(s.c_str(), "%s", m.c_str());
         const ALogEntry& entry = region_.Last();
         ALogEntry expected = {};
-        std::strcpy(expected.className, "GENERAL");
-        std::strcpy(expected.subClass, "GENERAL");
+        std::snprintf(expected.className, sizeof expected.className, "%s",
+                      length ? c.c_str() : "GENERAL");
+        std::snprintf(expected.subClass, sizeof expected.subClass, "%s",
+                      length ? s.c_str() : "GENERAL");
+        std::snprintf(expected.message, sizeof expected.message, "%s", m.c_str());
         std::strcpy(expected.process, IdText(GetCurrentProcessId()).c_str());
         std::strcpy(expected.thread, IdText(GetCurrentThreadId()).c_str());
-        std::strcpy(expected.message, text);
         expected.time = entry.time;
-        EXPECT_EQ(0, std::memcmp(&expected, &entry, sizeof entry)) << text;
+        EXPECT_EQ(0, std::memcmp(&expected, &entry, sizeof entry));
         EXPECT_LE(before, entry.time);
         EXPECT_GE(static_cast<std::uint32_t>(std::time(nullptr)), entry.time);
     }
@@ -119,20 +126,6 @@ TEST_F(TraceLogTest, TimeIsTakenOnceTheMutexIsHeld) {
     const ALogEntry* late = Find("late");
     ASSERT_NE(nullptr, late);
     EXPECT_LT(static_cast<std::uint32_t>(before), late->time);
-}
-
-// Texts at and one beyond each field's limit: cut, never unterminated.
-TEST_F(TraceLogTest, TextsAreCutAt63And511) {
-    for (std::size_t length : {63u, 64u, 511u, 512u}) {
-        logger_.SetClass(PString(std::string(length, 'c')));
-        HeldMutex lock(region_.Mutex());
-        logger_.ClassTrace(std::string(length, 's').c_str(), "%s",
-                           std::string(length, 'm').c_str());
-        const ALogEntry& entry = region_.Last();
-        EXPECT_EQ(std::string(std::min<std::size_t>(length, 63), 'c'), entry.className) << length;
-        EXPECT_EQ(std::string(std::min<std::size_t>(length, 63), 's'), entry.subClass) << length;
-        EXPECT_EQ(std::string(std::min<std::size_t>(length, 511), 'm'), entry.message) << length;
-    }
 }
 
 // Subclass, level and flags from the arguments or the defaults, per shape.
