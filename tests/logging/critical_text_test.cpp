@@ -12,10 +12,9 @@ using namespace REDudi;
 namespace {
 
 TEST(CriticalVersionText, FollowsTheRecordRules) {
-    struct Row {
+    const struct {
         bool found;
-        const char* raw;
-        const char* want;
+        const char *raw, *want;
     } rows[] = {
         {true, "5, 1, 0, 12", "5.1.0.12"},
         {true, "5.1.2600.0", "5.1.2600.0"},
@@ -24,7 +23,7 @@ TEST(CriticalVersionText, FollowsTheRecordRules) {
         {true, "   ", "UNKNOWN"},
         {false, "5, 1, 0, 12", "UNKNOWN"},
     };
-    for (const Row& r : rows)
+    for (const auto& r : rows)
         EXPECT_EQ(r.want, CriticalVersionText(r.found, PString(r.raw))) << r.raw << " " << r.found;
 }
 
@@ -47,36 +46,40 @@ TEST(CriticalText, KeepsAtMost2047Characters) {
     EXPECT_STREQ("", text.c_str());
 }
 
-TEST(CriticalRing, CapacityIsTakenFromTheHeaderWithinTheSlots) {
-    struct Row {
-        std::uint32_t field, want;
-    } rows[] = {{0, 400}, {1, 1}, {399, 399}, {400, 400}, {401, 400}, {0xFFFFFFFF, 400}};
-    for (const Row& r : rows)
-        EXPECT_EQ(r.want, critring::RingCapacity(r.field)) << r.field;
-}
-
-TEST(CriticalRing, UnseenRecordsStartAtTheOldestStillPresent) {
-    struct Row {
+// The capacity field within the slots counts; 0 or beyond means all 400.
+// What a reader has not seen starts at the oldest record still present, and
+// a record stays present until the ring comes round.
+TEST(CriticalRing, CapacityWindowAndPresence) {
+    for (auto r : {std::pair<std::uint32_t, std::uint32_t>{0, 400},
+                   {1, 1},
+                   {399, 399},
+                   {400, 400},
+                   {401, 400},
+                   {0xFFFFFFFF, 400}})
+        EXPECT_EQ(r.second, critring::RingCapacity(r.first)) << r.first;
+    const struct {
         std::uint32_t count, next, capacity, seen, first, length;
-    } rows[] = {
-        {0, 0, 400, 0, 0, 0},     {10, 10, 400, 4, 4, 6},   {400, 0, 400, 0, 0, 400},
-        {401, 1, 400, 0, 1, 400}, {399, 0, 399, 0, 0, 399}, {400, 1, 399, 0, 1, 399},
+    } windows[] = {
+        {0, 0, 400, 0, 0, 0},     {10, 10, 400, 4, 4, 6},          {400, 0, 400, 0, 0, 400},
+        {401, 1, 400, 0, 1, 400}, {399, 0, 399, 0, 0, 399},        {400, 1, 399, 0, 1, 399},
         {3, 3, 0, 0, 0, 3},       {2, 1, 400, 0xFFFFFFFF, 398, 3},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : windows) {
+        SCOPED_TRACE(std::to_string(r.count) + "/" + std::to_string(r.seen) + "/" +
+                     std::to_string(r.capacity));
         const critring::Window w = critring::UnseenRecords(r.count, r.next, r.capacity, r.seen);
-        EXPECT_EQ(r.first, w.first) << r.count << "/" << r.seen << "/" << r.capacity;
-        EXPECT_EQ(r.length, w.length) << r.count << "/" << r.seen << "/" << r.capacity;
+        EXPECT_EQ(r.first, w.first);
+        EXPECT_EQ(r.length, w.length);
     }
-}
-
-TEST(CriticalRing, RecordIsPresentUntilTheRingComesRound) {
-    struct Row {
+    const struct {
         std::uint32_t count, sequence, capacity;
         bool present;
-    } rows[] = {{400, 0, 400, true}, {401, 0, 400, false}, {400, 0, 399, false},
-                {399, 0, 399, true}, {5, 0xFFFFFFFE, 400, true}};
-    for (const Row& r : rows)
+    } records[] = {{400, 0, 400, true},
+                   {401, 0, 400, false},
+                   {400, 0, 399, false},
+                   {399, 0, 399, true},
+                   {5, 0xFFFFFFFE, 400, true}};
+    for (const auto& r : records)
         EXPECT_EQ(r.present, critring::StillPresent(r.count, r.sequence, r.capacity))
             << r.count << "/" << r.sequence << "/" << r.capacity;
 }

@@ -1,9 +1,5 @@
 // The machine's critical log: the facade, the free functions and their trace
 // mirror, the tools, and real writer, reader and holder processes.
-#include <REDudi/logging.h>
-
-#include "win32/log_support.h"
-#include "win32/child_process.h"
 #include "win32/critical_support.h"
 
 #include <gtest/gtest.h>
@@ -19,108 +15,78 @@ using namespace REDudi::testing;
 
 namespace {
 
-// A name no other test process uses at the same time.
+// A name no other test process uses at the same time (agents: 31 characters).
 std::string UniqueName(const char* stem) {
     static unsigned serial = 0;
-    return std::string(stem) + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(GetTickCount()) + "-" + std::to_string(++serial);
-}
-
-std::string Beside(const char* name) {
-    return "\"" + ExecutableBeside(name) + "\" ";
-}
-
-// Runs a program to its end: its exit code, or ~0u when it did not end.
-DWORD RunToEnd(const std::string& commandLine, const std::string& output = "") {
-    ChildProcess child;
-    DWORD code = ~0u;
-    if (!child.Start(commandLine, output) || !child.Wait(30000, code))
-        return ~0u;
-    return code;
-}
-
-HANDLE NewEvent(std::string& name, const char* stem) {
-    name = UniqueName(stem);
-    return CreateEventA(nullptr, TRUE, FALSE, name.c_str());
+    return (std::string(stem) + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(GetTickCount()) + "-" + std::to_string(++serial))
+        .substr(0, 31);
 }
 
 class CriticalMachineTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(critical_.IsOpen() && trace_.IsOpen()); }
 
-    // The records of `agent` in the ring: their delivered marks, '0' or '1'.
-    std::string MarksOf(const std::string& agent, const std::string& version = "") {
-        HeldMutex lock(critical_.Mutex());
-        std::string marks;
-        for (const ACriticalLogEntry& e : critical_.Map().records)
-            if (agent == e.agent) {
-                marks += e.delivered ? '1' : '0';
-                EXPECT_TRUE(version.empty() || version == e.version) << e.version;
-            }
-        return marks;
+    std::string MarksOf(const std::string& agent) {
+        return critical_.Marks([&](const ACriticalLogEntry& e) { return agent == e.agent; });
     }
 
     CriticalRegionView critical_;
     LogRegion trace_;
-    const std::string output_ = TemporaryFile("critical");
 };
 
 TEST_F(CriticalMachineTest, EveryEntryPointWritesBothLogsOnceUnlessTheFormatIsNull) {
     ACriticalLogger facade;
     ASSERT_TRUE(facade.IsValid());
-    using Write = void (*)(ACriticalLogger&, const char*);
-    struct Row {
+    const unsigned char one = 1, zero = 0, two = 2;
+    // A facade's own writer starts its mirror with the trace log's default
+    // subclass; the process-wide one names it "UNKNOWN".
+    const struct {
         const char* name;
-        Write write;
-        const char* wantSubClass;
-        unsigned wantLevel;
-        // A facade's own writer starts its mirror with the trace log's
-        // default subclass; the process-wide one names it "UNKNOWN".
-        const char* wantMirrorSubClass;
+        std::function<void(const char*)> write;
+        const char* subClass;
+        unsigned level;
+        const char* mirrorSubClass;
     } rows[] = {
-        {"CritLogTrace", [](ACriticalLogger&, const char* f) { CritLogTrace(11, f); }, "UNKNOWN",
-         5, "UNKNOWN"},
-        {"CritLogTrace level", [](ACriticalLogger&, const char* f) { CritLogTrace(11, (unsigned char)1, f); },
-         "UNKNOWN", 1, "UNKNOWN"},
-        {"CritLogClassTrace", [](ACriticalLogger&, const char* f) { CritLogClassTrace(11, "S", f); },
-         "S", 5, "S"},
-        {"CritLogClassTrace level",
-         [](ACriticalLogger&, const char* f) { CritLogClassTrace(11, "S", (unsigned char)0, f); }, "S", 0, "S"},
-        {"CritLogClassTrace null subclass",
-         [](ACriticalLogger&, const char* f) { CritLogClassTrace(11, nullptr, f); }, "UNKNOWN", 5,
+        {"CritLogTrace", [](const char* f) { CritLogTrace(11, f); }, "UNKNOWN", 5, "UNKNOWN"},
+        {"CritLogTrace level", [&](const char* f) { CritLogTrace(11, one, f); }, "UNKNOWN", 1,
          "UNKNOWN"},
-        {"facade Trace", [](ACriticalLogger& a, const char* f) { a.Trace(11, f); }, "UNKNOWN", 5,
-         "GENERAL"},
-        {"facade ClassTrace level",
-         [](ACriticalLogger& a, const char* f) { a.ClassTrace(11, "S", (unsigned char)2, f); }, "S", 2, "S"},
+        {"CritLogClassTrace", [](const char* f) { CritLogClassTrace(11, "S", f); }, "S", 5, "S"},
+        {"CritLogClassTrace level", [&](const char* f) { CritLogClassTrace(11, "S", zero, f); },
+         "S", 0, "S"},
+        {"CritLogClassTrace null subclass",
+         [](const char* f) { CritLogClassTrace(11, nullptr, f); }, "UNKNOWN", 5, "UNKNOWN"},
+        {"facade Trace", [&](const char* f) { facade.Trace(11, f); }, "UNKNOWN", 5, "GENERAL"},
+        {"facade ClassTrace level", [&](const char* f) { facade.ClassTrace(11, "S", two, f); }, "S",
+         2, "S"},
     };
     const std::string text(3000, 'y');
-    for (const Row& r : rows) {
-        HeldMutex critical(critical_.Mutex());
-        RegionLock trace(trace_);
-        ASSERT_TRUE(critical.Held() && trace.held);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        // Both mutexes are recursive and held here: these are the last records.
+        HeldMutex critical(critical_.Mutex()), trace(trace_.Mutex());
+        ASSERT_TRUE(critical.Held() && trace.Held());
         const std::uint32_t criticalBefore = critical_.Map().count;
         const std::uint32_t traceBefore = trace_.Map().count;
-        r.write(facade, nullptr);
-        r.write(facade, text.c_str());
-        // Both mutexes are recursive and held here: these are the last records.
-        ASSERT_EQ(criticalBefore + 1, critical_.Map().count) << r.name;
-        ASSERT_EQ(traceBefore + 1, trace_.Map().count) << r.name;
+        r.write(nullptr);
+        r.write(text.c_str());
+        ASSERT_EQ(criticalBefore + 1, critical_.Map().count);
+        ASSERT_EQ(traceBefore + 1, trace_.Map().count);
         const ACriticalLogEntry& e = critical_.Last();
-        EXPECT_EQ(11, e.code) << r.name;
+        EXPECT_EQ(11, e.code);
         for (const char* field : {e.agent, e.className, e.module})
-            EXPECT_STREQ("UNKNOWN", field) << r.name;
-        EXPECT_STREQ(r.wantSubClass, e.subClass) << r.name;
-        EXPECT_EQ(r.wantLevel, e.level) << r.name;
-        EXPECT_EQ(text.substr(0, 2047), e.message) << r.name;
-        EXPECT_EQ(IdText(GetCurrentProcessId()), e.process) << r.name;
-        EXPECT_EQ(IdText(GetCurrentThreadId()), e.thread) << r.name;
-        EXPECT_EQ(0, e.delivered) << r.name;
+            EXPECT_STREQ("UNKNOWN", field);
+        EXPECT_STREQ(r.subClass, e.subClass);
+        EXPECT_EQ(r.level, e.level);
+        EXPECT_EQ(text.substr(0, 2047), e.message);
+        EXPECT_EQ(IdText(GetCurrentProcessId()), e.process);
+        EXPECT_EQ(IdText(GetCurrentThreadId()), e.thread);
+        EXPECT_EQ(0, e.delivered);
         const ALogEntry& mirror = trace_.Last();
-        EXPECT_STREQ("UNKNOWN", mirror.className) << r.name;
-        EXPECT_STREQ(r.wantMirrorSubClass, mirror.subClass) << r.name;
-        EXPECT_EQ(r.wantLevel, mirror.level) << r.name;
-        EXPECT_EQ(text.substr(0, 511), mirror.message) << r.name;
+        EXPECT_STREQ("UNKNOWN", mirror.className);
+        EXPECT_STREQ(r.mirrorSubClass, mirror.subClass);
+        EXPECT_EQ(r.level, mirror.level);
+        EXPECT_EQ(text.substr(0, 511), mirror.message);
     }
 }
 
@@ -131,8 +97,7 @@ TEST_F(CriticalMachineTest, FacadeSettersReachTheRecordAndTheMirror) {
     facade.SetClass(PString("Class"));
     facade.SetDefaultSubClass(PString("Default"));
     facade.SetDefaultLevel(4);
-    HeldMutex critical(critical_.Mutex());
-    RegionLock trace(trace_);
+    HeldMutex critical(critical_.Mutex()), trace(trace_.Mutex());
     facade.Trace(3, "%d%% set %s", 100, "%s%n");
     const ACriticalLogEntry& e = critical_.Last();
     EXPECT_STREQ("Agent", e.agent);
@@ -145,66 +110,54 @@ TEST_F(CriticalMachineTest, FacadeSettersReachTheRecordAndTheMirror) {
     EXPECT_STREQ("Default", trace_.Last().subClass);
 }
 
+// The reader process runs before the writers start or after they ended.
 TEST_F(CriticalMachineTest, WriterProcessesAndOneReaderProcessDeliverEachRecordOnce) {
-    struct Row {
-        bool readerFirst;
-        int writers, perWriter;
-    } rows[] = {{true, 2, 40}, {false, 1, 6}};
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.readerFirst ? "reader first" : "reader after");
-        const std::string agent = UniqueName("agent").substr(0, 31);
-        const int total = r.writers * r.perWriter;
-        std::string startName, readyName;
-        HANDLE start = NewEvent(startName, "start");
-        std::vector<std::unique_ptr<ChildProcess>> children;
-        const auto startChild = [&](const std::string& arguments) {
-            HANDLE ready = NewEvent(readyName, "ready");
-            children.emplace_back(new ChildProcess);
-            EXPECT_TRUE(children.back()->Start(Beside("critical_log_helper.exe") + arguments +
-                                               " " + readyName));
-            EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 20000));
-            CloseHandle(ready);
+    const std::string output = TemporaryFile("critical");
+    for (bool readerFirst : {true, false}) {
+        SCOPED_TRACE(readerFirst ? "reader first" : "reader after");
+        const std::string agent = UniqueName("agent");
+        const int writers = readerFirst ? 2 : 1, perWriter = readerFirst ? 40 : 6;
+        const int total = writers * perWriter;
+        NamedEvent start(UniqueName("start"));
+        ChildProcess reader, writer[2];
+        // The machine's critical reader as users run it.
+        const auto read = [&] {
+            return reader.Start(CommandBeside("redudi-logview.exe",
+                                              "--critical --mark-delivered --agent " + agent +
+                                                  " --timeout 30 --count " + std::to_string(total)),
+                                output);
         };
-        const std::string read =
-            "read " + agent + " " + std::to_string(total) + " \"" + output_ + "\"";
-        if (r.readerFirst)
-            startChild(read);
-        for (int w = 0; w < r.writers; ++w)
-            startChild("write " + agent + " " + std::to_string(r.perWriter) + " " + startName);
-        SetEvent(start);
-        if (!r.readerFirst) {
-            for (auto& child : children) {
-                DWORD code = 1;
-                EXPECT_TRUE(child->Wait(20000, code) && code == 0);
-            }
-            startChild(read);
-        }
-        for (std::size_t i = r.readerFirst ? 0 : r.writers; i < children.size(); ++i) {
+        ASSERT_TRUE(!readerFirst || read());
+        for (int w = 0; w < writers; ++w)
+            ASSERT_TRUE(StartHelper(writer[w], "critical-write " + agent + " " +
+                                                   std::to_string(perWriter) + " " + start.name));
+        SetEvent(start.handle);
+        for (int w = 0; w < writers; ++w) {
             DWORD code = 1;
-            EXPECT_TRUE(children[i]->Wait(30000, code) && code == 0);
+            EXPECT_TRUE(writer[w].Wait(30000, code) && code == 0);
         }
-        CloseHandle(start);
-        std::istringstream lines(ReadWholeFile(output_));
+        ASSERT_TRUE(readerFirst || read());
+        DWORD code = 1;
+        EXPECT_TRUE(reader.Wait(40000, code) && code == 0);
+        // "<agent> <process> <index>" once each, and nothing of other agents.
+        std::istringstream lines(ReadWholeFile(output));
         std::multiset<std::string> got;
         for (std::string line; std::getline(lines, line);)
-            got.insert(line);
+            got.insert(line.substr(std::min(line.size(), line.find(" " + agent + " "))));
         EXPECT_EQ(static_cast<std::size_t>(total), got.size());
-        // The helper writes "<agent> <process> <index>" and the reader keeps
-        // nothing of other agents; a record seen twice counts twice here.
         for (const std::string& line : got)
             EXPECT_EQ(1u, got.count(line)) << line;
+        EXPECT_EQ(std::string(total, '1'), MarksOf(agent));
         // The helper's resource reads "5, 1, 0, 12".
-        EXPECT_EQ(std::string(total, '1'), MarksOf(agent, "5.1.0.12"));
+        HeldMutex lock(critical_.Mutex());
+        for (const ACriticalLogEntry& e : critical_.Map().records)
+            EXPECT_TRUE(agent != e.agent || std::string("5.1.0.12") == e.version) << e.version;
     }
 }
 
 TEST_F(CriticalMachineTest, MutexHeldElsewhereLosesTheRecordButNotItsTraceCopy) {
-    std::string readyName;
-    HANDLE ready = NewEvent(readyName, "hold");
     ChildProcess holder;
-    ASSERT_TRUE(holder.Start(Beside("critical_log_helper.exe") + "hold 6500 " + readyName));
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 20000));
-    CloseHandle(ready);
+    ASSERT_TRUE(StartHelper(holder, "hold critical 6500"));
     const std::string text = UniqueName("lost");
     const std::uint32_t before = critical_.Map().count;
     const DWORD start = GetTickCount();
@@ -215,13 +168,14 @@ TEST_F(CriticalMachineTest, MutexHeldElsewhereLosesTheRecordButNotItsTraceCopy) 
     DWORD code = 1;
     ASSERT_TRUE(holder.Wait(20000, code));
     EXPECT_EQ(before, critical_.Map().count) << "the critical record is lost";
-    EXPECT_EQ(0u, RunToEnd(Beside("redudi-logview.exe") + "--dump --class UNKNOWN --grep " + text,
-                      output_));
-    EXPECT_NE(std::string::npos, ReadWholeFile(output_).find(text)) << "the trace copy stands";
+    std::string output;
+    EXPECT_EQ(0u,
+              RunBeside("redudi-logview.exe", "--dump --class UNKNOWN --grep " + text, &output));
+    EXPECT_NE(std::string::npos, output.find(text)) << "the trace copy stands";
 }
 
 TEST_F(CriticalMachineTest, CritLogToolWritesOneRecordOrRefusesBadInput) {
-    struct Row {
+    const struct {
         const char* arguments;
         DWORD exitCode;
         int code;
@@ -240,38 +194,37 @@ TEST_F(CriticalMachineTest, CritLogToolWritesOneRecordOrRefusesBadInput) {
         {"--code 1", 2, 0, 0},
         {"--help", 0, 0, 0},
     };
-    for (const Row& r : rows) {
-        const std::string agent = UniqueName("tool").substr(0, 31);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.arguments);
+        const std::string agent = UniqueName("tool");
         const std::uint32_t before = critical_.Map().count;
-        EXPECT_EQ(r.exitCode, RunToEnd(Beside("redudi-critlog.exe") + "--agent " + agent +
-                                      " --module Mod " + r.arguments,
-                                  output_))
-            << r.arguments;
+        std::string output;
+        EXPECT_EQ(r.exitCode,
+                  RunBeside("redudi-critlog.exe",
+                            "--agent " + agent + " --module Mod " + r.arguments, &output));
         const bool writes = r.exitCode == 0 && std::string(r.arguments) != "--help";
-        EXPECT_EQ(before + (writes ? 1 : 0), critical_.Map().count) << r.arguments;
-        if (r.exitCode == 2) {
-            EXPECT_EQ(0u, ReadWholeFile(output_).find("redudi-critlog: ")) << r.arguments;
-        }
+        EXPECT_EQ(before + (writes ? 1 : 0), critical_.Map().count);
+        EXPECT_TRUE(r.exitCode != 2 || output.find("redudi-critlog: ") == 0) << output;
         if (writes) {
             HeldMutex lock(critical_.Mutex());
             const ACriticalLogEntry& e = critical_.Last();
-            EXPECT_EQ(agent, e.agent) << r.arguments;
-            EXPECT_EQ(r.code, e.code) << r.arguments;
-            EXPECT_EQ(r.level, e.level) << r.arguments;
-            EXPECT_STREQ("Mod", e.module) << r.arguments;
+            EXPECT_EQ(agent, e.agent);
+            EXPECT_EQ(r.code, e.code);
+            EXPECT_EQ(r.level, e.level);
+            EXPECT_STREQ("Mod", e.module);
         }
     }
 }
 
 TEST_F(CriticalMachineTest, LogViewShowsAndMarksTheCriticalLog) {
-    const std::string agent = UniqueName("view").substr(0, 31);
+    const std::string agent = UniqueName("view");
     CritLogSetAgent(PString(agent));
     CritLogTrace(77, "%s", "seen by the viewer");
     CritLogSetAgent(PString("UNKNOWN"));
-    struct Row {
+    const struct {
         const char* arguments;
         DWORD exitCode;
-        const char* wants;
+        const char* wants; // empty: prints nothing
         const char* marks;
     } rows[] = {
         {"--dump", 0, "#77 ", "0"},
@@ -284,16 +237,15 @@ TEST_F(CriticalMachineTest, LogViewShowsAndMarksTheCriticalLog) {
         {"--dump --mark-delivered", 2, "redudi-logview: ", "1"},
         {"--count 0", 2, "redudi-logview: ", "1"},
     };
-    for (const Row& r : rows) {
-        EXPECT_EQ(r.exitCode, RunToEnd(Beside("redudi-logview.exe") + "--critical --agent " + agent +
-                                      " " + r.arguments,
-                                  output_))
-            << r.arguments;
-        const std::string printed = ReadWholeFile(output_);
-        const std::size_t at = printed.find(r.wants);
-        EXPECT_TRUE(*r.wants == '\0' ? printed.empty() : at != std::string::npos)
-            << r.arguments << ": " << printed;
-        EXPECT_EQ(r.marks, MarksOf(agent)) << r.arguments;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.arguments);
+        std::string output;
+        EXPECT_EQ(r.exitCode,
+                  RunBeside("redudi-logview.exe", "--critical --agent " + agent + " " + r.arguments,
+                            &output));
+        EXPECT_TRUE(*r.wants == '\0' ? output.empty() : output.find(r.wants) != std::string::npos)
+            << output;
+        EXPECT_EQ(r.marks, MarksOf(agent));
     }
 }
 

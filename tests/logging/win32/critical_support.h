@@ -1,83 +1,77 @@
 // Test-side access to critical logs: private ones, whose names no other test
-// uses, and the machine's; a listener that keeps what its reader delivers.
+// uses, and the machine's, with their region seen as another process sees it.
 #pragma once
 
-#include <REDudi/logging.h>
+#include "win32/log_support.h"
 
 #include "logging/win32/critical_log_map.h"
 
-#include <windows.h>
-
-#include <functional>
-#include <string>
-#include <vector>
+#include <atomic>
 
 namespace REDudi {
 namespace testing {
 
+inline std::string GlobalName(const char* name) {
+    return AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString(name));
+}
+
 // Names of a critical log of the test's own.
 class PrivateLogNames {
 public:
-    PrivateLogNames();
+    PrivateLogNames()
+        : mapping_(Unique("Mapping")), mutex_(Unique("Mutex")),
+          event_(Unique("Event")), names_{mapping_.c_str(), mutex_.c_str(), event_.c_str()} {}
     const critmap::Names& Names() const { return names_; }
-    std::string Global(const char* name) const;
 
 private:
+    static std::string Unique(const char* role) {
+        static std::atomic<unsigned> serial{0};
+        return "REDudiTest::Critical::" + std::to_string(GetCurrentProcessId()) +
+               "::" + std::to_string(++serial) + "::" + role;
+    }
     std::string mapping_, mutex_, event_;
     critmap::Names names_;
 };
 
-// A critical log's region and mutex as another process sees them. Nothing is
-// created: the region must exist.
+// A critical log's region and mutex, opened (never created) by name.
 class CriticalRegionView {
 public:
-    explicit CriticalRegionView(const critmap::Names& names = critmap::kMachineNames);
-    ~CriticalRegionView();
+    explicit CriticalRegionView(const critmap::Names& names = critmap::kMachineNames)
+        : mapping_(OpenFileMappingA(FILE_MAP_WRITE, FALSE, GlobalName(names.mapping).c_str())),
+          mutex_(OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE,
+                            GlobalName(names.mutex).c_str())) {
+        if (mapping_ != nullptr)
+            map_ = static_cast<WIN32_CriticalLogMap*>(
+                MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, critmap::kRegionSize));
+    }
+    ~CriticalRegionView() {
+        if (map_ != nullptr)
+            UnmapViewOfFile(map_);
+        CloseIfOpen(mapping_);
+        CloseIfOpen(mutex_);
+    }
     CriticalRegionView(const CriticalRegionView&) = delete;
     CriticalRegionView& operator=(const CriticalRegionView&) = delete;
     bool IsOpen() const { return map_ != nullptr && mutex_ != nullptr; }
     WIN32_CriticalLogMap& Map() const { return *map_; }
     HANDLE Mutex() const { return mutex_; }
-    const ACriticalLogEntry& Last() const;
+    const ACriticalLogEntry& Last() const {
+        return map_->records[(map_->next + map_->capacity - 1) % map_->capacity];
+    }
+    // The delivered marks ('0' or '1') of the records `select` picks, in slot order.
+    template <class Select>
+    std::string Marks(Select select) {
+        HeldMutex lock(mutex_);
+        std::string marks;
+        for (const ACriticalLogEntry& e : map_->records)
+            if (select(e))
+                marks += e.delivered ? '1' : '0';
+        return marks;
+    }
 
 private:
-    HANDLE mapping_ = nullptr, mutex_ = nullptr;
+    HANDLE mapping_, mutex_;
     WIN32_CriticalLogMap* map_ = nullptr;
-};
-
-// Holds a mutex for a scope (at most 10 s to get it).
-class HeldMutex {
-public:
-    explicit HeldMutex(HANDLE mutex);
-    ~HeldMutex();
-    bool Held() const { return held_; }
-
-private:
-    HANDLE mutex_;
-    bool held_ = false;
-};
-
-// Polls `done` every 10 ms; false once `timeout` ms have passed without it.
-bool WaitUntil(const std::function<bool()>& done, DWORD timeout);
-
-// Keeps every record its reader delivers. Set `blockAt` (held inside the call
-// until Release) and `throwAt` before the reader starts.
-class CriticalCollector : public CriticalLogReaderListener {
-public:
-    CriticalCollector();
-    ~CriticalCollector();
-    void OnLogEntry(ACriticalLogEntry* entry) override;
-    bool WaitUntilBlocked(DWORD timeout) { return WaitForSingleObject(blocked_, timeout) == 0; }
-    void Release() { SetEvent(release_); }
-    bool WaitForCount(std::size_t count, DWORD timeout);
-    std::vector<std::string> Messages();
-
-    std::string blockAt, throwAt;
-
-private:
-    CRITICAL_SECTION lock_;
-    HANDLE blocked_, release_;
-    std::vector<std::string> messages_;
 };
 
 } // namespace testing

@@ -1,63 +1,74 @@
-// The second process of the trace-log tests:
-//   write CLASS COUNT FILLER READY START   traces COUNT records through the
-//       facade once START is set; each names its class, process and index,
-//       then pads with 400 FILLER letters, so that a torn record would show
-//   hold MS READY                          holds the log's mutex for MS
-//   abandon READY                          exits holding the log's mutex
-#include "win32/log_support.h"
+// The second process of the log tests; each mode sets the event READY (its
+// last argument) once it is under way:
+//   write CLASS COUNT FILLER START READY: once START is set, traces COUNT
+//       records, each naming its class, process and index and padded with
+//       400 FILLER letters, so that a torn record would show
+//   critical-write AGENT COUNT START READY: once START is set, writes COUNT
+//       critical records as AGENT, each naming the agent, process and index
+//   hold trace|critical MS READY: holds that log's mutex for MS
+//   abandon READY: exits holding the trace log's mutex
+#include "logging/win32/critical_log_map.h"
+#include "logging/win32/log_map.h"
 
 #include <REDudi/logging.h>
+#include <REDudi/platform.h>
+
+#include <windows.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 using namespace REDudi;
-using REDudi::testing::LogRegion;
 
 namespace {
 
-bool Is(const char* argument, const char* command) {
-    return std::strcmp(argument, command) == 0;
+bool Await(const char* start) {
+    HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, start);
+    return event != nullptr && WaitForSingleObject(event, 30000) == WAIT_OBJECT_0;
 }
 
-int Write(char** argv) {
-    const std::string filler(400, argv[3][0]);
-    HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[4]);
-    HANDLE start = OpenEventA(SYNCHRONIZE, FALSE, argv[5]);
-    ALogger logger;
-    if (ready == nullptr || start == nullptr || !logger.IsValid())
-        return 3;
-    logger.SetClass(PString(argv[1]));
-    SetEvent(ready);
-    if (WaitForSingleObject(start, 30000) != WAIT_OBJECT_0)
-        return 4;
-    for (int i = 0; i < std::atoi(argv[2]); ++i)
-        logger.Trace("%s %lu %d %s", argv[1], GetCurrentProcessId(), i, filler.c_str());
-    return 0;
-}
-
-int Hold(int ms, const char* readyName, bool abandon) {
-    LogRegion region;
-    HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, readyName);
-    if (ready == nullptr || !region.IsOpen() || !region.Lock())
+int Run(const std::string& mode, int argc, char** argv, HANDLE ready) {
+    if (mode == "write" && argc == 7) {
+        const std::string filler(400, argv[4][0]);
+        ALogger logger;
+        logger.SetClass(PString(argv[2]));
+        SetEvent(ready);
+        if (!logger.IsValid() || !Await(argv[5]))
+            return 4;
+        for (int i = 0; i < std::atoi(argv[3]); ++i)
+            logger.Trace("%s %lu %d %s", argv[2], GetCurrentProcessId(), i, filler.c_str());
+        return 0;
+    }
+    if (mode == "critical-write" && argc == 6) {
+        CritLogSetAgent(PString(argv[2]));
+        SetEvent(ready);
+        if (!Await(argv[4]))
+            return 5;
+        for (int i = 0; i < std::atoi(argv[3]); ++i)
+            CritLogTrace(i, "%s %lu %d", argv[2], GetCurrentProcessId(), i);
+        return 0;
+    }
+    const bool abandon = mode == "abandon" && argc == 3;
+    if (!abandon && !(mode == "hold" && argc == 5))
+        return 2;
+    const bool critical = !abandon && std::string(argv[2]) == "critical";
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE,
+                              AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(
+                                  PString(critical ? critmap::kMutexName : logmap::kMutexName))
+                                  .c_str());
+    if (mutex == nullptr || WaitForSingleObject(mutex, 10000) == WAIT_TIMEOUT)
         return 3;
     SetEvent(ready);
     if (abandon)
         ExitProcess(0); // the mutex is abandoned
-    Sleep(static_cast<DWORD>(ms));
-    region.Unlock();
+    Sleep(static_cast<DWORD>(std::atoi(argv[3])));
+    ReleaseMutex(mutex);
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 7 && Is(argv[1], "write"))
-        return Write(argv + 1);
-    if (argc == 4 && Is(argv[1], "hold"))
-        return Hold(std::atoi(argv[2]), argv[3], false);
-    if (argc == 3 && Is(argv[1], "abandon"))
-        return Hold(0, argv[2], true);
-    return 2;
+    HANDLE ready = argc > 2 ? OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[argc - 1]) : nullptr;
+    return ready == nullptr ? 3 : Run(argv[1], argc, argv, ready);
 }

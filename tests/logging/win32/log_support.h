@@ -1,19 +1,53 @@
-// Shared set-up of the trace-log tests: one set of the log's kernel objects
+// Shared set-up of the log tests: one set of the trace log's kernel objects
 // opened as any other process opens it and written directly (which reaches
-// the legacy set the library never writes), and programs of this build.
+// the legacy set the library never writes), listeners that keep what a
+// reader delivers, and programs of this build.
 #pragma once
 
 #include "logging/win32/log_region.h"
 #include "win32/child_process.h"
 
+#include <REDudi/logging.h>
 #include <REDudi/platform.h>
 
 #include <cstdio>
 #include <ctime>
+#include <functional>
+#include <mutex>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace REDudi {
 namespace testing {
+
+// Holds a mutex for a scope (at most 10 s to get it); abandoned counts as held.
+class HeldMutex {
+public:
+    explicit HeldMutex(HANDLE mutex) : mutex_(mutex) {
+        const DWORD result = WaitForSingleObject(mutex_, 10000);
+        held_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+    }
+    ~HeldMutex() {
+        if (held_)
+            ReleaseMutex(mutex_);
+    }
+    HeldMutex(const HeldMutex&) = delete;
+    HeldMutex& operator=(const HeldMutex&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    HANDLE mutex_;
+    bool held_;
+};
+
+// Polls `done` every 10 ms; false once `timeout` ms have passed without it.
+inline bool WaitUntil(const std::function<bool()>& done, DWORD timeout = 10000) {
+    for (const DWORD start = GetTickCount(); !done(); Sleep(10))
+        if (GetTickCount() - start >= timeout)
+            return false;
+    return true;
+}
 
 class LogRegion {
 public:
@@ -32,11 +66,10 @@ public:
                               name(logmap::kEventName, logmap::kLegacyEventName).c_str());
         mutex_ = CreateMutexA(security, FALSE,
                               name(logmap::kMutexName, logmap::kLegacyMutexName).c_str());
-        if (event_ == nullptr || mutex_ == nullptr || !Lock())
-            return;
-        view_ = OpenLogRegion(name(logmap::kMappingName, logmap::kLegacyMappingName).c_str(),
-                              security, mapping_);
-        Unlock();
+        HeldMutex lock(mutex_);
+        if (event_ != nullptr && lock.Held())
+            view_ = OpenLogRegion(name(logmap::kMappingName, logmap::kLegacyMappingName).c_str(),
+                                  security, mapping_);
     }
     ~LogRegion() {
         CloseLogRegion(view_, mapping_);
@@ -48,23 +81,35 @@ public:
 
     bool IsOpen() const { return view_ != nullptr; }
     WIN32_LogMap& Map() const { return *view_; }
+    // The mutex is recursive: its holder can still trace, and nobody else
+    // writes in between, which keeps checks exact.
+    HANDLE Mutex() const { return mutex_; }
+    bool Lock() {
+        const DWORD result = WaitForSingleObject(mutex_, 10000);
+        return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+    }
+    void Unlock() { ReleaseMutex(mutex_); }
     // The record `back` places before the newest, by the header's own ring.
     const ALogEntry& Last(unsigned back = 0) const {
         return view_->records[(view_->next + 2 * view_->capacity - 1 - back) % view_->capacity];
     }
-    // The mutex is recursive: its holder can still trace, and nobody else
-    // writes in between, which keeps checks exact.
-    bool Lock(DWORD timeout = 10000) {
-        const DWORD result = WaitForSingleObject(mutex_, timeout);
-        return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+
+    // The newest record `match` accepts, looking back one ring; the caller
+    // holds the mutex. Other processes of the machine may trace meanwhile.
+    template <class Match>
+    const ALogEntry* Newest(Match match) const {
+        for (unsigned back = 0; back < view_->capacity; ++back)
+            if (match(Last(back)))
+                return &Last(back);
+        return nullptr;
     }
-    void Unlock() { ReleaseMutex(mutex_); }
 
     // Stores one record as the library's writer does (a `time` of 0 is now).
     bool Write(const std::string& className, const std::string& message,
                const char* subClass = "Sub", unsigned char level = 3, unsigned int flags = 0,
                std::uint32_t time = 0) {
-        if (view_ == nullptr || !Lock())
+        HeldMutex lock(mutex_);
+        if (view_ == nullptr || !lock.Held())
             return false;
         ALogEntry& entry = view_->records[view_->next % view_->capacity];
         entry = ALogEntry{};
@@ -79,7 +124,6 @@ public:
         view_->next = (view_->next + 1) % view_->capacity;
         view_->count = view_->count + 1;
         PulseEvent(event_);
-        Unlock();
         return true;
     }
 
@@ -88,15 +132,61 @@ private:
     WIN32_LogMap* view_ = nullptr;
 };
 
-struct RegionLock {
-    explicit RegionLock(LogRegion& locked) : region(locked), held(locked.Lock()) {}
-    ~RegionLock() {
-        if (held)
-            region.Unlock();
+// Keeps the messages a reader delivers (of class `only`, unless empty: other
+// tests share the machine's log). Can hold the reader's thread in the call
+// that receives `blockAt` until Release, and throw at `throwAt`.
+template <class Listener, class Entry>
+class Collector : public Listener {
+public:
+    explicit Collector(std::string onlyClass = "") : only(std::move(onlyClass)) {}
+    ~Collector() {
+        CloseHandle(blocked_);
+        CloseHandle(release_);
     }
-    LogRegion& region;
-    const bool held;
+    void OnLogEntry(Entry* entry) override {
+        if (!only.empty() && only != entry->className)
+            return;
+        if (throwAt == entry->message)
+            throw std::runtime_error("listener failure");
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            messages_.push_back(entry->message);
+        }
+        if (blockAt == entry->message) {
+            SetEvent(blocked_);
+            WaitForSingleObject(release_, 20000); // a failing test never hangs the reader
+        }
+    }
+    bool WaitUntilBlocked() { return WaitForSingleObject(blocked_, 10000) == WAIT_OBJECT_0; }
+    void Release() { SetEvent(release_); }
+    std::vector<std::string> Messages() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return messages_;
+    }
+    // Waits until `count` messages came, or one equal to `last`; what came.
+    std::vector<std::string> WaitFor(std::size_t count, DWORD timeout = 10000,
+                                     const std::string& last = "\x01") {
+        WaitUntil(
+            [&] {
+                std::vector<std::string> got = Messages();
+                return got.size() >= count || (!got.empty() && got.back() == last);
+            },
+            timeout);
+        return Messages();
+    }
+
+    const std::string only;
+    std::string blockAt, throwAt;
+
+private:
+    HANDLE blocked_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::mutex mutex_;
+    std::vector<std::string> messages_;
 };
+
+using TraceCollector = Collector<LogReaderListener, ALogEntry>;
+using CriticalCollector = Collector<CriticalLogReaderListener, ACriticalLogEntry>;
 
 // A manual-reset event another process can open by `name` (unless empty).
 struct NamedEvent {
@@ -133,6 +223,14 @@ inline DWORD RunBeside(const char* program, const std::string& arguments,
         DeleteFileA(file.c_str());
     }
     return exitCode;
+}
+
+// Starts log_helper with `arguments` and an event it sets once under way.
+inline bool StartHelper(ChildProcess& helper, const std::string& arguments) {
+    static int serial = 0;
+    NamedEvent ready(OwnTestClass("ready") + "." + std::to_string(++serial));
+    return helper.Start(CommandBeside("log_helper.exe", arguments + " " + ready.name)) &&
+           WaitForSingleObject(ready.handle, 30000) == WAIT_OBJECT_0;
 }
 
 } // namespace testing

@@ -3,19 +3,14 @@
 // run as a user runs them.
 #include "win32/log_support.h"
 
-#include <REDudi/logging.h>
-
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <sstream>
 #include <thread>
-#include <vector>
 
 using namespace REDudi;
 using namespace REDudi::testing;
@@ -24,14 +19,21 @@ namespace {
 
 class TraceLogTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(logger_->IsValid() && region_.IsOpen()); }
+    void SetUp() override { ASSERT_TRUE(logger_.IsValid() && region_.IsOpen()); }
     void TearDown() override { // the process-wide default as the library sets it up
         SetClass(PString("DEBUG"));
         SetDefaultSubClass(PString("DEBUG"));
         SetDefaultLevel(0);
         SetDefaultFlags(0);
     }
-    std::unique_ptr<Logger> logger_{Logger::GetNewLogger()};
+    // The newest record of this thread with `message`.
+    const ALogEntry* Find(const char* message) {
+        HeldMutex lock(region_.Mutex());
+        return region_.Newest([&](const ALogEntry& e) {
+            return std::strcmp(e.message, message) == 0 && IdText(GetCurrentThreadId()) == e.thread;
+        });
+    }
+    ALogger logger_;
     LogRegion region_;
 };
 
@@ -42,51 +44,57 @@ __attribute__((noinline)) void DirtyStack() {
         c = '\xAA';
 }
 
-// Defaults, identity and every byte behind the texts (zero), in one compare.
-TEST_F(TraceLogTest, RecordIsExactlyDefaultsIdentityTextAndZeros) {
-    RegionLock lock(region_);
+// Defaults or texts cut at 63 and 511 characters, identity, and every byte
+// behind the texts zero, in one compare per record.
+TEST_F(TraceLogTest, RecordIsExactlyItsFieldsCutToTheirLimitsAndZeros) {
+    HeldMutex lock(region_.Mutex());
     EXPECT_EQ(143216u, region_.Map().size);
     EXPECT_EQ(199u, region_.Map().capacity);
-    for (const char* text : {"", "a somewhat longer message"}) {
+    for (std::size_t length : {0u, 25u, 63u, 64u, 511u, 512u}) {
+        SCOPED_TRACE(length);
+        const std::string c(length, 'c'), s(length, 's'), m(length, 'm');
         const std::uint32_t before = static_cast<std::uint32_t>(std::time(nullptr));
+        if (length > 0)
+            logger_.SetClass(PString(c));
         DirtyStack();
-        logger_->Trace("%s", text);
+        length == 0 ? logger_.Trace("%s", "") : logger_.ClassTrace(s.c_str(), "%s", m.c_str());
         const ALogEntry& entry = region_.Last();
         ALogEntry expected = {};
-        std::strcpy(expected.className, "GENERAL");
-        std::strcpy(expected.subClass, "GENERAL");
+        std::snprintf(expected.className, sizeof expected.className, "%s",
+                      length ? c.c_str() : "GENERAL");
+        std::snprintf(expected.subClass, sizeof expected.subClass, "%s",
+                      length ? s.c_str() : "GENERAL");
+        std::snprintf(expected.message, sizeof expected.message, "%s", m.c_str());
         std::strcpy(expected.process, IdText(GetCurrentProcessId()).c_str());
         std::strcpy(expected.thread, IdText(GetCurrentThreadId()).c_str());
-        std::strcpy(expected.message, text);
         expected.time = entry.time;
-        EXPECT_EQ(0, std::memcmp(&expected, &entry, sizeof entry)) << text;
+        EXPECT_EQ(0, std::memcmp(&expected, &entry, sizeof entry));
         EXPECT_LE(before, entry.time);
         EXPECT_GE(static_cast<std::uint32_t>(std::time(nullptr)), entry.time);
     }
 }
 
-// The ring wraps after 199 records; slot 199 stays unused even when a damaged
-// header says otherwise.
+// Slot 199 stays unused even when a damaged header says otherwise.
 TEST_F(TraceLogTest, RingWrapsAt199AndStaysInsideEvenWithADamagedHeader) {
-    RegionLock lock(region_);
+    HeldMutex lock(region_.Mutex());
     WIN32_LogMap& map = region_.Map();
     while (map.next != 0)
-        logger_->Trace("filling up to the ring's start");
+        logger_.Trace("filling up to the ring's start");
     const std::uint32_t count = map.count;
     for (int i = 1; i <= 200; ++i)
-        logger_->Trace("ring %d", i);
+        logger_.Trace("ring %d", i);
     EXPECT_STREQ("ring 199", map.records[198].message);
     EXPECT_STREQ("ring 200", map.records[0].message);
     EXPECT_EQ(1u, map.next);
     EXPECT_EQ(count + 200u, map.count);
     map.capacity = 0;
-    logger_->Trace("capacity 0");
+    logger_.Trace("capacity 0");
     map.capacity = 199;
     EXPECT_STREQ("capacity 0", map.records[1].message);
     EXPECT_EQ(2u, map.next);
     for (std::uint32_t next : {199u, 250u}) {
         map.next = next;
-        logger_->Trace("next %u", next);
+        logger_.Trace("next %u", next);
         EXPECT_EQ("next " + std::to_string(next), map.records[0].message);
         EXPECT_EQ(1u, map.next);
     }
@@ -95,11 +103,9 @@ TEST_F(TraceLogTest, RingWrapsAt199AndStaysInsideEvenWithADamagedHeader) {
     map.next = map.count % 199; // back in step, as every reader expects
 }
 
-// A call that waits into the next second for another holder is stamped with
-// the second it wrote in.
+// A call that waits into the next second is stamped with the second it wrote in.
 TEST_F(TraceLogTest, TimeIsTakenOnceTheMutexIsHeld) {
-    // Start late in a second, so that holding the mutex into the next one
-    // stays well inside the writer's 1000 ms wait.
+    // Late in a second, so that the hold stays well inside the writer's 1 s wait.
     std::time_t before;
     do {
         for (std::time_t tick = std::time(nullptr); std::time(nullptr) == tick;)
@@ -109,44 +115,20 @@ TEST_F(TraceLogTest, TimeIsTakenOnceTheMutexIsHeld) {
     } while (std::time(nullptr) != before);
     NamedEvent held("");
     std::thread holder([&] {
-        region_.Lock();
+        HeldMutex lock(region_.Mutex());
         SetEvent(held.handle);
         while (std::time(nullptr) == before)
             Sleep(5);
-        region_.Unlock();
     });
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(held.handle, 5000));
-    logger_->Trace("late");
+    logger_.Trace("late");
     holder.join();
-    // Other processes of the machine may trace between the join and the lock:
-    // look for this thread's record rather than the newest one.
-    RegionLock lock(region_);
-    const ALogEntry* late = nullptr;
-    for (unsigned back = 0; back < region_.Map().capacity && late == nullptr; ++back) {
-        const ALogEntry& entry = region_.Last(back);
-        if (std::strcmp(entry.message, "late") == 0 && IdText(GetCurrentThreadId()) == entry.thread)
-            late = &entry;
-    }
+    const ALogEntry* late = Find("late");
     ASSERT_NE(nullptr, late);
     EXPECT_LT(static_cast<std::uint32_t>(before), late->time);
 }
 
-// Texts at and one beyond each field's limit: cut, never unterminated.
-TEST_F(TraceLogTest, TextsAreCutAt63And511) {
-    for (std::size_t length : {63u, 64u, 511u, 512u}) {
-        logger_->SetClass(PString(std::string(length, 'c')));
-        RegionLock lock(region_);
-        logger_->ClassTrace(std::string(length, 's').c_str(), "%s",
-                            std::string(length, 'm').c_str());
-        const ALogEntry& entry = region_.Last();
-        EXPECT_EQ(std::string(std::min<std::size_t>(length, 63), 'c'), entry.className) << length;
-        EXPECT_EQ(std::string(std::min<std::size_t>(length, 63), 's'), entry.subClass) << length;
-        EXPECT_EQ(std::string(std::min<std::size_t>(length, 511), 'm'), entry.message) << length;
-    }
-}
-
-// Each of the eight shapes takes its subclass, level and flags from its
-// arguments or from the defaults; a finished text's percent signs stay.
+// Subclass, level and flags from the arguments or the defaults, per shape.
 template <class Writer>
 void CheckShapes(Writer& writer, LogRegion& region) {
     writer.SetClass(PString("Shapes"));
@@ -170,7 +152,7 @@ void CheckShapes(Writer& writer, LogRegion& region) {
         {[&] { writer.ClassTrace("Arg", l, p, 6); }, "Arg", 3, 0x70},
         {[&] { writer.ClassTrace("Arg", f, "%s", "%d%% 7"); }, "Arg", 7, 0x30},
     };
-    RegionLock lock(region);
+    HeldMutex lock(region.Mutex());
     for (const auto& row : rows) {
         const int shape = static_cast<int>(&row - rows);
         row.trace();
@@ -199,19 +181,17 @@ struct FreeFunctions {
     void SetDefaultFlags(unsigned int flags) { REDudi::SetDefaultFlags(flags); }
 };
 
+// Copies of a facade share one writer; the free functions have another.
 TEST_F(TraceLogTest, EachShapeOfEachWriter) {
-    SCOPED_TRACE("Logger");
-    CheckShapes(*logger_, region_);
-    ALogger facade;
     {
-        ALogger copy(facade), assigned;
+        ALogger copy(logger_), assigned;
         assigned = copy;
         SCOPED_TRACE("ALogger copy");
         CheckShapes(assigned, region_);
     }
     {
-        RegionLock lock(region_);
-        facade.Trace("after the copies");
+        HeldMutex lock(region_.Mutex());
+        logger_.Trace("after the copies");
         EXPECT_STREQ("Shapes", region_.Last().className);
         Trace("plain");
         EXPECT_STREQ("DEBUG", region_.Last().className);
@@ -222,76 +202,27 @@ TEST_F(TraceLogTest, EachShapeOfEachWriter) {
     CheckShapes(functions, region_);
 }
 
-// Starts the helper with `command` and an event it sets once ready.
-bool StartReady(ChildProcess& helper, const std::string& command) {
-    NamedEvent ready(OwnTestClass("ready"));
-    return helper.Start(CommandBeside("log_helper.exe", command + " " + ready.name)) &&
-           WaitForSingleObject(ready.handle, 30000) == WAIT_OBJECT_0;
-}
-
+// A holder stuck elsewhere costs the record after a second; an abandoned mutex nothing.
 TEST_F(TraceLogTest, MutexHeldElsewhereDropsTheRecordAfterOneSecond) {
-    ChildProcess holder;
-    ASSERT_TRUE(StartReady(holder, "hold 3000"));
-    const std::uint32_t count = region_.Map().count; // stable: nobody can write
-    const DWORD started = GetTickCount();
-    logger_->Trace("dropped");
-    const DWORD elapsed = GetTickCount() - started;
-    EXPECT_EQ(count, region_.Map().count);
-    EXPECT_GE(elapsed, 900u);
-    EXPECT_LE(elapsed, 2500u);
-    DWORD exitCode = 1;
-    EXPECT_TRUE(holder.Wait(30000, exitCode));
+    for (const char* command : {"hold trace 3000", "abandon"}) {
+        SCOPED_TRACE(command);
+        const bool holding = command[0] == 'h';
+        ChildProcess helper;
+        DWORD exitCode = 1;
+        ASSERT_TRUE(StartHelper(helper, command) && (holding || helper.Wait(30000, exitCode)));
+        const DWORD started = GetTickCount();
+        logger_.Trace("%s", command);
+        const DWORD elapsed = GetTickCount() - started;
+        EXPECT_EQ(!holding, Find(command) != nullptr);
+        EXPECT_GE(elapsed, holding ? 900u : 0u);
+        EXPECT_LE(elapsed, holding ? 2500u : 10000u);
+        EXPECT_TRUE(helper.Wait(30000, exitCode));
+    }
 }
 
-TEST_F(TraceLogTest, AbandonedMutexStillLetsWritersIn) {
-    ChildProcess quitter;
-    DWORD exitCode = 1;
-    ASSERT_TRUE(StartReady(quitter, "abandon") && quitter.Wait(30000, exitCode));
-    const std::uint32_t count = region_.Map().count;
-    logger_->Trace("after abandon");
-    RegionLock lock(region_);
-    EXPECT_EQ(count + 1, region_.Map().count);
-}
-
-// Keeps the messages of the test's own class (other tests share the log) and
-// can hold the reader thread in the call that receives `blockAt_`.
-class Listener : public LogReaderListener {
-public:
-    explicit Listener(std::string blockAt = "") : blockAt_(std::move(blockAt)) {}
-    ~Listener() {
-        for (HANDLE event : {blocked_, release_})
-            CloseHandle(event);
-    }
-    void OnLogEntry(ALogEntry* entry) override {
-        if (own_ != entry->className)
-            return;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            messages_.push_back(entry->message);
-        }
-        if (blockAt_ == entry->message) {
-            SetEvent(blocked_);
-            WaitForSingleObject(release_, 20000);
-        }
-    }
-    // Waits until `count` records arrived, or one with `last`; their messages.
-    std::vector<std::string> WaitFor(std::size_t count, DWORD timeout = 10000,
-                                     const char* last = "") {
-        for (const DWORD start = GetTickCount();; Sleep(20)) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (messages_.size() >= count || GetTickCount() - start >= timeout ||
-                (!messages_.empty() && messages_.back() == last))
-                return messages_;
-        }
-    }
-    const std::string own_ = OwnTestClass("R");
-    HANDLE blocked_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-
-private:
-    std::string blockAt_;
-    std::mutex mutex_;
-    std::vector<std::string> messages_;
+// A collector of the test's own class: other tests share the log.
+struct Listener : TraceCollector {
+    Listener() : TraceCollector(OwnTestClass("R")) {}
 };
 
 std::unique_ptr<LogReader> NewReader() {
@@ -305,30 +236,14 @@ std::vector<std::string> Numbered(const std::string& prefix, int first, int end)
     return messages;
 }
 
-TEST(LogReaderTest, CatchesUpOldestFirstAndStartsOnlyOnce) {
-    Listener listener;
-    LogRegion region;
-    for (const std::string& message : Numbered("n", 0, 10))
-        ASSERT_TRUE(region.Write(listener.own_, message));
-    auto reader = NewReader();
-    EXPECT_FALSE(reader->Start(nullptr));
-    ASSERT_TRUE(reader->Start(&listener));
-    EXPECT_FALSE(reader->Start(&listener));
-    EXPECT_EQ(Numbered("n", 0, 10), listener.WaitFor(10));
-}
-
 // Both mutexes held elsewhere while the reader opens: it follows nothing.
 TEST(LogReaderTest, StartFailsWhenNeitherRegionOpened) {
     LogRegion current, legacy(LogRegion::Set::kLegacy);
     NamedEvent held(""), done("");
     std::thread holder([&] {
-        const bool locked = current.Lock() && legacy.Lock();
+        HeldMutex first(current.Mutex()), second(legacy.Mutex());
         SetEvent(held.handle);
         WaitForSingleObject(done.handle, 10000);
-        if (locked) {
-            legacy.Unlock();
-            current.Unlock();
-        }
     });
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(held.handle, 10000));
     auto reader = NewReader();
@@ -338,70 +253,52 @@ TEST(LogReaderTest, StartFailsWhenNeitherRegionOpened) {
     EXPECT_FALSE(reader->Start(&listener));
 }
 
-// Two writer processes at once: each record whole, once and in order, in the
-// ring and at the reader.
+// Two writer processes at once: each record whole, once and in order at the reader.
 TEST(LogReaderTest, ConcurrentWriterProcesses) {
     Listener listener;
     auto reader = NewReader();
     ASSERT_TRUE(reader->Start(&listener));
-    const std::string& own = listener.own_;
-    NamedEvent start(own + "-go"), ready0(own + "-r0"), ready1(own + "-r1");
+    NamedEvent start(listener.only + "-go");
     ChildProcess writers[2];
     for (int w = 0; w < 2; ++w)
-        ASSERT_TRUE(writers[w].Start(
-            CommandBeside("log_helper.exe", "write " + own + " 80 " + "AB"[w] + " " +
-                                                (w ? ready1 : ready0).name + " " + start.name)));
-    HANDLE ready[2] = {ready0.handle, ready1.handle};
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, ready, TRUE, 30000));
-    LogRegion region;
-    const std::uint32_t before = region.Map().count;
+        ASSERT_TRUE(StartHelper(writers[w],
+                                "write " + listener.only + " 80 " + "AB"[w] + " " + start.name));
     SetEvent(start.handle);
     for (ChildProcess& writer : writers) {
         DWORD exitCode = 1;
-        ASSERT_TRUE(writer.Wait(60000, exitCode));
-        EXPECT_EQ(0u, exitCode);
+        EXPECT_TRUE(writer.Wait(60000, exitCode) && exitCode == 0);
     }
-    std::vector<std::string> ring;
     int next[2] = {0, 0};
-    {
-        RegionLock lock(region);
-        ASSERT_LE(region.Map().count - before, 199u) << "other writers flooded the ring";
-        for (std::uint32_t back = region.Map().count - before; back-- > 0;) {
-            const ALogEntry& entry = region.Last(back);
-            char className[64], filler[512];
-            unsigned long pid = 0;
-            int index = -1;
-            if (own != entry.className)
-                continue;
-            ring.push_back(entry.message);
-            ASSERT_EQ(4, std::sscanf(entry.message, "%63s %lu %d %511s", className, &pid, &index,
-                                     filler));
-            const int w = filler[0] == 'B';
-            EXPECT_EQ(std::string(400, "AB"[w]), filler);
-            EXPECT_EQ(IdText(pid), entry.process);
-            EXPECT_EQ(next[w]++, index) << "records of one writer torn, out of order or lost";
-        }
+    for (const std::string& message : listener.WaitFor(160)) {
+        char className[64], filler[512];
+        unsigned long pid = 0;
+        int index = -1;
+        ASSERT_EQ(
+            4, std::sscanf(message.c_str(), "%63s %lu %d %511s", className, &pid, &index, filler));
+        const int w = filler[0] == 'B';
+        EXPECT_EQ(std::string(400, "AB"[w]), filler);
+        EXPECT_EQ(next[w]++, index) << "records of one writer torn, out of order or lost";
     }
     EXPECT_EQ(80, next[0]);
     EXPECT_EQ(80, next[1]);
-    EXPECT_EQ(ring, listener.WaitFor(160));
 }
 
-// Of 500 records written while the listener was busy, the next scan
-// delivers one whole ring: the newest, oldest first and without a gap.
+// 500 records written while the listener is busy: the newest ring comes, without a gap.
 TEST(LogReaderTest, SkipsRecordsOverwrittenWhileListenerIsBusy) {
-    Listener listener("block");
+    Listener listener;
+    listener.blockAt = "block";
     auto reader = NewReader();
     ASSERT_TRUE(reader->Start(&listener));
     LogRegion region;
-    ASSERT_TRUE(region.Write(listener.own_, "block"));
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(listener.blocked_, 10000));
-    ASSERT_TRUE(region.Lock()); // so that no other writer lands between ours
-    for (const std::string& message : Numbered("n", 0, 500))
-        ASSERT_TRUE(region.Write(listener.own_, message));
-    region.Unlock();
-    SetEvent(listener.release_);
-    ASSERT_TRUE(region.Write(listener.own_, "tail"));
+    ASSERT_TRUE(region.Write(listener.only, "block"));
+    ASSERT_TRUE(listener.WaitUntilBlocked());
+    {
+        HeldMutex lock(region.Mutex()); // so that no other writer lands between ours
+        for (const std::string& message : Numbered("n", 0, 500))
+            ASSERT_TRUE(region.Write(listener.only, message));
+    }
+    listener.Release();
+    ASSERT_TRUE(region.Write(listener.only, "tail"));
     std::vector<std::string> messages = listener.WaitFor(201, 10000, "tail");
     // Records of other processes may have pushed a few of ours out.
     ASSERT_GE(messages.size(), 152u);
@@ -416,14 +313,12 @@ TEST(LogReaderTest, SkipsRecordsOverwrittenWhileListenerIsBusy) {
 TEST(LogReaderTest, DestructionIsPromptUnlessTheListenerIsBusy) {
     for (bool busy : {false, true}) {
         SCOPED_TRACE(busy ? "busy" : "idle");
-        Listener listener("block");
+        Listener listener;
+        listener.blockAt = "block";
         auto reader = NewReader();
         ASSERT_TRUE(reader->Start(&listener));
         LogRegion region;
-        if (busy) {
-            ASSERT_TRUE(region.Write(listener.own_, "block"));
-            ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(listener.blocked_, 10000));
-        }
+        ASSERT_TRUE(!busy || (region.Write(listener.only, "block") && listener.WaitUntilBlocked()));
         const DWORD started = GetTickCount();
         reader.reset();
         const DWORD elapsed = GetTickCount() - started;
@@ -432,37 +327,43 @@ TEST(LogReaderTest, DestructionIsPromptUnlessTheListenerIsBusy) {
     }
 }
 
-// Legacy records written before the start are caught up, and both regions
-// are followed.
-TEST(LegacyRegionTest, DeliversLegacyAndCurrentRecords) {
+// Catch-up takes the current region first, each oldest first; then both are followed.
+TEST(LegacyRegionTest, CatchesUpAndFollowsBothRegions) {
     Listener listener;
     LogRegion legacy(LogRegion::Set::kLegacy), current;
+    for (const std::string& message : Numbered("n", 0, 10))
+        ASSERT_TRUE(current.Write(listener.only, message));
     for (const std::string& message : Numbered("legacy", 0, 3))
-        ASSERT_TRUE(legacy.Write(listener.own_, message));
+        ASSERT_TRUE(legacy.Write(listener.only, message));
     auto reader = NewReader();
+    EXPECT_FALSE(reader->Start(nullptr));
     ASSERT_TRUE(reader->Start(&listener));
-    EXPECT_EQ(Numbered("legacy", 0, 3), listener.WaitFor(3));
-    ASSERT_TRUE(current.Write(listener.own_, "current"));
-    ASSERT_TRUE(legacy.Write(listener.own_, "legacy 3"));
-    std::vector<std::string> all = listener.WaitFor(5), expected = Numbered("legacy", 0, 4);
-    std::sort(all.begin(), all.end()); // the regions are scanned one by one
-    expected.insert(expected.begin(), "current");
+    EXPECT_FALSE(reader->Start(&listener));
+    std::vector<std::string> expected = Numbered("n", 0, 10),
+                             legacyRecords = Numbered("legacy", 0, 3);
+    expected.insert(expected.end(), legacyRecords.begin(), legacyRecords.end());
+    EXPECT_EQ(expected, listener.WaitFor(13));
+    ASSERT_TRUE(current.Write(listener.only, "current"));
+    ASSERT_TRUE(legacy.Write(listener.only, "legacy 3"));
+    std::vector<std::string> all = listener.WaitFor(15);
+    std::sort(all.begin() + 13, all.end()); // the regions are scanned one by one
+    expected.insert(expected.end(), {"current", "legacy 3"});
     EXPECT_EQ(expected, all);
 }
 
-// The library's writers never wait for the legacy mutex, so holding it for
-// seconds loses nobody's records.
+// Holding the legacy mutex (no writer of the library waits for it) loses no record.
 TEST(LegacyRegionTest, ScanSkippedByHeldMutexDeliversWithNextWakeUp) {
     Listener listener;
     auto reader = NewReader();
     ASSERT_TRUE(reader->Start(&listener));
     LogRegion legacy(LogRegion::Set::kLegacy);
-    ASSERT_TRUE(legacy.Lock());
-    ASSERT_TRUE(legacy.Write(listener.own_, "held"));
-    Sleep(6000); // longer than the reader waits for the mutex
-    EXPECT_TRUE(listener.WaitFor(1, 0).empty());
-    legacy.Unlock();
-    ASSERT_TRUE(legacy.Write(listener.own_, "after"));
+    {
+        HeldMutex lock(legacy.Mutex());
+        ASSERT_TRUE(legacy.Write(listener.only, "held"));
+        Sleep(6000); // longer than the reader waits for the mutex
+        EXPECT_TRUE(listener.Messages().empty());
+    }
+    ASSERT_TRUE(legacy.Write(listener.only, "after"));
     EXPECT_EQ((std::vector<std::string>{"held", "after"}), listener.WaitFor(2, 20000));
 }
 
@@ -483,11 +384,12 @@ struct ToolRow {
 
 void CheckCommandLines(const char* tool, const std::vector<ToolRow>& rows) {
     for (const ToolRow& row : rows) {
+        SCOPED_TRACE(row.arguments);
         std::string output;
         const DWORD started = GetTickCount();
-        EXPECT_EQ(row.exitCode, RunBeside(tool, row.arguments, &output)) << row.arguments;
-        EXPECT_NE(std::string::npos, output.find(row.output)) << row.arguments << ": " << output;
-        EXPECT_GE(GetTickCount() - started, row.minimumMs) << row.arguments;
+        EXPECT_EQ(row.exitCode, RunBeside(tool, row.arguments, &output));
+        EXPECT_NE(std::string::npos, output.find(row.output)) << output;
+        EXPECT_GE(GetTickCount() - started, row.minimumMs);
     }
 }
 
@@ -510,31 +412,25 @@ TEST(LogViewTest, CommandLines) {
                                              {"--follow --timeout 1 --class " + own, 0, "", 900}});
 }
 
-// One set of records through every filter, dumped or followed (which catches
-// up first); each row names the lines it must print, in order.
+std::string Iso(std::uint32_t seconds) {
+    const std::time_t value = seconds;
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", std::gmtime(&value));
+    return text;
+}
+
+// Each row writes the set afresh under a class of its own (other tests'
+// records could push it out of the ring) and names the lines it must print.
 TEST(LogViewTest, DumpFilters) {
-    const std::string own = OwnTestClass("V");
-    // Times from now on: a dump merges the two rings by time and takes each
-    // ring as written in time order, which records from the past would break
-    // once other tests have traced. The legacy record is far enough ahead that
-    // no record another process writes meanwhile comes after it.
+    // Stamped from now on, as a dump merges the rings by time; the legacy
+    // record far enough ahead that no other process's record comes after it.
     const std::uint32_t t = static_cast<std::uint32_t>(std::time(nullptr));
-    const std::uint32_t later = t + 100;
-    auto iso = [](std::uint32_t seconds) {
-        const std::time_t value = seconds;
-        char text[32];
-        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", std::gmtime(&value));
-        return std::string(text);
-    };
     LogRegion current, legacy(LogRegion::Set::kLegacy);
-    ASSERT_TRUE(current.Write(own, "needle 1", "S1", 1, 0, t - 1));
-    ASSERT_TRUE(current.Write(own, "needle 2", "S1", 3, 0, t));
-    ASSERT_TRUE(current.Write(own, "needle 3", "S2", 1, 0, t));
-    ASSERT_TRUE(current.Write(own + "x", "needle 4", "S1", 0, 0, t));
-    ASSERT_TRUE(current.Write(own, "a needle\r\nover lines 5", "S1", 2, 0, t));
-    ASSERT_TRUE(legacy.Write(own, "old 6", "S1", 2, 0, later));
     const std::string self = std::to_string(GetCurrentProcessId());
     const std::string other = std::to_string(GetCurrentProcessId() + 4);
+    std::string shown = Iso(t); // the whole line of a record, its time as shown
+    shown = shown.substr(0, 10) + " " + shown.substr(11, 8) + " " + IdText(GetCurrentProcessId()) +
+            " " + IdText(GetCurrentThreadId());
     const struct {
         std::string arguments;
         std::vector<std::string> messages;
@@ -544,39 +440,38 @@ TEST(LogViewTest, DumpFilters) {
         {"-d --count 2", {"S1 L1 needle 1", "S1 L3 needle 2"}},
         {"--count 2 --timeout 20 --grep needle", {"S1 L1 needle 1", "S1 L3 needle 2"}},
         {"-d --level 0", {}},
-        {"-d --since " + iso(t) + " --level 2",
+        {"-d --since " + Iso(t) + " --level 2",
          {"S2 L1 needle 3", "S1 L2 a needle  over lines 5", "S1 L2 old 6"}},
-        {"-d --since " + iso(t - 1) + " --grep 1", {"S1 L1 needle 1"}},
-        {"-d --since " + iso(t + 1), {"S1 L2 old 6"}},
+        {"-d --since " + Iso(t - 1) + " --grep 1", {"S1 L1 needle 1"}},
+        {"-d --since " + Iso(t + 1), {"S1 L2 old 6"}},
         {"-d --pid " + other + " --pid " + self + " --grep 3", {"S2 L1 needle 3"}},
         {"-d --pid " + other, {}},
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        const std::string own = OwnTestClass("V") + "." + std::to_string(&row - rows);
+        ASSERT_TRUE(current.Write(own, "needle 1", "S1", 1, 0, t - 1));
+        ASSERT_TRUE(current.Write(own, "needle 2", "S1", 3, 0, t));
+        ASSERT_TRUE(current.Write(own, "needle 3", "S2", 1, 0, t));
+        ASSERT_TRUE(current.Write(own + "x", "needle 4", "S1", 0, 0, t));
+        ASSERT_TRUE(current.Write(own, "a needle\r\nover lines 5", "S1", 2, 0, t));
+        ASSERT_TRUE(legacy.Write(own, "old 6", "S1", 2, 0, t + 100));
         std::string output;
         EXPECT_EQ(
             0u, RunBeside("redudi-logview.exe", "--utc -c " + own + " " + row.arguments, &output));
         std::vector<std::string> lines = Lines(output);
-        ASSERT_EQ(row.messages.size(), lines.size()) << row.arguments << ":\n" << output;
+        ASSERT_EQ(row.messages.size(), lines.size()) << output;
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const std::string suffix = " " + own + "/" + row.messages[i];
             EXPECT_EQ(suffix,
-                      lines[i].substr(lines[i].size() - std::min(lines[i].size(), suffix.size())))
-                << row.arguments;
+                      lines[i].substr(lines[i].size() - std::min(lines[i].size(), suffix.size())));
+            EXPECT_TRUE(row.messages[i] != "S2 L1 needle 3" || lines[i] == shown + suffix)
+                << lines[i];
         }
     }
-    std::string output; // the whole line of a record
-    RunBeside("redudi-logview.exe", "-d -u --grep 3 -c " + own, &output);
-    std::string shown = iso(t); // the record's time as the viewer prints it
-    shown[10] = ' ';
-    shown.pop_back();
-    EXPECT_EQ(std::vector<std::string>{shown + " " + IdText(GetCurrentProcessId()) +
-                                       " " + IdText(GetCurrentThreadId()) + " " + own +
-                                       "/S2 L1 needle 3"},
-              Lines(output));
 }
 
-// Every line is one JSON object whatever bytes the record holds; ANSI text
-// arrives as UTF-8 (the code page here is 1252), in JSON as in plain lines.
+// One JSON object a line whatever the bytes; ANSI (code page 1252) arrives as UTF-8.
 TEST(LogViewTest, JsonLinesCarryEveryFieldAndRegion) {
     const std::string own = OwnTestClass("V");
     LogRegion current, legacy(LogRegion::Set::kLegacy);
@@ -618,17 +513,18 @@ TEST(TraceToolTest, CommandLinesAndTheRecordWritten) {
     ASSERT_EQ(0u, RunBeside("redudi-trace.exe", "--class " + own +
                                                     " --subclass Step --level 1 --flags 0x8001 "
                                                     "-- 100% done  now"));
-    RegionLock lock(region);
-    const ALogEntry& entry = region.Last();
-    EXPECT_EQ(own, entry.className);
-    EXPECT_STREQ("Step", entry.subClass);
-    EXPECT_EQ(1, entry.level);
-    EXPECT_EQ(0x8001u, entry.flags);
-    EXPECT_STREQ("100% done now", entry.message);
-    const ALogEntry& limits = region.Last(1);
-    EXPECT_EQ(own + "x", limits.className);
-    EXPECT_EQ(255, limits.level);
-    EXPECT_EQ(0xFFFFFFFFu, limits.flags);
+    HeldMutex lock(region.Mutex());
+    const ALogEntry* entry = region.Newest([&](const ALogEntry& e) { return own == e.className; });
+    ASSERT_NE(nullptr, entry);
+    EXPECT_STREQ("Step", entry->subClass);
+    EXPECT_EQ(1, entry->level);
+    EXPECT_EQ(0x8001u, entry->flags);
+    EXPECT_STREQ("100% done now", entry->message);
+    const ALogEntry* limits =
+        region.Newest([&](const ALogEntry& e) { return own + "x" == e.className; });
+    ASSERT_NE(nullptr, limits);
+    EXPECT_EQ(255, limits->level);
+    EXPECT_EQ(0xFFFFFFFFu, limits->flags);
 }
 
 } // namespace

@@ -1,53 +1,27 @@
 // The second process of the multi-reader lock tests:
 //   mrsw_helper <lock name> <mode> <tag> [timeout ms]
-// Modes: shared-hold, exclusive-hold (take the lock, report, wait for the
-// go event, release), shared-die, exclusive-die (take it, report, die
-// without releasing), try-shared, try-exclusive (exit 0 when the lock could
-// be taken within the timeout, 2 when not). "Report" releases the semaphore
-// "redudi_mrsw_in_<tag>"; the go event is "redudi_mrsw_go_<tag>".
+// shared-hold, exclusive-hold: take the lock, report, wait for the go event,
+// release. shared-die, exclusive-die: take it, report, die holding it.
+// try-shared, try-exclusive: exit 0 when the lock could be taken within the
+// timeout, 2 when not. "Report" releases the semaphore "redudi_mrsw_in_<tag>";
+// the go event is "redudi_mrsw_go_<tag>".
 #include <REDudi/threads.h>
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
-namespace {
-
-const DWORD kPatience = 15000;
-
-void Report(const std::string& tag) {
-    HANDLE in = OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, ("redudi_mrsw_in_" + tag).c_str());
-    if (in != nullptr) {
-        ReleaseSemaphore(in, 1, nullptr);
-        CloseHandle(in);
-    }
-}
-
-void AwaitGo(const std::string& tag) {
-    HANDLE go = OpenEventA(SYNCHRONIZE, FALSE, ("redudi_mrsw_go_" + tag).c_str());
-    if (go != nullptr) {
-        WaitForSingleObject(go, kPatience);
-        CloseHandle(go);
-    }
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: mrsw_helper <lock name> <mode> <tag> [timeout ms]\n");
+    if (argc < 4)
         return 64;
-    }
-    const std::string mode = argv[2];
-    const std::string tag = argv[3];
+    const std::string mode = argv[2], tag = argv[3];
     const unsigned int timeout = argc > 4 ? std::strtoul(argv[4], nullptr, 10) : 5000;
     REDudi::AMRSWMutex lock(argv[1]);
     if (!lock.IsValid())
         return 3;
     const bool shared = mode.find("shared") != std::string::npos;
-    bool held = shared ? lock.AcquireShared(timeout) : lock.AcquireExclusive(timeout);
+    const bool held = shared ? lock.AcquireShared(timeout) : lock.AcquireExclusive(timeout);
     if (mode.compare(0, 4, "try-") == 0) {
         if (held)
             shared ? lock.ReleaseShared() : lock.ReleaseExclusive();
@@ -55,10 +29,12 @@ int main(int argc, char** argv) {
     }
     if (!held)
         return 4;
-    Report(tag);
+    HANDLE in = OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, ("redudi_mrsw_in_" + tag).c_str());
+    ReleaseSemaphore(in, 1, nullptr);
     if (mode.find("-die") != std::string::npos)
         TerminateProcess(GetCurrentProcess(), 9); // dies holding the lock
-    AwaitGo(tag);
+    HANDLE go = OpenEventA(SYNCHRONIZE, FALSE, ("redudi_mrsw_go_" + tag).c_str());
+    WaitForSingleObject(go, 15000);
     shared ? lock.ReleaseShared() : lock.ReleaseExclusive();
     return 0;
 }
