@@ -6,6 +6,7 @@
 #include "logging/win32/critical_log_region.h"
 #include "logging/win32/log_region.h"
 #include "logging/win32/program_version.h"
+#include "logging/win32/record_fields.h"
 
 #include <cstdio>
 #include <cstring>
@@ -22,33 +23,10 @@ constexpr DWORD kWriteMutexLimitMs = 5000;
 // holds the mutex, so set-up waits this long and then makes do without it.
 constexpr DWORD kOpenMutexLimitMs = 1000;
 
-void CopyField(char* field, std::size_t size, const char* text) {
-    std::strncpy(field, text != nullptr ? text : "", size);
-    field[size - 1] = '\0';
-}
-
-// The calendar time, through local time and back as the trace log takes it,
-// so that the records of both logs agree. The round trip through the runtime
-// asks the system for the time zone; its result changes at most once a
-// second, so the last one is kept (per thread, so no lock is needed).
-std::uint32_t RecordTime() {
-    static thread_local std::time_t lastNow = static_cast<std::time_t>(-1);
-    static thread_local std::time_t lastBack = 0;
-    const std::time_t now = std::time(nullptr);
-    if (now == lastNow)
-        return static_cast<std::uint32_t>(lastBack);
-    std::time_t back = now;
-    if (std::tm* local = std::localtime(&now)) {
-        const std::time_t converted = std::mktime(local);
-        if (converted != static_cast<std::time_t>(-1))
-            back = converted;
-    }
-    lastNow = now;
-    lastBack = back;
-    return static_cast<std::uint32_t>(back);
-}
-
 } // namespace
+
+using logrecord::CopyField;
+using logrecord::RecordTime;
 
 WIN32_CriticalLogger::WIN32_CriticalLogger(const critmap::Names& names)
     : className_("UNKNOWN"), agent_("UNKNOWN"), module_("UNKNOWN"), defaultSubClass_("UNKNOWN") {

@@ -1,13 +1,12 @@
 #include "logging/win32/win32_logger.h"
 
 #include "logging/win32/log_region.h"
+#include "logging/win32/record_fields.h"
 
 #include "logging/trace_text.h"
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <new>
 
 namespace REDudi {
@@ -15,36 +14,6 @@ namespace REDudi {
 namespace {
 
 constexpr DWORD kMutexLimitMs = 1000;
-
-// Copies at most size - 1 characters and zero-fills the rest, so that no
-// bytes of an older record survive behind the terminator.
-void CopyField(char* field, std::size_t size, const char* text) {
-    std::strncpy(field, text != nullptr ? text : "", size);
-    field[size - 1] = '\0';
-}
-
-// The calendar time, taken through local time and back as every writer of
-// this log does, so that all records of a machine agree. The round trip asks
-// for the time zone, which costs more than the rest of a write; its result is
-// kept for the second it belongs to. Callers hold the log's mutex, and the
-// cache is one atomic word, so a race only recomputes it.
-std::uint32_t RecordTime() {
-    static std::atomic<std::uint64_t> cached{0}; // raw second << 32 | round trip
-    const std::time_t now = std::time(nullptr);
-    const std::uint32_t raw = static_cast<std::uint32_t>(now);
-    const std::uint64_t last = cached.load(std::memory_order_relaxed);
-    if (last != 0 && static_cast<std::uint32_t>(last >> 32) == raw)
-        return static_cast<std::uint32_t>(last);
-    std::time_t stamped = now;
-    if (std::tm* local = std::localtime(&now)) {
-        std::time_t back = std::mktime(local);
-        if (back != static_cast<std::time_t>(-1))
-            stamped = back;
-    }
-    const std::uint32_t result = static_cast<std::uint32_t>(stamped);
-    cached.store((static_cast<std::uint64_t>(raw) << 32) | result, std::memory_order_relaxed);
-    return result;
-}
 
 // The ring's slot count as the region states it. A capacity of 0 (or one
 // larger than the slots that exist) can only come from a damaged or foreign
@@ -58,6 +27,9 @@ std::uint32_t RingCapacity(const WIN32_LogMap& map) {
 }
 
 } // namespace
+
+using logrecord::CopyField;
+using logrecord::RecordTime;
 
 Logger* Logger::GetNewLogger() {
     return new (std::nothrow) WIN32_Logger();
