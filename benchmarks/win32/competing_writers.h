@@ -44,6 +44,16 @@ inline double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// The median of the per-round ratios measured[i] / floor[i]. Each pair ran
+// back to back, so a machine that speeds up or slows down between rounds
+// moves both alike; the ratio of two medians would mix different rounds.
+inline double MedianRatio(const std::vector<double>& measured, const std::vector<double>& floor) {
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < measured.size() && i < floor.size(); ++i)
+        ratios.push_back(measured[i] / floor[i]);
+    return Median(ratios);
+}
+
 inline Control* MapControl(const std::string& name, HANDLE* mapping) {
     *mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Control),
                                   name.c_str());

@@ -26,7 +26,7 @@ using namespace REDudi;
 
 namespace {
 
-constexpr int kRounds = 7;
+constexpr int kRounds = 11;
 constexpr int kCallsPerRound = 2000;
 constexpr double kTarget = 1.3;
 constexpr DWORD kReaderRunMs = 2000;
@@ -80,10 +80,10 @@ bool RunConfiguration(int writers, double& worst) {
         others.Set(bench::kMeasured);
         criticalUs.push_back(bench::MicrosecondsPerCall(kCallsPerRound, Critical));
     }
-    const double f = bench::Median(floorUs);
-    const double c = bench::Median(criticalUs);
-    worst = std::max(worst, c / f);
-    std::printf("%7d  %13.2f  %16.2f  %6.2fx\n", writers, f, c, c / f);
+    const double ratio = bench::MedianRatio(criticalUs, floorUs);
+    worst = std::max(worst, ratio);
+    std::printf("%7d  %13.2f  %16.2f  %6.2fx\n", writers, bench::Median(floorUs),
+                bench::Median(criticalUs), ratio);
     return true;
 }
 
