@@ -51,6 +51,7 @@ protected:
         Set("/Limits/QueueLength", "10");
         Set("/Queues/a", "3");
         Set("/Queues/b", "11");
+        Set("/Queues/", "the key's own value, not a queue");
     }
     void TearDown() override { properties_.DeleteKey(PString("/")); }
     void Set(const char* path, const char* value) {
