@@ -38,7 +38,7 @@ TEST(StatusPagesTest, OnlyAQueueLongerThanTheLimitCrossesIt) {
 }
 
 // A properties root of each test's own (ctest runs the tests in parallel
-// processes), removed before and after the test.
+// processes), filled afresh by SetUp and removed after the test.
 class ServiceSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -51,6 +51,7 @@ protected:
         Set("/Limits/QueueLength", "10");
         Set("/Queues/a", "3");
         Set("/Queues/b", "11");
+        Set("/Queues/", "the key's own value, not a queue");
     }
     void TearDown() override { properties_.DeleteKey(PString("/")); }
     void Set(const char* path, const char* value) {
@@ -63,22 +64,19 @@ protected:
 };
 
 TEST_F(ServiceSettingsTest, ReadsEverySettingAndEveryQueue) {
-    ASSERT_TRUE(ReadServiceSettings(properties_, settings_, error_)) << error_;
-    EXPECT_EQ(settings_.title, "Gate");
-    EXPECT_EQ(settings_.site, "Pier");
-    EXPECT_TRUE(settings_.showMachine);
+    // Only "0" turns the machine figures off.
+    for (const char* show : {"", "0", "1", "no"}) {
+        if (*show != '\0')
+            Set("/Pages/ShowMachine", show);
+        ASSERT_TRUE(ReadServiceSettings(properties_, settings_, error_)) << error_;
+        EXPECT_EQ(settings_.showMachine, std::string(show) != "0") << show;
+    }
+    EXPECT_TRUE(settings_.title == "Gate" && settings_.site == "Pier") << settings_.title;
     EXPECT_EQ(settings_.queueLimit, 10u);
     ASSERT_EQ(settings_.queues.size(), 2u);
     std::vector<QueueSetting> over = QueuesOverLimit(settings_);
     ASSERT_EQ(over.size(), 1u);
-    EXPECT_EQ(over[0].name, "b");
-    EXPECT_EQ(over[0].length, 11u);
-    // Only "0" turns the machine figures off.
-    for (const char* text : {"0", "1", "no"}) {
-        Set("/Pages/ShowMachine", text);
-        ASSERT_TRUE(ReadServiceSettings(properties_, settings_, error_)) << error_;
-        EXPECT_EQ(settings_.showMachine, std::string(text) != "0") << text;
-    }
+    EXPECT_TRUE(over[0].name == "b" && over[0].length == 11u) << over[0].name;
 }
 
 TEST_F(ServiceSettingsTest, MissingOrMalformedSettingsNameTheProperty) {
@@ -98,10 +96,9 @@ TEST_F(ServiceSettingsTest, MissingOrMalformedSettingsNameTheProperty) {
         SetUp();
         if (row.change == kValue)
             Set(row.path, row.value);
-        else if (row.change == kUnset)
-            ASSERT_TRUE(properties_.UnsetProperty(PString(row.path))) << row.path;
         else
-            ASSERT_TRUE(properties_.DeleteKey(PString(row.path))) << row.path;
+            ASSERT_TRUE(row.change == kUnset ? properties_.UnsetProperty(PString(row.path))
+                                             : properties_.DeleteKey(PString(row.path)));
         ServiceSettings settings;
         std::string error;
         EXPECT_FALSE(ReadServiceSettings(properties_, settings, error)) << row.path;
@@ -115,37 +112,33 @@ TEST_F(ServiceSettingsTest, MissingOrMalformedSettingsNameTheProperty) {
 // Page values and the queue loop, expanded as the templates use them.
 class QueuePageTest : public ::testing::Test {
 protected:
-    QueuePageTest() : values_(PropertyBag::GetNewPropertyBag()) {
-        settings_.title = "Gate";
-        settings_.queueLimit = 10;
-        settings_.queues = {{"a", 10}, {"b", 11}};
-    }
     PString Expand(const char* text) {
-        FillPageValues(settings_, machine_, "now", *values_);
-        QueueLoop loop(settings_, *values_);
+        FillPageValues(settings_, MachineFigures(), "now", *values_);
         ATextPreprocessor preprocessor;
         preprocessor.SetParameterProvider(values_.get());
+        QueueLoop loop(settings_, *values_);
         preprocessor.SetForHandler(&loop);
         return preprocessor.Preprocess(PString(text), nullptr);
     }
 
     ServiceSettings settings_;
-    MachineFigures machine_;
-    std::unique_ptr<PropertyBag> values_;
+    std::unique_ptr<PropertyBag> values_{PropertyBag::GetNewPropertyBag()};
 };
 
 TEST_F(QueuePageTest, TemplatesSeeTheValuesOfTheSettings) {
-    const char* const row = "<!-- qvvar name=\"QueueName\" -->=<!-- qvvar name=\"QueueLength\" "
+    const std::string row = "<!-- qvvar name=\"QueueName\" -->=<!-- qvvar name=\"QueueLength\" "
                             "--><!-- qvifvar name=\"QueueOver\" -->!<!-- qvendifvar -->;";
+    const std::string over = "<!-- qvifvar name=\"AnyOver\" -->over<!-- qvendifvar --><!-- "
+                             "qvifvar name=\"AllWithin\" -->within<!-- qvendifvar -->";
     const struct {
         std::vector<QueueSetting> queues;
         std::string text;
         std::string expected;
     } rows[] = {
         {{{"a", 10}, {"b", 11}},
-         std::string("<!-- qvfor name=\"Queues\" -->") + row + "<!-- qvendfor -->",
+         "<!-- qvfor name=\"Queues\" -->" + row + "<!-- qvendfor -->",
          "a=10;b=11!;"},
-        {{}, std::string("[<!-- qvfor name=\"Queues\" -->") + row + "<!-- qvendfor -->]", "[]"},
+        {{}, "[<!-- qvfor name=\"Queues\" -->" + row + "<!-- qvendfor -->]", "[]"},
         {{{"a", 1}},
          "<!-- qvfor name=\"Other\" -->x<!-- qvendfor --><!-- qvvar name=\"QueueCount\" -->",
          "1"},
@@ -154,15 +147,11 @@ TEST_F(QueuePageTest, TemplatesSeeTheValuesOfTheSettings) {
          "<!-- qvendfor -->",
          "1122"},
         {{{"a", 1}, {"b", 20}},
-         "<!-- qvvar name=\"QueueName\" n=\"1\" --> <!-- qvvar name=\"OverCount\" --> "
-         "<!-- qvifvar name=\"AnyOver\" -->over<!-- qvendifvar --><!-- qvifvar "
-         "name=\"AllWithin\" -->within<!-- qvendifvar -->",
+         "<!-- qvvar name=\"QueueName\" n=\"1\" --> <!-- qvvar name=\"OverCount\" --> " + over,
          "b 1 over"},
-        {{{"a", 10}},
-         "<!-- qvifvar name=\"AnyOver\" -->over<!-- qvendifvar --><!-- qvifvar "
-         "name=\"AllWithin\" -->within<!-- qvendifvar -->",
-         "within"},
+        {{{"a", 10}}, over, "within"},
     };
+    settings_.queueLimit = 10;
     for (const auto& r : rows) {
         settings_.queues = r.queues;
         values_->Clear();
@@ -170,12 +159,10 @@ TEST_F(QueuePageTest, TemplatesSeeTheValuesOfTheSettings) {
     }
 }
 
-TEST(GeneratePagesTest, AMissingTemplateDirectoryIsNamed) {
-    std::unique_ptr<PropertyBag> values(PropertyBag::GetNewPropertyBag());
-    ServiceSettings settings;
-    QueueLoop loop(settings, *values);
+TEST_F(QueuePageTest, AMissingTemplateDirectoryIsNamed) {
+    QueueLoop loop(settings_, *values_);
     std::string index, error;
-    EXPECT_FALSE(GeneratePages("no-such-templates-dir", "no-such-pages-dir", "index.html", *values,
+    EXPECT_FALSE(GeneratePages("no-such-templates-dir", "no-such-pages-dir", "index.html", *values_,
                                loop, index, error));
     EXPECT_NE(error.find("no-such-templates-dir"), std::string::npos) << error;
     EXPECT_TRUE(index.empty());

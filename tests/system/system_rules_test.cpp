@@ -2,7 +2,6 @@
 #include "system/os_version_rules.h"
 #include "system/version_keys.h"
 #include "tools/sysinfo/report.h"
-#include "tools/sysinfo/sysinfo_options.h"
 
 #include <gtest/gtest.h>
 
@@ -114,43 +113,6 @@ TEST(FrequencyTries, SettlesWithinOneMegahertz) {
     totals.Add(1000, 3);
     totals.Add(1000, 3);
     EXPECT_EQ(333u, totals.RawMhz()) << "total cycles over total time, truncated";
-}
-
-// What a parse made of the options, or the error it gave.
-std::string Outcome(sysinfo::ParseResult result, const sysinfo::SysinfoOptions& options,
-                    const std::string& error) {
-    if (result == sysinfo::ParseResult::kError)
-        return "error: " + error;
-    return std::string(result == sysinfo::ParseResult::kHelp ? "help" : "run") +
-           (options.json ? " json" : "") + (options.measure ? " measure" : "") +
-           (options.fileVersion ? " file=" + options.file : "");
-}
-
-TEST(SysinfoOptions, CommandLines) {
-    struct Row {
-        std::vector<const char*> argv;
-        const char* outcome;
-    } rows[] = {
-        {{}, "run"},
-        {{"--measure", "--json"}, "run json measure"},
-        {{"--version", "-x.dll", "--json"}, "run json file=-x.dll"},
-        {{"--json", "-h", "--bogus"}, "help json"},
-        {{"--help"}, "help"},
-        {{"--version"}, "error: --version needs a file name"},
-        {{"--version", ""}, "error: --version needs a file name"},
-        {{"--version", "a", "--version", "b"}, "error: --version may be given once"},
-        {{"--version", "a", "--measure"}, "error: --measure has nothing to measure with --version"},
-        {{"--measure", "--version", "a"}, "error: --measure has nothing to measure with --version"},
-        {{"--bogus"}, "error: unknown option '--bogus'"},
-        {{"stray", "--help"}, "error: unexpected argument 'stray'"},
-    };
-    for (const Row& row : rows) {
-        sysinfo::SysinfoOptions options;
-        std::string error;
-        sysinfo::ParseResult result = sysinfo::ParseSysinfoOptions(
-            static_cast<int>(row.argv.size()), row.argv.data(), options, error);
-        EXPECT_EQ(row.outcome, Outcome(result, options, error)) << row.outcome;
-    }
 }
 
 TEST(SysinfoReport, TextAlignsAndJsonQuotes) {

@@ -2,7 +2,6 @@
 // libraries built beside the test executable.
 #include <REDudi/system.h>
 
-#include "system/win32/win32au_module_handle.h"
 #include "system/win32/win32au_shared_library.h"
 #include "win32/child_process.h"
 
@@ -12,7 +11,6 @@
 
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 namespace REDudi {
 namespace {
@@ -25,8 +23,8 @@ UString Wide(const std::string& text) {
     return wide;
 }
 
-// The German block is found by the wide lookup only where the user's
-// language is German and the ANSI code page Western European.
+// The wide lookup finds the German block only for a German user with the
+// Western European ANSI code page.
 bool UserIsGerman() {
     return GetUserDefaultLangID() == 0x0407 && GetACP() == 1252;
 }
@@ -60,19 +58,15 @@ TEST(ModuleFileVersion, ByPath) {
 TEST(LoadedModule, HandlesNamesAndVersions) {
     HMODULE module = LoadLibraryA(ExecutableBeside("version_us.dll").c_str());
     ASSERT_NE(nullptr, module);
-    AModuleInfo* original = new AModuleInfo; // the copy must outlive it
+    auto* original = new AModuleInfo; // the copy must outlive it
     AModuleInfo info(*original);
     delete original;
     AModuleHandle library, executable, byWide, missing;
-    ASSERT_TRUE(info.GetModulesHandle(PString("version_us.dll"), library));
-    ASSERT_TRUE(info.GetModulesHandle(executable) &&
+    ASSERT_TRUE(info.GetModulesHandle(PString("version_us.dll"), library) &&
+                info.GetModulesHandle(executable) &&
                 info.GetModulesHandle(Wide("VERSION_US.DLL"), byWide));
     EXPECT_TRUE(library == byWide && !(library != byWide));
     EXPECT_TRUE(library != executable && !(library == executable));
-    auto own = [](const AModuleHandle& h) -> const WIN32AU_ModuleHandle& {
-        return *static_cast<const WIN32AU_ModuleHandle*>(h.GetAsModuleHandle());
-    };
-    EXPECT_TRUE(own(library).IsEqual(own(byWide)) && !own(library).IsEqual(own(executable)));
     // A failed lookup resets the output to the null handle.
     missing = library;
     EXPECT_FALSE(info.GetModulesHandle(PString("not_loaded_anywhere.dll"), missing));
@@ -86,38 +80,23 @@ TEST(LoadedModule, HandlesNamesAndVersions) {
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     PString name, version("stale");
     UString wideName, wideVersion(Wide("stale"));
+    // Without a handle: the test executable, which carries no version resource.
     EXPECT_TRUE(info.GetModuleFilename(name) && info.GetModuleFilename(wideName));
-    EXPECT_EQ(0, _stricmp(path, name.c_str())) << name;
-    EXPECT_EQ(Wide(name), wideName);
-    // The test executable carries no version resource.
+    EXPECT_TRUE(_stricmp(path, name.c_str()) == 0 && Wide(name) == wideName) << name;
     EXPECT_FALSE(info.GetModuleFileVersion(version) || info.GetModuleFileVersion(wideVersion));
     EXPECT_TRUE(version.empty() && wideVersion.empty());
-    struct Row {
-        const AModuleHandle& module;
-        std::string fileName;
-        const char* version;
-    } rows[] = {{executable, path, ""},
-                {library, ExecutableBeside("version_us.dll"), "5.1.2600.0"}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.fileName);
-        version = "stale";
-        wideVersion = Wide("stale");
-        EXPECT_TRUE(info.GetModuleFilename(row.module, name) &&
-                    info.GetModuleFilename(row.module, wideName));
-        EXPECT_EQ(0, _stricmp(row.fileName.c_str(), name.c_str())) << name;
-        EXPECT_EQ(Wide(name), wideName);
-        EXPECT_EQ(*row.version != '\0', info.GetModuleFileVersion(row.module, version));
-        EXPECT_EQ(*row.version != '\0', info.GetModuleFileVersion(row.module, wideVersion));
-        EXPECT_EQ(PString(row.version), version);
-        EXPECT_EQ(Wide(row.version), wideVersion);
-    }
+    const std::string libraryPath = ExecutableBeside("version_us.dll");
+    EXPECT_TRUE(info.GetModuleFilename(library, name) && info.GetModuleFilename(library, wideName));
+    EXPECT_TRUE(_stricmp(libraryPath.c_str(), name.c_str()) == 0 && Wide(name) == wideName) << name;
+    EXPECT_TRUE(info.GetModuleFileVersion(library, version) &&
+                info.GetModuleFileVersion(library, wideVersion));
+    EXPECT_TRUE(version == "5.1.2600.0" && wideVersion == Wide(version)) << version;
     FreeLibrary(module);
     EXPECT_EQ(nullptr, GetModuleHandleA("version_us.dll")) << "a lookup kept a reference";
 }
 
-// Both families behave alike and differ in how the file is named; every
-// location is relative to the folder of the test executable, where the test
-// libraries lie.
+// The two families differ only in how the file is named; locations are
+// relative to the test executable's folder, where the test libraries lie.
 struct FileSpecFamily {
     using Library = ASharedLibrary;
     using Location = AFileSpec;
@@ -182,6 +161,8 @@ TYPED_TEST(SharedLibraryTest, WhatEachLocationAllows) {
         EXPECT_EQ(row.opens, library.Open());
         EXPECT_EQ(row.opens, library.IsOpen());
         EXPECT_EQ(row.opens, HasAnswer(library.LookupSymbol("RedudiTestAnswer")));
+        for (const char* name : {"", "NoSuchSymbol", "redudiTestAnswer"})
+            EXPECT_EQ(nullptr, library.LookupSymbol(name)) << name;
         EXPECT_EQ(row.accepted && !row.opens, TypeParam::Set(library, other)) << "open";
         EXPECT_EQ(row.accepted, library.Close());
         EXPECT_EQ(nullptr, library.LookupSymbol("RedudiTestAnswer")) << "closed";
@@ -217,10 +198,6 @@ TYPED_TEST(SharedLibraryTest, LoadsMatchedByCloses) {
         EXPECT_EQ(step.open, library.IsOpen()) << step.acts;
         EXPECT_EQ(step.loaded, IsLoaded("version_us.dll")) << step.acts;
     }
-    ASSERT_TRUE(library.Open());
-    for (const char* name : {"", "NoSuchSymbol", "redudiTestAnswer"})
-        EXPECT_EQ(nullptr, library.LookupSymbol(name)) << name;
-    EXPECT_TRUE(library.Close());
 }
 
 template <class Library>
@@ -228,50 +205,40 @@ DWORD WINAPI OpenAndCloseRepeatedly(void* argument) {
     auto* library = static_cast<Library*>(argument);
     DWORD failures = 0;
     for (int i = 0; i < 50; ++i)
-        failures += library->Open() && library->LookupSymbol("RedudiTestAnswer") != nullptr &&
-                            library->Close()
-                        ? 0
-                        : 1;
+        failures +=
+            !library->Open() || !library->LookupSymbol("RedudiTestAnswer") || !library->Close();
     return failures;
 }
 
 TYPED_TEST(SharedLibraryTest, ThreadsShareOneObject) {
     using Library = typename TestFixture::Library;
     Library library(PString("version_us.dll"));
-    // One load held throughout keeps every thread's lookup meaningful.
-    ASSERT_TRUE(library.Open());
-    std::vector<HANDLE> threads;
-    for (int i = 0; i < 4; ++i)
-        threads.push_back(
-            CreateThread(nullptr, 0, OpenAndCloseRepeatedly<Library>, &library, 0, nullptr));
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(4, threads.data(), TRUE, 30000));
+    ASSERT_TRUE(library.Open()); // held throughout: every thread's lookup must find the symbol
+    HANDLE threads[4];
+    for (HANDLE& thread : threads)
+        thread = CreateThread(nullptr, 0, OpenAndCloseRepeatedly<Library>, &library, 0, nullptr);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(4, threads, TRUE, 30000));
     for (HANDLE thread : threads) {
         DWORD failures = 1;
-        GetExitCodeThread(thread, &failures);
-        EXPECT_EQ(0u, failures);
+        EXPECT_TRUE(GetExitCodeThread(thread, &failures) && failures == 0) << failures;
         CloseHandle(thread);
     }
     EXPECT_TRUE(library.IsOpen() && library.Close() && !library.IsOpen());
 }
 
-// Copies of the implementation share one lock; it must outlive every copy
-// that still uses it and be deleted once.
+// Copies of the implementation share one lock, which must outlive every copy
+// still using it and be deleted once.
 TEST(SharedLibraryCopies, ShareTheLockSafely) {
     for (int order = 0; order < 4; ++order) {
-        const bool destroyOriginalFirst = order & 1, assignInstead = order & 2;
-        SCOPED_TRACE(order);
+        SCOPED_TRACE(order); // bit 0: the original dies first; bit 1: assigned, not copied
         auto* original = new WIN32AU_SharedLibrary;
         ASSERT_TRUE(original->SetLibraryFileSpec(AFileSpec(PString("version_us.dll"))));
-        auto* copy =
-            assignInstead ? new WIN32AU_SharedLibrary : new WIN32AU_SharedLibrary(*original);
-        if (assignInstead) {
-            *copy = *original;
-            *copy = *copy;
-        }
-        WIN32AU_SharedLibrary* survivor = destroyOriginalFirst ? copy : original;
-        delete (destroyOriginalFirst ? original : copy);
-        ASSERT_TRUE(survivor->IsValid());
-        EXPECT_TRUE(survivor->Open() && survivor->Close());
+        auto* copy = order & 2 ? new WIN32AU_SharedLibrary : new WIN32AU_SharedLibrary(*original);
+        if (order & 2)
+            *copy = *copy = *original;
+        WIN32AU_SharedLibrary* survivor = order & 1 ? copy : original;
+        delete (order & 1 ? original : copy);
+        EXPECT_TRUE(survivor->IsValid() && survivor->Open() && survivor->Close());
         EXPECT_FALSE(IsLoaded("version_us.dll"));
         delete survivor;
     }

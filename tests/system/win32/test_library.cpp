@@ -8,8 +8,7 @@ extern "C" __declspec(dllexport) int RedudiTestAnswer() {
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 #ifdef FAIL_INITIALISATION
-    if (reason == DLL_PROCESS_ATTACH)
-        return FALSE;
+    return reason != DLL_PROCESS_ATTACH;
 #endif
     return TRUE;
 }
