@@ -1,4 +1,4 @@
-// The file specification, its facades and the simple path on real paths
+// FileSpec, its facades and the simple path on real paths
 // under Wine.
 #include "scratch_directory.h"
 

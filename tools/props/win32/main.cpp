@@ -320,7 +320,7 @@ private:
             return Fail("cannot read the INI file " + options_.target + ": " +
                         ErrorText(static_cast<LONG>(GetLastError())));
         std::fclose(probe);
-        // A file specification names files relative to a folder of its
+        // An AFileSpec names files relative to a folder of its
         // own; the file's folder made current gives it the user's meaning.
         std::string name = fileName;
         *fileName = '\0';
