@@ -57,27 +57,6 @@ void TraceOne(int i) {
     Trace("trace-benchmark record %d", i);
 }
 
-// One configuration: `writers` processes at work, this one measuring.
-bool RunConfiguration(int writers, double& worst) {
-    bench::Workers others(writers - 1, "REDudi::TraceBenchmark", std::to_string(writers));
-    if (!others.Ok())
-        return false;
-    LogObjects objects;
-    std::vector<double> floor, trace;
-    // Rounds alternate, so that drifts of the machine hit both alike.
-    for (int round = 0; round < kRounds; ++round) {
-        others.Set(bench::kFloor);
-        floor.push_back(bench::MicrosecondsPerCall(kCallsPerRound, [&](int) { objects.Floor(); }));
-        others.Set(bench::kMeasured);
-        trace.push_back(bench::MicrosecondsPerCall(kCallsPerRound, TraceOne));
-    }
-    const double ratio = bench::MedianRatio(trace, floor);
-    worst = std::max(worst, ratio);
-    std::printf("%7d  %12.2f  %12.2f  %6.2fx\n", writers, bench::Median(floor),
-                bench::Median(trace), ratio);
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -92,14 +71,10 @@ int main(int argc, char** argv) {
                 "the median of each round's trace time over the floor measured just before it.\n"
                 "Target: within %.2fx of the floor.\n",
                 kRounds, kCallsPerRound, kTarget);
-    std::printf("writers  floor (us/op)  trace (us/op)   ratio\n");
-    double worst = 0;
-    for (int writers : {1, 2, 4})
-        if (!RunConfiguration(writers, worst)) {
-            std::printf("%7d  could not start the competing writers\n", writers);
-            return 1;
-        }
-    std::printf("worst ratio %.2fx: %s\n", worst,
-                worst <= kTarget ? "within target" : "ABOVE TARGET");
-    return 0;
+    LogObjects objects;
+    return bench::CompareWithFloor(
+               "REDudi::TraceBenchmark", "trace", kRounds, kCallsPerRound, kTarget,
+               [&](int) { objects.Floor(); }, TraceOne)
+               ? 0
+               : 1;
 }

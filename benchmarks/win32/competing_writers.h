@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -149,5 +151,38 @@ private:
     std::vector<PROCESS_INFORMATION> processes_;
     bool ok_ = false;
 };
+
+// Measures `floor(i)` and `measured(i)` in alternating rounds of `calls`
+// calls, alone and with 1 and 3 worker processes competing, and prints a
+// row per configuration (medians and the median per-round ratio) and the
+// worst ratio against `target`. False when the workers could not start.
+template <class Floor, class Measured>
+bool CompareWithFloor(const char* prefix, const char* measuredName, int rounds, int calls,
+                      double target, Floor floor, Measured measured) {
+    std::printf("writers  floor (us/op)  %s (us/op)   ratio\n", measuredName);
+    double worst = 0;
+    for (int writers : {1, 2, 4}) {
+        Workers others(writers - 1, prefix, std::to_string(writers));
+        if (!others.Ok()) {
+            std::printf("%7d  could not start the competing writers\n", writers);
+            return false;
+        }
+        std::vector<double> floorUs, measuredUs;
+        // Rounds alternate, so that drifts of the machine hit both alike.
+        for (int round = 0; round < rounds; ++round) {
+            others.Set(kFloor);
+            floorUs.push_back(MicrosecondsPerCall(calls, floor));
+            others.Set(kMeasured);
+            measuredUs.push_back(MicrosecondsPerCall(calls, measured));
+        }
+        const double ratio = MedianRatio(measuredUs, floorUs);
+        worst = std::max(worst, ratio);
+        std::printf("%7d  %13.2f  %*.2f  %6.2fx\n", writers, Median(floorUs),
+                    static_cast<int>(std::strlen(measuredName)) + 8, Median(measuredUs), ratio);
+    }
+    std::printf("worst ratio %.2fx: %s\n", worst,
+                worst <= target ? "within target" : "ABOVE TARGET");
+    return true;
+}
 
 } // namespace bench
