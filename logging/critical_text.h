@@ -4,39 +4,17 @@
 
 #include <REDudi/strings.h>
 
+#include "logging/trace_text.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 namespace REDudi {
 
-// At most 2047 characters and the terminating NUL, the size of a critical
-// record's message field. Cleared before formatting, so no byte of an older
-// text survives behind the terminator.
-class CriticalText {
-public:
-    static constexpr unsigned kSize = 2048;
-
-    void Format(const char* format, va_list args) {
-        std::memset(text_, 0, kSize);
-        if (format == nullptr)
-            return;
-#ifdef _WIN32
-        // _vsnprintf leaves the buffer unterminated when the text does not fit.
-        _vsnprintf(text_, kSize - 1, format, args);
-#else
-        std::vsnprintf(text_, kSize, format, args);
-#endif
-        text_[kSize - 1] = '\0';
-    }
-
-    const char* c_str() const {
-        return text_;
-    }
-
-private:
-    char text_[kSize];
-};
+// The size of a critical record's message field; cleared before
+// formatting, as the whole field is copied into the record.
+using CriticalText = FormattedText<2048, true>;
 
 // The version field of a critical record made from the program's file
 // version as its resource states it ("5, 1, 0, 12"): spaces removed, commas

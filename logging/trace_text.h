@@ -4,17 +4,23 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 namespace REDudi {
 
-// At most 511 characters and the terminating NUL, the size of a record's
-// message field.
-class TraceText {
+// A buffer on the caller's stack that a caller's message is formatted into
+// once: at most Size - 1 characters and the terminating NUL, cut, never
+// unterminated. `kZeroed` clears the whole buffer first, for texts copied
+// whole into a record, so that no byte of an older text survives behind the
+// terminator.
+template <unsigned Size, bool kZeroed = false>
+class FormattedText {
 public:
-    static constexpr unsigned kSize = 512;
+    static constexpr unsigned kSize = Size;
 
-    // Formats once; a text longer than the buffer is cut, never unterminated.
     void Format(const char* format, va_list args) {
+        if (kZeroed)
+            std::memset(text_, 0, kSize);
         if (format == nullptr) {
             text_[0] = '\0';
             return;
@@ -35,6 +41,9 @@ public:
 private:
     char text_[kSize];
 };
+
+// The size of a trace record's message field.
+using TraceText = FormattedText<512>;
 
 // The format under which a finished text is handed to the next layer: it
 // only inserts the text, so a percent sign in it is stored as it stands and
