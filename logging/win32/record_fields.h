@@ -54,5 +54,18 @@ inline std::uint32_t RecordTime() {
     return result;
 }
 
+// Stores `entry` in the next slot of a ring of `capacity` slots and counts
+// it; the caller holds the log's mutex. A next index past the ring (a damaged
+// header) starts again at slot 0.
+template <class Map, class Entry>
+void AppendToRing(Map& map, const Entry& entry, std::uint32_t capacity) {
+    std::uint32_t slot = map.next;
+    if (slot >= capacity)
+        slot = 0;
+    std::memcpy(&map.records[slot], &entry, sizeof entry);
+    map.next = (slot + 1) % capacity;
+    map.count = map.count + 1;
+}
+
 } // namespace logrecord
 } // namespace REDudi

@@ -125,13 +125,7 @@ void WIN32_CriticalLogger::Write(int code, const char* subClass, bool viaClassTr
     // past the limit costs the record.
     if (WaitForSingleObject(mutex_, kWriteMutexLimitMs) == WAIT_TIMEOUT)
         return;
-    const std::uint32_t capacity = critring::RingCapacity(map_->capacity);
-    std::uint32_t slot = map_->next;
-    if (slot >= capacity)
-        slot = 0;
-    std::memcpy(&map_->records[slot], &entry, sizeof entry);
-    map_->next = (slot + 1) % capacity;
-    map_->count = map_->count + 1;
+    logrecord::AppendToRing(*map_, entry, critring::RingCapacity(map_->capacity));
     PulseEvent(event_);
     ReleaseMutex(mutex_);
 }

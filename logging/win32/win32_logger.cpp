@@ -101,13 +101,7 @@ void WIN32_Logger::Write(const char* subClass, unsigned char level, unsigned int
     // Stamped under the mutex, so that records in ring order never go back in
     // time and none carries a second before its turn came.
     entry.time = RecordTime();
-    const std::uint32_t capacity = RingCapacity(*map_);
-    std::uint32_t slot = map_->next;
-    if (slot >= capacity)
-        slot = 0;
-    std::memcpy(&map_->records[slot], &entry, sizeof entry);
-    map_->next = (slot + 1) % capacity;
-    map_->count = map_->count + 1;
+    logrecord::AppendToRing(*map_, entry, RingCapacity(*map_));
     PulseEvent(event_);
     ReleaseMutex(mutex_);
 }
