@@ -20,6 +20,20 @@ bool EndsWith(const std::string& text, const char* tail, std::size_t length) {
     return text.size() >= length && text.compare(text.size() - length, length, tail) == 0;
 }
 
+// Whether "\\", "\.\" or "\..\" occurs anywhere in `path`.
+bool HasRewritablePattern(const std::string& path) {
+    const std::size_t size = path.size();
+    for (std::size_t i = path.find(kDelimiter); i != std::string::npos;
+         i = path.find(kDelimiter, i + 1)) {
+        std::size_t next = i + 1;
+        while (next < size && path[next] == '.' && next - i <= 2)
+            ++next;
+        if (next < size && path[next] == kDelimiter)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::string ToBackslashes(const std::string& path) {
@@ -88,16 +102,20 @@ std::string RemoveDuplicateDelimiters(const std::string& path) {
 std::string AppendRelative(const std::string& base, const std::string& relative) {
     if (relative.empty())
         return base;
-    std::string tail = ToBackslashes(relative);
-    std::size_t first = tail.find_first_not_of(kDelimiter);
-    if (first == std::string::npos)
-        first = tail.size();
+    std::size_t first = 0;
+    while (first < relative.size() && (relative[first] == kDelimiter || relative[first] == '/'))
+        ++first;
     std::string full;
-    full.reserve(base.size() + 1 + tail.size() - first);
+    full.reserve(base.size() + 1 + relative.size() - first);
     full.append(base).push_back(kDelimiter);
-    full.append(tail, first, std::string::npos);
-    full = RemoveDuplicateDelimiters(
-        RemoveParentDirectoryReferences(RemoveCurrentDirectoryReferences(full)));
+    for (std::size_t i = first; i < relative.size(); ++i)
+        full.push_back(relative[i] == '/' ? kDelimiter : relative[i]);
+    // Appending a plain name to a clean path, the usual case (every entry of
+    // a directory listing), has nothing to rewrite: each removal is the
+    // identity on a text without its pattern.
+    if (HasRewritablePattern(full))
+        full = RemoveDuplicateDelimiters(
+            RemoveParentDirectoryReferences(RemoveCurrentDirectoryReferences(full)));
     if (!full.empty() && full.back() == kDelimiter)
         full.pop_back();
     return full;

@@ -48,6 +48,10 @@ bool NeedsExistenceCheck(const WIN32_FIND_DATAA& found, const PString& path) {
 }
 
 // `directory` with `name` appended.
+bool HasWildcard(const PString& name) {
+    return name.find_first_of("*?") != std::string::npos;
+}
+
 AFileSpec Child(const AFileSpec& directory, const PString& name) {
     AFileSpec child(directory);
     child += name;
@@ -114,7 +118,10 @@ bool WIN32_FileManager::InternalGetFileList(const AFileSpec& spec, std::list<AFi
         if (!spec.IsObjectValid())
             return false;
         AFileSpec pattern(spec);
-        if (spec.IsDirectory() && spec.IsExisting())
+        // A name with a wildcard is a pattern and never a directory: the
+        // recursion passes such patterns, and asking Windows about them costs
+        // a file-system lookup per directory listed.
+        if (!HasWildcard(spec.GetFileName()) && spec.IsDirectory())
             pattern += RetrieveUniversalWildcard();
         if (!includeFiles && !includeDirectories)
             return false;
