@@ -5,7 +5,8 @@
 //    lock must do (waiting on a named mutex and releasing it);
 //  - 8 reader threads and 1 writer thread on one lock for a while: the
 //    acquisitions per second of each side and the writer's longest wait.
-// Target: private shared locking within 2x of SRWLOCK.
+// Target: private shared locking within 2x of SRWLOCK; as the lock lives in
+// kernel objects, the ratio to its own kernel calls is printed beside it.
 #include <REDudi/threads.h>
 
 #include <windows.h>
@@ -43,6 +44,18 @@ double Measure(Body body) {
         for (int i = 0; i < kUncontendedCalls / kRounds; ++i)
             body();
         best = std::min(best, NanosecondsPerCall(start, kUncontendedCalls / kRounds));
+    }
+    return best;
+}
+
+// Two bodies measured in alternating rounds, each keeping its best, so that
+// load from elsewhere on the machine falls on both alike.
+template <class Ours, class Floor>
+std::pair<double, double> MeasureAlternating(Ours ours, Floor floor) {
+    std::pair<double, double> best(1e300, 1e300);
+    for (int round = 0; round < kRounds; ++round) {
+        best.first = std::min(best.first, Measure(ours));
+        best.second = std::min(best.second, Measure(floor));
     }
     return best;
 }
@@ -137,6 +150,43 @@ int main() {
         ReleaseSRWLockExclusive(&srw);
     });
     PrintPair("private exclusive", "SRWLOCK", exclusive, srwExclusive);
+    // The lock is three kernel objects by design, so its floor is the kernel
+    // calls of one shared acquire and release, made here directly on objects
+    // of the same kinds: that ratio shows what the library itself adds.
+    HANDLE entry = CreateMutexA(nullptr, FALSE, nullptr);
+    HANDLE noReaders = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    HANDLE readers = CreateSemaphoreA(nullptr, 0, 0x7FFFFFFF, nullptr);
+    HANDLE entryAndReaders[2] = {entry, readers};
+    const auto sharedPair = MeasureAlternating(
+        [&] {
+            lock.AcquireShared(INFINITE);
+            lock.ReleaseShared();
+        },
+        [&] {
+            WaitForSingleObject(entry, INFINITE);
+            ReleaseSemaphore(readers, 1, nullptr);
+            ResetEvent(noReaders);
+            ReleaseMutex(entry);
+            WaitForMultipleObjects(2, entryAndReaders, TRUE, INFINITE);
+            if (WaitForSingleObject(readers, 0) == WAIT_TIMEOUT)
+                SetEvent(noReaders);
+            ReleaseMutex(entry);
+        });
+    const double sharedCalls = sharedPair.second;
+    PrintPair("private shared", "its kernel calls", sharedPair.first, sharedCalls);
+    HANDLE entryAndNoReaders[2] = {entry, noReaders};
+    const auto exclusivePair = MeasureAlternating(
+        [&] {
+            lock.AcquireExclusive(INFINITE);
+            lock.ReleaseExclusive();
+        },
+        [&] {
+            WaitForMultipleObjects(2, entryAndNoReaders, TRUE, INFINITE);
+            ReleaseMutex(entry);
+        });
+    PrintPair("private exclusive", "its kernel calls", exclusivePair.first, exclusivePair.second);
+    for (HANDLE handle : {entry, noReaders, readers})
+        CloseHandle(handle);
     double floor = Measure([&] {
         WaitForSingleObject(kernelMutex, INFINITE);
         ReleaseMutex(kernelMutex);
@@ -151,8 +201,11 @@ int main() {
                   named.ReleaseExclusive();
               }),
               floor);
-    std::printf("target %s: private shared is %.1fx SRWLOCK\n",
-                shared <= 2 * srwShared ? "met" : "NOT met", shared / srwShared);
+    std::printf("target %s: private shared is %.1fx SRWLOCK, %.2fx its own kernel calls (an "
+                "SRWLOCK stays in user mode; this lock's waits and counts live in kernel "
+                "objects, so its own kernel calls are the floor it can reach)\n",
+                shared <= 2 * srwShared ? "met" : "NOT met", shared / srwShared,
+                sharedPair.first / sharedCalls);
 
     std::printf("\n%d reader threads and 1 writer thread for %.1f s\n", kReaders,
                 std::chrono::duration<double>(kContendedRun).count());
