@@ -138,18 +138,16 @@ TEST(ConversionTest, Utf16SurrogateTable) {
 }
 
 TEST(ConversionTest, Utf32RangeTable) {
-    const struct {
-        unsigned int cp;
-        bool ok;
-    } rows[] = {{0xD7FF, true},   {0xD800, false},   {0xDFFF, false},     {0xE000, true},
-                {0x10FFFF, true}, {0x110000, false}, {0xFFFFFFFF, false}, {0x1F600, true}};
-    for (const auto& row : rows) {
-        const Utf32StdString in{'a', row.cp};
+    const std::pair<unsigned int, bool> rows[] = {
+        {0xD7FF, true},   {0xD800, false},   {0xDFFF, false},     {0xE000, true},
+        {0x10FFFF, true}, {0x110000, false}, {0xFFFFFFFF, false}, {0x1F600, true}};
+    for (const auto& [cp, ok] : rows) {
+        const Utf32StdString in{'a', cp};
         U16 wide{'x'};
         Utf32StdString back{'x'};
-        EXPECT_EQ(row.ok, ConvertUTF32ToUnicode(in, wide)) << row.cp;
+        EXPECT_EQ(ok, ConvertUTF32ToUnicode(in, wide)) << cp;
         EXPECT_TRUE(ConvertUnicodeToUTF32(wide, back));
-        EXPECT_EQ(row.ok ? in : Utf32StdString(), back) << row.cp;
+        EXPECT_EQ(ok ? in : Utf32StdString(), back) << cp;
     }
 }
 
