@@ -14,6 +14,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace REDudi {
 namespace testing_files {
@@ -83,7 +84,7 @@ protected:
     AFileSpec Spec(const std::string& relative) const { return At(Path(relative)); }
     // Builds the tree of `entries` afresh: "d\\" a directory, "f=text" a file
     // holding text (default "x"), "f!" a read-only file.
-    void Build(std::initializer_list<std::string> entries) {
+    void Build(const std::vector<std::string>& entries) {
         ScratchTest::TearDown();
         ScratchTest::SetUp();
         for (std::string entry : entries) {

@@ -13,12 +13,15 @@ namespace {
 using U16 = UnicodeStdString;
 using U8 = Utf8StdString;
 
-// UTF-8 input, and the UTF-16 it decodes to; `ok` false: refused, output
-// emptied. Each limit of the strict rules appears from both sides.
-// Lengths of the ASCII run put before a table row; kAlone: the row alone.
-constexpr std::size_t kAlone = ~std::size_t(0);
-constexpr std::size_t kRunsBefore[] = {kAlone, 0, 1, 7, 8, 15, 16, 17};
-constexpr std::size_t kRunAfter = 16;
+// ASCII runs around each table row: none (the short-input path), before it ending
+// either side of a block's end, after it none or a block's worth (long inputs).
+constexpr std::size_t kRunsBefore[] = {0, 1, 7, 8, 15, 16, 17};
+constexpr std::size_t kRunsAfter[] = {0, 16};
+
+template <class Text>
+Text Around(std::size_t before, const Text& text, std::size_t after) {
+    return Text(before, 'a') + text + Text(after, 'z');
+}
 
 U8 Times(std::size_t count, const U8& sequence) {
     U8 text;
@@ -27,6 +30,7 @@ U8 Times(std::size_t count, const U8& sequence) {
     return text;
 }
 
+// UTF-8 and its UTF-16, or refused (output emptied); each limit from both sides.
 struct Utf8Row {
     const char* what;
     U8 in;
@@ -47,6 +51,7 @@ TEST(ConversionTest, Utf8DecodingTable) {
         {"E0 highest second BF", {0xE0, 0xBF, 0xBF}, true, {0xFFF}},
         {"ED highest second 9F", {0xED, 0x9F, 0xBF}, true, {0xD7FF}},
         {"ED second A0 surrogate", {0xED, 0xA0, 0x80}, false, {}},
+        {"ED BF BF surrogate", {0xED, 0xBF, 0xBF}, false, {}},
         {"ED lowest second 80", {0xED, 0x80, 0x80}, true, {0xD000}},
         {"EE after the surrogates", {0xEE, 0x80, 0x80}, true, {0xE000}},
         {"EF highest", {0xEF, 0xBF, 0xBF}, true, {0xFFFF}},
@@ -76,32 +81,25 @@ TEST(ConversionTest, Utf8DecodingTable) {
         {"C1 after two-byte", Times(3, {0xCE, 0xBA}) + U8{0xC1, 0xBF}, false, {}},
         {"ASCII after two-byte lead", Times(3, {0xCE, 0xBA}) + U8{0xCE, 'A'}, false, {}},
     };
-    // Each row alone (the short-input path), then after ASCII runs ending
-    // on either side of a block's end and before a block's worth of ASCII
-    // (the path for long inputs). A row cut short at its end then fails on
-    // the ASCII after it.
+    // A row cut short fails on what follows, or at the end; what decoded encodes back.
     for (const Utf8Row& row : rows) {
         for (std::size_t before : kRunsBefore) {
-            U8 in = row.in;
-            U16 expected = row.out;
-            if (before != kAlone) {
-                in = U8(before, 'a') + in + U8(kRunAfter, 'z');
-                expected = U16(before, 'a') + expected + U16(kRunAfter, 'z');
+            for (std::size_t after : kRunsAfter) {
+                SCOPED_TRACE(std::string(row.what) + " between " + std::to_string(before) +
+                             " and " + std::to_string(after));
+                const U8 in = Around(before, row.in, after);
+                U16 out{'x'};
+                U8 back{'x'};
+                EXPECT_EQ(row.ok, ConvertUTF8ToUnicode(in, out));
+                EXPECT_EQ(row.ok ? Around(before, row.out, after) : U16(), out);
+                EXPECT_TRUE(ConvertUnicodeToUTF8(out, back));
+                EXPECT_EQ(row.ok ? in : U8(), back);
             }
-            U16 out{'x'};
-            EXPECT_EQ(row.ok, ConvertUTF8ToUnicode(in, out)) << row.what << " after " << before;
-            EXPECT_EQ(row.ok ? expected : U16(), out) << row.what << " after " << before;
-            if (!row.ok)
-                continue;
-            U8 back{'x'};
-            EXPECT_TRUE(ConvertUnicodeToUTF8(expected, back)) << row.what << " after " << before;
-            EXPECT_EQ(in, back) << row.what << " after " << before;
         }
     }
 }
 
-// Unpaired surrogates, each end of both ranges, refused towards UTF-8 and
-// UTF-32 with the output emptied.
+// Unpaired surrogates at each end of both ranges are refused, the output emptied.
 TEST(ConversionTest, Utf16SurrogateTable) {
     const struct {
         const char* what;
@@ -125,78 +123,35 @@ TEST(ConversionTest, Utf16SurrogateTable) {
     };
     for (const auto& row : rows) {
         for (std::size_t before : kRunsBefore) {
-            U16 in = row.in;
-            if (before != kAlone)
-                in = U16(before, 'a') + in + U16(kRunAfter, 'z');
-            U8 utf8{'x'};
-            Utf32StdString utf32(1, 'x');
-            EXPECT_EQ(row.ok, ConvertUnicodeToUTF8(in, utf8)) << row.what << " after " << before;
-            EXPECT_EQ(row.ok, ConvertUnicodeToUTF32(in, utf32)) << row.what;
-            EXPECT_EQ(row.ok, !utf8.empty()) << row.what << " after " << before;
-            EXPECT_EQ(row.ok, !utf32.empty()) << row.what;
-        }
-    }
-}
-
-// One character at every offset of an ASCII text long enough to cross the
-// block-at-a-time path and the short path for the last units; cut after its
-// first unit or byte, or with a bad last byte, it fails there.
-TEST(ConversionTest, CharacterAtEveryOffset) {
-    const struct {
-        U16 wide;
-        U8 utf8;
-    } rows[] = {
-        {{0xE9}, {0xC3, 0xA9}},
-        {{0x20AC}, {0xE2, 0x82, 0xAC}},
-        {{0xD83D, 0xDE00}, {0xF0, 0x9F, 0x98, 0x80}},
-    };
-    const std::size_t kLength = 40;
-    for (const auto& row : rows) {
-        for (std::size_t pos = 0; pos <= kLength; ++pos) {
-            U16 text = U16(pos, 'a') + row.wide + U16(kLength - pos, 'b');
-            U8 utf8 = U8(pos, 'a') + row.utf8 + U8(kLength - pos, 'b');
-            U8 encoded;
-            EXPECT_TRUE(ConvertUnicodeToUTF8(text, encoded)) << row.utf8.size() << "@" << pos;
-            EXPECT_EQ(utf8, encoded) << row.utf8.size() << "@" << pos;
-            U16 decoded;
-            EXPECT_TRUE(ConvertUTF8ToUnicode(utf8, decoded)) << row.utf8.size() << "@" << pos;
-            EXPECT_EQ(text, decoded) << row.utf8.size() << "@" << pos;
-
-            U8 badLast = utf8;
-            badLast[pos + row.utf8.size() - 1] = 'c';
-            U8 cut = U8(pos, 'a') + row.utf8.substr(0, 1) + U8(kLength - pos, 'b');
-            U16 cutWide = U16(pos, 'a') + row.wide.substr(0, 1) + U16(kLength - pos, 'b');
-            EXPECT_FALSE(ConvertUTF8ToUnicode(badLast, decoded)) << row.utf8.size() << "@" << pos;
-            EXPECT_FALSE(ConvertUTF8ToUnicode(cut, decoded)) << row.utf8.size() << "@" << pos;
-            EXPECT_FALSE(ConvertUTF8ToUnicode(cut.substr(0, pos + 1), decoded)) << pos;
-            EXPECT_EQ(row.wide.size() == 1, ConvertUnicodeToUTF8(cutWide, encoded)) << pos;
-            EXPECT_EQ(row.wide.size() == 1,
-                      ConvertUnicodeToUTF8(cutWide.substr(0, pos + 1), encoded))
-                << pos;
+            for (std::size_t after : kRunsAfter) {
+                SCOPED_TRACE(std::string(row.what) + " between " + std::to_string(before) +
+                             " and " + std::to_string(after));
+                U8 utf8{'x'};
+                Utf32StdString utf32(1, 'x');
+                EXPECT_EQ(row.ok, ConvertUnicodeToUTF8(Around(before, row.in, after), utf8));
+                EXPECT_EQ(row.ok, ConvertUnicodeToUTF32(Around(before, row.in, after), utf32));
+                EXPECT_EQ(row.ok, !utf8.empty());
+                EXPECT_EQ(row.ok, !utf32.empty());
+            }
         }
     }
 }
 
 TEST(ConversionTest, Utf32RangeTable) {
-    const struct {
-        unsigned int cp;
-        bool ok;
-    } rows[] = {{0xD7FF, true},   {0xD800, false},   {0xDFFF, false},     {0xE000, true},
-                {0x10FFFF, true}, {0x110000, false}, {0xFFFFFFFF, false}, {0x1F600, true}};
-    for (const auto& row : rows) {
+    const std::pair<unsigned int, bool> rows[] = {
+        {0xD7FF, true},   {0xD800, false},   {0xDFFF, false},     {0xE000, true},
+        {0x10FFFF, true}, {0x110000, false}, {0xFFFFFFFF, false}, {0x1F600, true}};
+    for (const auto& [cp, ok] : rows) {
+        const Utf32StdString in{'a', cp};
         U16 wide{'x'};
-        EXPECT_EQ(row.ok, ConvertUTF32ToUnicode(Utf32StdString{'a', row.cp}, wide)) << row.cp;
-        EXPECT_EQ(row.ok, !wide.empty()) << row.cp;
-        Utf32StdString back;
-        if (row.ok) {
-            EXPECT_TRUE(ConvertUnicodeToUTF32(wide, back));
-            EXPECT_EQ((Utf32StdString{'a', row.cp}), back) << row.cp;
-        }
+        Utf32StdString back{'x'};
+        EXPECT_EQ(ok, ConvertUTF32ToUnicode(in, wide)) << cp;
+        EXPECT_TRUE(ConvertUnicodeToUTF32(wide, back));
+        EXPECT_EQ(ok ? in : Utf32StdString(), back) << cp;
     }
 }
 
-// ASCII: 0x7F passes, 0x80 fails and leaves the output as it was; so does
-// a character the ANSI code page lacks.
+// 0x7F passes; 0x80, or a character the ANSI code page lacks, fails and keeps the output.
 TEST(ConversionTest, AsciiAndAnsi) {
     std::string narrow = "kept";
     U16 wide{'k'};
@@ -209,8 +164,7 @@ TEST(ConversionTest, AsciiAndAnsi) {
     EXPECT_EQ("a\x7F", narrow);
     EXPECT_TRUE(ConvertASCIIToUnicode(std::string("x\x7F"), wide));
     EXPECT_EQ((U16{'x', 0x7F}), wide);
-    EXPECT_TRUE(ConvertUnicodeToANSI(U16(), narrow));
-    EXPECT_TRUE(narrow.empty());
+    EXPECT_TRUE(ConvertUnicodeToANSI(U16(), narrow) && narrow.empty());
     ASSERT_TRUE(ConvertUnicodeToANSI(U16{'a', 'b'}, narrow));
     ASSERT_TRUE(ConvertANSIToUnicode(narrow, wide));
     EXPECT_EQ((U16{'a', 'b'}), wide);

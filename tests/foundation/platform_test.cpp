@@ -21,35 +21,30 @@ struct Tracked {
 // Null is success; a deleted pointer is cleared, so a second call is a no-op.
 TEST(SafeDeleteTest, DeletesOnceAndClearsPointer) {
     int destroyed = 0;
-    Tracked* p = nullptr;
-    EXPECT_TRUE(SafeDelete(p));
-    p = new Tracked(destroyed);
-    EXPECT_TRUE(SafeDelete(p));
-    EXPECT_EQ(nullptr, p);
-    EXPECT_EQ(1, destroyed);
+    Tracked* p = new Tracked(destroyed);
+    EXPECT_TRUE(SafeDelete(p) && p == nullptr);
     EXPECT_TRUE(SafeDelete(p));
     EXPECT_EQ(1, destroyed);
 }
 
 #ifdef _WIN32
-// A reserved but uncommitted page can be neither read nor run; a pointer to
-// it is cleared by SafeDelete without a destructor call.
+// A reserved page can be neither read nor run; SafeDelete clears a pointer to it.
 TEST(PointerTestsTest, ProbeRealMemory) {
     char buffer[16] = "text";
     void* page = VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
     void* readOnly = VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_READONLY);
     ASSERT_TRUE(page != nullptr && readOnly != nullptr);
-    EXPECT_FALSE(QV_IsBadCodePtr(buffer));
-    EXPECT_FALSE(QV_IsBadReadPtr(buffer, sizeof buffer) || QV_IsBadReadPtr(readOnly, 4096));
-    EXPECT_FALSE(QV_IsBadWritePtr(buffer, sizeof buffer));
-    EXPECT_FALSE(QV_IsBadStringPtr(buffer, 100));
-    EXPECT_TRUE(QV_IsBadCodePtr(page) && QV_IsBadCodePtr(nullptr));
-    EXPECT_TRUE(QV_IsBadReadPtr(page, 1));
-    EXPECT_TRUE(QV_IsBadWritePtr(readOnly, 1));
-    EXPECT_TRUE(QV_IsBadStringPtr(static_cast<const char*>(page), 10));
+    std::string bad;
+    for (bool probe :
+         {QV_IsBadCodePtr(buffer), QV_IsBadReadPtr(buffer, sizeof buffer),
+          QV_IsBadReadPtr(readOnly, 4096), QV_IsBadWritePtr(buffer, sizeof buffer),
+          QV_IsBadStringPtr(buffer, 100), QV_IsBadCodePtr(page), QV_IsBadCodePtr(nullptr),
+          QV_IsBadReadPtr(page, 1), QV_IsBadWritePtr(readOnly, 1),
+          QV_IsBadStringPtr(static_cast<const char*>(page), 10)})
+        bad += probe ? '1' : '0';
+    EXPECT_EQ("0000011111", bad);
     Tracked* p = static_cast<Tracked*>(page);
-    EXPECT_FALSE(SafeDelete(p));
-    EXPECT_EQ(nullptr, p);
+    EXPECT_TRUE(!SafeDelete(p) && p == nullptr);
     VirtualFree(readOnly, 0, MEM_RELEASE);
     VirtualFree(page, 0, MEM_RELEASE);
 }
@@ -66,18 +61,13 @@ TEST(AdvancedPlatformSupportTest, AttributesAreBuiltOnceWithNullDaclAndGlobalNam
     PACL dacl = reinterpret_cast<PACL>(1);
     ASSERT_TRUE(
         GetSecurityDescriptorDacl(first->lpSecurityDescriptor, &present, &dacl, &defaulted));
-    EXPECT_TRUE(present);
-    EXPECT_EQ(nullptr, dacl);
-    EXPECT_FALSE(defaulted);
-
-    // A copy never points at the source's descriptor; the attributes really
-    // create a named object.
+    EXPECT_TRUE(present && dacl == nullptr && !defaulted);
+    // A copy has its own descriptor; the attributes really create a named object.
     AdvancedPlatformSupport copy(support);
     EXPECT_NE(first->lpSecurityDescriptor,
               copy.GetAllAccessSecurityAttributes()->lpSecurityDescriptor);
     HANDLE event = CreateEventA(first, TRUE, FALSE, "REDudi::PlatformTest::Event");
-    ASSERT_NE(nullptr, event);
-    CloseHandle(event);
+    EXPECT_TRUE(event != nullptr && CloseHandle(event));
 }
 
 static_assert(sizeof(AdvancedPlatformSupport) ==
@@ -88,8 +78,7 @@ static_assert(sizeof(AdvancedPlatformSupport) ==
 static_assert(sizeof(PString) == sizeof(void*) + sizeof(std::string), "PString adds no data");
 static_assert(sizeof(UString) == sizeof(void*) + sizeof(UnicodeStdString), "UString adds no data");
 
-static_assert(std::is_empty<ThreadTerminateException>::value, "no data");
-static_assert(!std::is_polymorphic<ThreadTerminateException>::value, "no virtual functions");
+static_assert(std::is_empty<ThreadTerminateException>::value, "no data, no virtual functions");
 static_assert(std::is_nothrow_copy_assignable<ThreadTerminateException>::value, "copyable");
 
 } // namespace

@@ -13,8 +13,7 @@ UString U(std::initializer_list<unsigned short> units) {
     return UString(REDudi::UnicodeStdString(units));
 }
 
-// Comparisons are bytewise and unsigned: 0xE9 orders after 'z'. Each row
-// checks all six operators against the three-way result.
+// Comparisons are bytewise and unsigned: 0xE9 orders after 'z'.
 TEST(PStringTest, ComparisonTable) {
     const struct {
         PString left;
@@ -45,65 +44,47 @@ TEST(PStringTest, ComparisonTable) {
     }
 }
 
-// Case-insensitive comparison: ASCII folded, and bytes 0x80-0xFF as signed
-// chars, so they order before 'A'. Ranges past the end throw.
+// ASCII is folded; bytes 0x80-0xFF compare as signed chars, before 'A'.
 TEST(PStringTest, CompareNoCaseTable) {
     const PString three("abc");
-    const struct {
-        const char* what;
-        int result;
-        int expected;
-    } rows[] = {
-        {"same folded", PString("hello").CompareNoCase(PString("HeLLo")), 0},
-        {"shorter", PString("abc").CompareNoCase(PString("ABCD")), -1},
-        {"greater", PString("abd").CompareNoCase(PString("ABC")), 1},
-        {"high byte first", PString("\xE9").CompareNoCase(PString("A")), -1},
-        {"high byte second", PString("A").CompareNoCase(PString("\xE9")), 1},
-        {"range", three.CompareNoCase(1, 2, PString("BC")), 0},
-        {"range, text length", three.CompareNoCase(1, 100, "bcxyz", 2), 0},
-        {"both ranges", three.CompareNoCase(0, 2, PString("xAbx"), 1, 2), 0},
-        {"at the end, empty", three.CompareNoCase(3, 2, PString("")), 0},
-        {"at the end", three.CompareNoCase(3, 2, PString("a")), -1},
+    const int rows[][2] = {
+        // result, expected
+        {PString("hello").CompareNoCase(PString("HeLLo")), 0},
+        {PString("abc").CompareNoCase(PString("ABCD")), -1},
+        {PString("abd").CompareNoCase(PString("ABC")), 1},
+        {PString("\xE9").CompareNoCase(PString("A")), -1},
+        {PString("A").CompareNoCase(PString("\xE9")), 1},
+        {three.CompareNoCase(1, 2, PString("BC")), 0},
+        {three.CompareNoCase(1, 100, "bcxyz", 2), 0},
+        {three.CompareNoCase(0, 2, PString("xAbx"), 1, 2), 0},
+        {three.CompareNoCase(3, 2, PString("")), 0},
+        {three.CompareNoCase(3, 2, PString("a")), -1},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(row.expected, row.result) << row.what;
-    for (auto call :
-         {+[](const PString& s) { return s.CompareNoCase(4, 2, PString("a")); },
-          +[](const PString& s) { return s.CompareNoCase(9, 1, PString("ab"), 3, 1); },
-          +[](const PString& s) { return s.CompareNoCase(0, 1, PString("ab"), 3, 1); }}) {
-        try {
-            call(three);
-            ADD_FAILURE() << "no exception";
-        } catch (const std::out_of_range& e) {
-            EXPECT_STREQ("invalid string position", e.what());
-        }
+        EXPECT_EQ(row[1], row[0]) << "row " << &row - rows;
+    EXPECT_THROW(three.CompareNoCase(9, 1, PString("ab"), 3, 1), std::out_of_range);
+    EXPECT_THROW(three.CompareNoCase(0, 1, PString("ab"), 3, 1), std::out_of_range);
+    try {
+        three.CompareNoCase(4, 2, PString("a"));
+        ADD_FAILURE() << "no exception";
+    } catch (const std::out_of_range& e) {
+        EXPECT_STREQ("invalid string position", e.what());
     }
 }
 
-// Extraction at and past the end: Mid at the size gives empty, beyond it
-// throws; counts past the end are cut.
-TEST(PStringTest, ExtractionTable) {
+// Counts past the end are cut; Mid at the size gives empty, beyond it throws.
+TEST(PStringTest, Extraction) {
     const PString abc("abc");
-    const struct {
-        const char* what;
-        PString got;
-        const char* expected;
-    } rows[] = {
-        {"Left 2", abc.Left(2), "ab"},    {"Left 3", abc.Left(3), "abc"},
-        {"Left 10", abc.Left(10), "abc"}, {"Left 0", abc.Left(0), ""},
-        {"Right 2", abc.Right(2), "bc"},  {"Right 3", abc.Right(3), "abc"},
-        {"Right 5", abc.Right(5), "abc"}, {"Right 0", abc.Right(0), ""},
-        {"Mid 1,1", abc.Mid(1, 1), "b"},  {"Mid 1,99", abc.Mid(1, 99), "bc"},
-        {"Mid 2", abc.Mid(2), "c"},       {"Mid 3", abc.Mid(3), ""},
-        {"Mid 4", abc.Mid(4), ""},        {"Mid 3,1", abc.Mid(3, 1), ""},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(row.expected, row.got) << row.what;
+    std::string all;
+    for (const auto& got : {abc.Left(2), abc.Left(3), abc.Left(10), abc.Left(0), abc.Right(2),
+                            abc.Right(3), abc.Right(5), abc.Right(0), abc.Mid(1, 1), abc.Mid(1, 99),
+                            abc.Mid(2), abc.Mid(3), abc.Mid(4), abc.Mid(3, 1)})
+        all += got + "|";
+    EXPECT_EQ("ab|abc|abc||bc|abc|abc||b|bc|c||||", all);
     EXPECT_THROW(abc.Mid(4, 1), std::out_of_range);
 }
 
-// InsertBefore puts text before the first occurrence, or throws and leaves
-// the string; ReplaceAll never rescans what it put in; self-assignment keeps.
+// InsertBefore throws when the text is missing; ReplaceAll never rescans what it put in.
 TEST(PStringTest, EditingTable) {
     using Edit = void (*)(PString&);
     const struct {
@@ -136,30 +117,19 @@ TEST(PStringTest, EditingTable) {
     EXPECT_EQ("abcabc", t);
 }
 
-// A subclass that overrides the three-way compare sees Compare(CharT) follow.
-class ReversedString : public PString {
-public:
-    using PString::Compare;
-    using PString::PString;
-    int Compare(const Base& other) const override { return -PString::Compare(other); }
-};
-
-TEST(PStringTest, CompareOfUnitGoesThroughVirtualCompare) {
-    ReversedString s("a");
-    EXPECT_LT(0, s.Compare(PString("b")));
-    EXPECT_LT(0, s.Compare('b'));
-}
-
-// Counts what reaches the virtual Assign(String).
+// Counts calls of the virtual Assign and reverses Compare, which Compare(CharT) follows.
 template <class Str>
-class CountingAssign : public Str {
+class Instrumented : public Str {
 public:
+    using Str::Str;
     using Str::operator=;
+    using Str::Assign;
+    using Str::Compare;
     typename Str::Base& Assign(const typename Str::Base& other) override {
         ++assigned;
         return Str::Assign(other);
     }
-    using Str::Assign;
+    int Compare(const typename Str::Base& other) const override { return -Str::Compare(other); }
     int assigned = 0;
 };
 
@@ -177,16 +147,19 @@ void CheckEveryAssignmentIsVirtual(const Str& text) {
         {"standard string", [](Str& s, const Str& t) { s = static_cast<const Std&>(t); }},
     };
     for (const auto& form : forms) {
-        CountingAssign<Str> target;
+        Instrumented<Str> target;
         form.second(target, text);
         EXPECT_EQ(1, target.assigned) << form.first;
         EXPECT_TRUE(target == text) << form.first;
     }
 }
 
-TEST(StringAssignmentTest, EveryFormReachesTheVirtualAssign) {
+TEST(StringVirtualsTest, AssignmentAndCompareOfUnitGoThroughTheVirtuals) {
     CheckEveryAssignmentIsVirtual(PString("text"));
     CheckEveryAssignmentIsVirtual(U({'t', 0xE9, 0xD83D, 0xDE00}));
+    const Instrumented<PString> reversed("a");
+    EXPECT_LT(0, reversed.Compare(PString("b")));
+    EXPECT_LT(0, reversed.Compare('b'));
 }
 
 // 16-bit units compare unsigned and are edited one at a time.

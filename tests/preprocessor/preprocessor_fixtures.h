@@ -1,6 +1,5 @@
-// Handlers shared by the preprocessor tests and the template fuzzer, and the
-// scan a derived class builds from a preprocessor's protected in-place steps,
-// which the preprocessors' own one-pass scan must agree with.
+// Handlers shared by the preprocessor tests and the template fuzzer, and a scan
+// built from a preprocessor's protected in-place steps to check the real one.
 #pragma once
 
 #include <REDudi/preprocessor.h>
@@ -18,8 +17,7 @@ Text Wide(const std::string& ascii) {
     return Text(ascii.begin(), ascii.end());
 }
 
-// Templates in tests are written with ' for the quotation mark and % for the
-// "<!-- qv" that begins every directive.
+// Templates in tests write ' for the quotation mark and % for "<!-- qv".
 inline std::string Q(const std::string& text) {
     std::string result;
     for (char c : text)

@@ -1,5 +1,4 @@
-// Both preprocessors on tables of templates, each row also run through the scan
-// built from the protected in-place steps, which must agree with the one-pass scan.
+// Both preprocessors on tables of templates, each also through the stepwise scan.
 #include "preprocessor_fixtures.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +15,20 @@ UString WithUnit(const char* before, unsigned short unit, const char* after) {
     return Wide(Q(before)) + UString(&unit, 1) + Wide(Q(after));
 }
 
+// A thousand levels around "(" and ")": deep nesting must end without
+// exhausting the stack.
+std::string Deep(const std::string& open, const std::string& close) {
+    std::string text;
+    for (int level = 0; level < 1000; ++level)
+        text = open + text + close;
+    return text;
+}
+const std::string kParens = std::string(1000, '(') + std::string(1000, ')');
+
 // clang-format off
-const char* const kValues[] = {"title", "Report", "show", "0", "yes", "1", "zeros", "00",
-    "i0", "a", "i1", "b", "i2", "c", "i2147483647", "big", "i4294967295", "last",
-    "evil", "%var name='title' -->"};
+const char* const kValues[] = {"title", "Report", "show", "0", "yes", "1", "zeros", "00", "i0",
+    "a", "i1", "b", "i2", "c", "i2147483647", "big", "i4294967295", "last", "evil",
+    "%var name='title' -->"};
 // clang-format on
 
 class PreprocessorTest : public ::testing::Test {
@@ -53,6 +62,7 @@ protected:
                    const Text& expected, const Text& loopName) {
         REDudi::testing::PassingHandler<Preprocessor, Handler, Text> handler(preprocessor, passes);
         preprocessor.SetForHandler(&handler);
+        preprocessor.SetN(0);
         EXPECT_EQ(expected, preprocessor.Preprocess(input, nullptr));
         EXPECT_EQ(loopName, handler.names.empty() ? Text() : handler.names.front());
     }
@@ -66,15 +76,14 @@ protected:
 };
 
 TEST_F(PreprocessorTest, ExpandsDirectivesAndKeepsMalformedOnes) {
-    struct Row {
-        const char *input, *expected, *wideExpected = nullptr;
-    };
-    const Row rows[] = {
+    const struct {
+        std::string input, expected;
+        const char* wideExpected = nullptr;
+    } rows[] = {
         {"plain <!-- text --> % stays", "plain <!-- text --> % stays"},
         {"<h1>%var name='title' --></h1>", "<h1>Report</h1>"},
-        {"[%var title -->]", "[%var title -->]"},
+        {"[%var title -->][%var name='title'", "[%var title -->][%var name='title'"},
         {"[%var name='missing' -->%var name='title -->]", "[]"},
-        {"[%var name='title'", "[%var name='title'"},
         {"%var name='evil' -->", "%var name='title' -->"},
         {"%var x name='title' y -->%ifvar name='yes' -->!%endifvar -->", "Report!"},
         {"%var name='i' n='' -->", "a", "%var name='i' n='' -->"},
@@ -85,10 +94,9 @@ TEST_F(PreprocessorTest, ExpandsDirectivesAndKeepsMalformedOnes) {
         {"%var name='i' n='99999999999' -->", "big", "last"},
         {"[%var name='i' n='2 -->%var n='1' name='i' -->]", "[%var name='i' n='2 -->]"},
         {"[%var name='title' --> n='1']", "[Report n='1']"},
-        {"a%ifvar name='show' -->b%endifvar -->c", "ac"},
         {"%ifvar name='yes' -->a%endifvar -->%ifvar name='missing' -->b%endifvar -->%ifvar "
-         "name='zeros' -->c%endifvar -->",
-         "abc"},
+         "name='zeros' -->c%endifvar -->%ifvar name='show' -->d%endifvar -->e",
+         "abce"},
         {"%ifvar name='show' -->a%ifvar name='yes' -->b%endifvar -->c%endifvar -->d", "d"},
         {"%ifvar name='yes' -->[%ifvar name='show' -->x%endifvar -->]%endifvar -->", "[]"},
         {"%ifvar name='show' -->a%endifvar-->%var name='title' -->",
@@ -100,13 +108,12 @@ TEST_F(PreprocessorTest, ExpandsDirectivesAndKeepsMalformedOnes) {
         {"%ifvar name='yes' -->%var name='title' %endifvar -->.-->!", "Report!"},
         {"%ifvar name='yes' -->x%%endifvar -->var name='title' -->", "xReport"},
         {"%ifvar name='yes' -->x%endifvar -->%endifvar -->", "x%endifvar -->"},
-        {"a%for name='i' -->x%endfor -->b", "ab"},
         {"a%for name='i' -->x", "a%for name='i' -->x"},
-        {"a%file source='s.htm' dest='d.htm' -->b", "ab"},
+        {"a%file source='s.htm' dest='d.htm' -->b%for name='i' -->x%endfor -->c", "abc"},
         {"a%file dest='d' source='s' -->b%file source='s' dest='d -->c%file source='s' dest='d'",
          "a%file dest='d' source='s' -->b%file source='s' dest='d -->c%file source='s' dest='d'"},
     };
-    for (const Row& row : rows)
+    for (const auto& row : rows)
         Check(row.input, row.expected, row.wideExpected);
     narrow.SetN(2);
     wide.SetN(2);
@@ -114,11 +121,11 @@ TEST_F(PreprocessorTest, ExpandsDirectivesAndKeepsMalformedOnes) {
 }
 
 TEST_F(PreprocessorTest, LoopsRunOncePerPassWithCurrentValues) {
-    struct Row {
+    const struct {
         unsigned int passes;
-        const char *input, *expected, *loopName, *wideLoopName;
-    };
-    const Row rows[] = {
+        std::string input, expected;
+        const char *loopName, *wideLoopName;
+    } rows[] = {
         {0, "[%for name='i' -->x%endfor -->]", "[]", "i", "i"},
         {1, "[%for name='i' -->%var name='i' n='auto' -->%endfor -->]", "[a]", "i", "i"},
         {3, "[%for name='i' n='7' -->%var name='i' n='auto' -->%endfor -->]", "[abc]", "i7", "i7"},
@@ -126,11 +133,11 @@ TEST_F(PreprocessorTest, LoopsRunOncePerPassWithCurrentValues) {
         {2, "%for name='r' n='auto' -->.%endfor -->", "..", "r0", "rauto"},
         {1, "%for name='r' n='03' -->.%endfor -->", ".", "r3", "r03"},
         {1, "%for name='r' n='-1' -->.%endfor -->", ".", "r-1", "r-1"},
+        {1, Deep("%for name='r' -->(", ")%endfor -->"), kParens, "r", "r"},
+        {1, Deep("%ifvar name='yes' -->(", ")%endifvar -->"), kParens, "", ""},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.input);
-        narrow.SetN(0);
-        wide.SetN(0);
         CheckLoop<ForHandler>(narrow, row.passes, PString(Q(row.input)), PString(row.expected),
                               PString(row.loopName));
         CheckLoop<ForHandlerUnicode>(wide, row.passes, Wide(Q(row.input)), Wide(row.expected),
@@ -138,7 +145,9 @@ TEST_F(PreprocessorTest, LoopsRunOncePerPassWithCurrentValues) {
     }
 }
 
-TEST_F(PreprocessorTest, PerCallProviderFirstThenDefault) {
+// A per-call provider first, then the default; values asked for again once a bag changed
+// (between loop passes) and always from other providers. No default provider, no text.
+TEST_F(PreprocessorTest, ProvidersInTurn) {
     std::unique_ptr<PropertyBag> local{PropertyBag::GetNewPropertyBag()};
     std::unique_ptr<PropertyBagUnicode> wideLocal{PropertyBagUnicode::GetNewPropertyBag()};
     ASSERT_TRUE(local->SetProperty("title", "L") && local->SetProperty("i1", "M"));
@@ -148,11 +157,6 @@ TEST_F(PreprocessorTest, PerCallProviderFirstThenDefault) {
                                "n='2' -->|%var name='show' -->");
     EXPECT_EQ(PString("L|M|c|0"), narrow.Preprocess(PString(text), local.get()));
     EXPECT_EQ(Wide("L|M|c|0"), wide.Preprocess(Wide(text), wideLocal.get()));
-}
-
-// Values are asked for again once a bag changed (here, between loop passes),
-// and every time from a provider that is not a plain bag.
-TEST_F(PreprocessorTest, ChangedAndChangingValuesAreSeen) {
     struct Stamping : ForHandler {
         PropertyBag* bag;
         unsigned int pass = 0;
@@ -175,22 +179,20 @@ TEST_F(PreprocessorTest, ChangedAndChangingValuesAreSeen) {
     } counting;
     EXPECT_EQ(PString("01"),
               narrow.Preprocess(PString(Q("%var name='x' -->%var name='x' -->")), &counting));
-}
-
-TEST_F(PreprocessorTest, NothingWithoutProviders) {
-    ATextPreprocessor bare;
-    ATextPreprocessorUnicode wideBare;
-    EXPECT_EQ(PString(), PString(bare.Preprocess(PString("text"), bag.get()) +
-                                 bare.Preprocess(1u, bag.get())));
-    EXPECT_EQ(UString(), UString(wideBare.Preprocess(Wide("text"), wideBag.get()) +
-                                 wideBare.Preprocess(1u, wideBag.get())));
     struct Texts : TextProvider {
         PString GetText(unsigned int id) override {
             return Q(id == 7 ? "%var name='title' -->!" : "-");
         }
     } texts;
     narrow.SetTextProvider(&texts);
-    EXPECT_EQ(PString("Report!"), narrow.Preprocess(7u, nullptr));
+    EXPECT_EQ(PString("3!"), narrow.Preprocess(7u, nullptr));
+    ATextPreprocessor bare;
+    ATextPreprocessorUnicode wideBare;
+    bare.SetTextProvider(&texts);
+    EXPECT_EQ(PString(), PString(bare.Preprocess(PString("text"), bag.get()) +
+                                 bare.Preprocess(7u, bag.get())));
+    EXPECT_EQ(UString(), UString(wideBare.Preprocess(Wide("text"), wideBag.get()) +
+                                 wideBare.Preprocess(1u, wideBag.get())));
 }
 
 TEST_F(PreprocessorTest, WideNamesAndIndexTextsMustBeAscii) {
@@ -210,21 +212,7 @@ TEST_F(PreprocessorTest, WideNamesAndIndexTextsMustBeAscii) {
     EXPECT_EQ(WithUnit("<", 0xFFFF, "") + snow,
               wide.Preprocess(WithUnit("<", 0xFFFF, "%var name='snow' -->"), nullptr));
     wide.Preprocess(WithUnit("%file source='", 0x4E2D, "' dest='out' -->"), nullptr);
-    ASSERT_EQ(1u, wideFiles.files.size());
-    EXPECT_EQ(WithUnit("", 0x4E2D, ""), wideFiles.files[0].first);
-}
-
-// Deep nesting ends without exhausting the stack.
-TEST_F(PreprocessorTest, ThousandLevelsDeep) {
-    std::string open, close, loops;
-    for (int level = 0; level < 1000; ++level) {
-        open += "%ifvar name='yes' -->(";
-        close += ")%endifvar -->";
-        loops = "%for name='r' -->(" + loops + ")%endfor -->";
-    }
-    const std::string parens = std::string(1000, '(') + std::string(1000, ')');
-    EXPECT_EQ(PString(parens), narrow.Preprocess(PString(Q(open + close)), nullptr));
-    CheckLoop<ForHandler>(narrow, 1, PString(Q(loops)), PString(parens), PString("r"));
+    EXPECT_EQ(WithUnit("", 0x4E2D, ""), wideFiles.files.at(0).first);
 }
 
 } // namespace
