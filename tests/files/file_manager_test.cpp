@@ -48,78 +48,68 @@ TEST_F(FileManagerTest, CreateDirCreatesEveryMissingLevel) {
     }
 }
 
-// a holds f.txt and s\g.txt and the empty s\t; b is empty.
-TEST_F(FileManagerTest, DirectoryCopyMoveAndRename) {
-    const std::string source = "a\\ a\\f.txt a\\s\\ a\\s\\g.txt a\\s\\t\\ ", kept = source + "b\\";
-    const std::string copied = "b\\a\\ b\\a\\f.txt b\\a\\s\\ b\\a\\s\\g.txt b\\a\\s\\t\\";
+// a holds f.txt, s\g.txt and the empty s\t; b and d are empty; src.txt holds
+// "new", old.txt "old". Each row names what the operation added and removed.
+TEST_F(FileManagerTest, CopiesMovesAndRenamesChangeOnlyTheirTarget) {
+    const std::string copied = "+b\\a\\ +b\\a\\f.txt +b\\a\\s\\ +b\\a\\s\\g.txt +b\\a\\s\\t\\";
+    const std::string removed = "-a\\ -a\\f.txt -a\\s\\ -a\\s\\g.txt -a\\s\\t\\";
     const struct {
         Op op;
-        const char* destination;
-        bool result;
-        std::string tree;
-    } rows[] = {{kCopyDir, "b", true, source + "b\\ " + copied},
-                {kCopyTreeOnly, "b", true, source + "b\\ b\\a\\ b\\a\\s\\ b\\a\\s\\t\\"},
-                {kCopyDirNoCreate, "missing", true, kept},
-                {kMoveDir, "b", true, "b\\ " + copied},
-                {kRenameDir, "b", true, "b\\ b\\f.txt b\\s\\ b\\s\\g.txt b\\s\\t\\"},
-                // Never into itself, whatever the spelling, existing or not.
-                {kCopyDir, "a\\s", false, kept},
-                {kCopyDir, "A", false, kept},
-                {kMoveDir, "a\\new", false, kept},
-                {kMoveDir, "A\\S\\T", false, kept},
-                {kRenameDir, "a\\s", false, kept},
-                {kRenameDir, "a", false, kept},
-                {kRenameDir, "a\\s\\..", false, kept}};
-    for (const auto& row : rows) {
-        Build({"a\\f.txt", "a\\s\\g.txt", "a\\s\\t\\", "b\\"});
-        SCOPED_TRACE("row " + std::to_string(&row - rows));
-        EXPECT_EQ(row.op(*manager_, Spec("a"), Spec(row.destination), true), row.result);
-        EXPECT_EQ(Tree(), row.tree);
-    }
-    EXPECT_FALSE(manager_->MoveDir(Spec("a"), AFileSpec::GetInvalid(), false));
-}
-
-// src.txt holds "new", old.txt "old", d is an empty directory.
-TEST_F(FileManagerTest, FileOperationsKeepWhatTheyMustNot) {
-    const std::string kept = "d\\ old.txt src.txt";
-    const struct {
-        Op op;
+        const char* source;
         bool overwrite;
         const char* destination;
         bool result;
-        std::string tree;
-        const char* content; // of the destination afterwards, if it exists
-    } rows[] = {{kCopyFile, false, "old.txt", true, kept, "old"},
-                {kCopyFile, true, "old.txt", true, kept, "new"},
-                {kCopyFileNoCreate, false, "n\\m\\c.txt", true, kept, nullptr},
-                {kCopyFile, false, "n\\m\\c.txt", true,
-                 "d\\ n\\ n\\m\\ n\\m\\c.txt old.txt src.txt", "new"},
-                {kCopyFile, true, "d", false, kept, nullptr},
-                {kCopyFile, true, "SRC.txt", false, kept, "new"},
-                {kMoveFile, false, "old.txt", true, kept, "old"},
-                {kMoveFile, true, "old.txt", true, "d\\ old.txt", "new"},
-                {kRenameFile, false, "d\\e\\r.txt", true, "d\\ d\\e\\ d\\e\\r.txt old.txt", "new"},
-                {kMoveFile, true, "d", false, kept, nullptr},
-                {kCreate, false, "old.txt", true, kept, "old"},
-                {kCreate, true, "old.txt", true, kept, ""},
-                {kCreate, false, "n\\c.txt", false, kept, nullptr},
-                {kDelete, false, "d", false, kept, nullptr},
-                {kDelete, false, "old.txt", true, "d\\ src.txt", nullptr}};
+        std::string changes;
+        const char* content; // of the destination afterwards, if it is a file
+    } rows[] = {
+        {kCopyDir, "a", true, "b", true, copied, nullptr},
+        {kCopyTreeOnly, "a", true, "b", true, "+b\\a\\ +b\\a\\s\\ +b\\a\\s\\t\\", nullptr},
+        {kCopyDirNoCreate, "a", true, "missing", true, "", nullptr},
+        {kMoveDir, "a", true, "b", true, copied + " " + removed, nullptr},
+        {kRenameDir, "a", true, "b", true, "+b\\f.txt +b\\s\\ +b\\s\\g.txt +b\\s\\t\\ " + removed,
+         nullptr},
+        // Never into itself, whatever the spelling, existing or not.
+        {kCopyDir, "a", true, "a\\s", false, "", nullptr},
+        {kCopyDir, "a", true, "A", false, "", nullptr},
+        {kMoveDir, "a", true, "a\\new", false, "", nullptr},
+        {kMoveDir, "a", true, "A\\S\\T", false, "", nullptr},
+        {kRenameDir, "a", true, "a\\s", false, "", nullptr},
+        {kRenameDir, "a", true, "a", false, "", nullptr},
+        {kRenameDir, "a", true, "a\\s\\..", false, "", nullptr},
+        {kCopyFile, "src.txt", false, "old.txt", true, "", "old"},
+        {kCopyFile, "src.txt", true, "old.txt", true, "", "new"},
+        {kCopyFileNoCreate, "src.txt", false, "n\\m\\c.txt", true, "", nullptr},
+        {kCopyFile, "src.txt", false, "n\\m\\c.txt", true, "+n\\ +n\\m\\ +n\\m\\c.txt", "new"},
+        {kCopyFile, "src.txt", true, "d", false, "", nullptr},
+        {kCopyFile, "src.txt", true, "SRC.txt", false, "", "new"},
+        {kMoveFile, "src.txt", false, "old.txt", true, "", "old"},
+        {kMoveFile, "src.txt", true, "old.txt", true, "-src.txt", "new"},
+        {kRenameFile, "src.txt", false, "d\\e\\r.txt", true, "+d\\e\\ +d\\e\\r.txt -src.txt",
+         "new"},
+        {kMoveFile, "src.txt", true, "d", false, "", nullptr},
+        {kCreate, "", false, "old.txt", true, "", "old"},
+        {kCreate, "", true, "old.txt", true, "", ""},
+        {kCreate, "", false, "n\\c.txt", false, "", nullptr},
+        {kDelete, "", false, "d", false, "", nullptr},
+        {kDelete, "", false, "old.txt", true, "-old.txt", nullptr}};
     for (const auto& row : rows) {
-        Build({"src.txt=new", "old.txt=old", "d\\"});
+        Build({"a\\f.txt", "a\\s\\g.txt", "a\\s\\t\\", "b\\", "d\\", "src.txt=new", "old.txt=old"});
+        const std::set<std::string> before = Entries();
         SCOPED_TRACE("row " + std::to_string(&row - rows));
-        EXPECT_EQ(row.op(*manager_, Spec("src.txt"), Spec(row.destination), row.overwrite),
+        EXPECT_EQ(row.op(*manager_, Spec(row.source), Spec(row.destination), row.overwrite),
                   row.result);
-        EXPECT_EQ(Tree(), row.tree);
+        EXPECT_EQ(Changes(before), row.changes);
         if (row.content != nullptr) {
             EXPECT_EQ(Content(row.destination), row.content);
         }
     }
+    EXPECT_FALSE(manager_->MoveDir(Spec("a"), AFileSpec::GetInvalid(), false));
 }
 
 // A failing step ends a directory copy, move or delete with what is done so far.
 TEST_F(FileManagerTest, ReadOnlyFilesAreNeitherDeletedNorOverwritten) {
-    Build({"src\\a.txt", "src\\b.txt=b", "out\\src\\b.txt=locked!", "e\\"});
+    Build({"src\\a.txt", "src\\b.txt=b", "out\\src\\b.txt=locked", "e\\"});
+    SetFileAttributesA(Path("out\\src\\b.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_FALSE(manager_->DeleteFileSpec(Spec("out\\src\\b.txt")));
     EXPECT_FALSE(manager_->CopyFileSpec(Spec("src\\b.txt"), Spec("out\\src\\b.txt"), true, true));
     EXPECT_FALSE(manager_->MoveFileSpec(Spec("src\\b.txt"), Spec("out\\src\\b.txt"), true));

@@ -89,15 +89,6 @@ TEST_F(IniFileIoTest, CopiesAreDeepAndOpenOfAnotherFileSavesTheFirst) {
     ASSERT_TRUE(copy.Open(Spec("second.ini"))); // saves the copy's change to the first file
     EXPECT_EQ(kSaved, Content("settings.ini"));
     EXPECT_EQ(2u, copy.GetInt("b", "K", 0));
-    assigned.Close();
-    // A name alone is relative to the application directory.
-    AFileSpec beside(PString("redudi_ini_io_test.ini"));
-    std::ofstream(beside.GetFullPath().c_str(), std::ios::binary) << "[App]\nk=1\n";
-    char name[] = "redudi_ini_io_test.ini";
-    EXPECT_TRUE(ini.Open(name));
-    DeleteFileA(beside.GetFullPath().c_str());
-    EXPECT_EQ(1u, ini.GetInt("App", "k", 0));
-    EXPECT_FALSE(ini.Open(name));
 }
 
 } // namespace

@@ -17,41 +17,38 @@ using namespace REDudi::testing;
 namespace {
 
 struct ToolRun {
-    ToolRun(std::string arguments, DWORD exitCode, std::string message)
-        : arguments(arguments), exitCode(exitCode), message(message) {}
     std::string arguments; // a command line of redudi-props, or of reg.exe
     DWORD exitCode;
     std::string message; // a part of standard output and error together
-    std::string output;
 };
 
 class PropsToolTest : public ::testing::Test {
 protected:
     // Runs the command lines at once, each to its end (a run still going
-    // after 60 s is killed and fails the test), and checks each exit code
-    // and message.
-    std::vector<ToolRun> RunAll(std::vector<ToolRun> runs) {
+    // after 60 s is killed and fails the test), checks each exit code and
+    // message, and gives their outputs.
+    std::vector<std::string> RunAll(const std::vector<ToolRun>& runs) {
         std::vector<std::unique_ptr<ChildProcess>> children;
-        for (ToolRun& run : runs) {
-            run.output = TemporaryFile("props" + std::to_string(children.size()));
+        std::vector<std::string> outputs;
+        for (const ToolRun& run : runs) {
+            outputs.push_back(TemporaryFile("props" + std::to_string(children.size())));
             children.emplace_back(new ChildProcess);
             std::string tool = run.arguments.compare(0, 7, "reg.exe") == 0
                                    ? ""
                                    : "\"" + ExecutableBeside("redudi-props.exe") + "\" ";
-            EXPECT_TRUE(children.back()->Start(tool + run.arguments, run.output));
+            EXPECT_TRUE(children.back()->Start(tool + run.arguments, outputs.back()));
         }
         for (std::size_t i = 0; i < runs.size(); ++i) {
-            ToolRun& run = runs[i];
             DWORD exitCode = 0xDEAD;
-            EXPECT_TRUE(children[i]->Wait(60000, exitCode)) << "did not end: " << run.arguments;
-            const std::string file = run.output;
-            run.output = ReadWholeFile(file);
+            EXPECT_TRUE(children[i]->Wait(60000, exitCode)) << "did not end: " << runs[i].arguments;
+            const std::string file = outputs[i];
+            outputs[i] = ReadWholeFile(file);
             DeleteFileA(file.c_str());
-            EXPECT_EQ(run.exitCode, exitCode) << run.arguments << "\n" << run.output;
-            EXPECT_NE(std::string::npos, run.output.find(run.message)) << run.arguments << "\n"
-                                                                       << run.output;
+            const std::string context = runs[i].arguments + "\n" + outputs[i];
+            EXPECT_EQ(runs[i].exitCode, exitCode) << context;
+            EXPECT_NE(std::string::npos, outputs[i].find(runs[i].message)) << context;
         }
-        return runs;
+        return outputs;
     }
     // A file with `text`, removed with the test, as a quoted argument.
     std::string Ini(const std::string& text) {
@@ -144,21 +141,21 @@ TEST_F(PropsToolTest, ListExportAndImportBack) {
     branch_.Plant("Net\\Proxy", "Host", "example");
     branch_.Plant("Net", "Name", "two words");
     RegistryTestRoot copy("copy");
-    const std::string exported = RunAll({{"export " + root_, 0, ""}}).front().output;
+    const std::string exported = RunAll({{"export " + root_, 0, ""}}).front();
     RunAll({{"import " + copy.Root() + Ini(exported), 0, ""}});
-    std::vector<ToolRun> runs = RunAll({{"list " + root_ + "--recursive", 0, ""},
-                                        {"list " + copy.Root() + " --recursive", 0, ""},
-                                        {"list " + root_, 0, ""},
-                                        {"list " + root_ + "--recursive --json", 0, ""}});
-    EXPECT_EQ("/top=say \"hi\"\n/Net/Name=two words\n/Net/Proxy/Host=example\n", runs[0].output);
-    EXPECT_EQ(runs[0].output, runs[1].output);
-    EXPECT_EQ("/top=say \"hi\"\n", runs[2].output);
+    std::vector<std::string> runs = RunAll({{"list " + root_ + "--recursive", 0, ""},
+                                            {"list " + copy.Root() + " --recursive", 0, ""},
+                                            {"list " + root_, 0, ""},
+                                            {"list " + root_ + "--recursive --json", 0, ""}});
+    EXPECT_EQ("/top=say \"hi\"\n/Net/Name=two words\n/Net/Proxy/Host=example\n", runs[0]);
+    EXPECT_EQ(runs[0], runs[1]);
+    EXPECT_EQ("/top=say \"hi\"\n", runs[2]);
     EXPECT_EQ("[{\"name\":\"/top\",\"value\":\"say \\\"hi\\\"\",\"type\":\"REG_SZ\"},"
               "{\"name\":\"/Net/Name\",\"value\":\"two words\",\"type\":\"REG_SZ\"},"
               "{\"name\":\"/Net/Proxy/Host\",\"value\":\"example\",\"type\":\"REG_SZ\"}]\n",
-              runs[3].output);
+              runs[3]);
     branch_.Plant("Net\\Proxy", "Note", "a;b");
-    const std::string text = RunAll({{"export " + root_ + "--ini", 1, ""}}).front().output;
+    const std::string text = RunAll({{"export " + root_ + "--ini", 1, ""}}).front();
     for (const char* part :
          {"[/Net/Proxy]\nHost=example\n", "/Net/Proxy/Note left out: it contains '#' or"})
         EXPECT_NE(std::string::npos, text.find(part)) << part << "\n" << text;
