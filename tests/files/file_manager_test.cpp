@@ -1,5 +1,4 @@
-// The file manager on trees built in a scratch directory: results of every
-// failing step, what is left behind, and what is never touched.
+// The file manager on scratch trees: results, what is left and what is never touched.
 #include "scratch_directory.h"
 
 #include <algorithm>
@@ -24,6 +23,11 @@ const Op kMoveFile = REDUDI_OP(MoveFileSpec(s, d, o));
 const Op kRenameFile = REDUDI_OP(RenameFileSpec(s, d, o));
 const Op kCreate = REDUDI_OP(CreateFileSpec(d, o));
 const Op kDelete = REDUDI_OP(DeleteFileSpec(d));
+// Copies files into the destination's directory, so that a row can name the
+// file two of the copies write.
+const Op kCopyFlat = REDUDI_OP(CopyFiles(d.GetParentDirectory(), s, o, true, false));
+const Op kCopyKeep = REDUDI_OP(CopyFiles(d.GetParentDirectory(), s, o, true, true));
+const Op kCopyTop = REDUDI_OP(CopyFiles(d.GetParentDirectory(), s, o, false, true));
 #undef REDUDI_OP
 
 class FileManagerTest : public testing_files::ScratchTest {
@@ -48,8 +52,7 @@ TEST_F(FileManagerTest, CreateDirCreatesEveryMissingLevel) {
     }
 }
 
-// a holds f.txt, s\g.txt and the empty s\t; b and d are empty; src.txt holds
-// "new", old.txt "old". Each row names what the operation added and removed.
+// Each row names what the operation added ("+") and removed ("-").
 TEST_F(FileManagerTest, CopiesMovesAndRenamesChangeOnlyTheirTarget) {
     const std::string copied = "+b\\a\\ +b\\a\\f.txt +b\\a\\s\\ +b\\a\\s\\g.txt +b\\a\\s\\t\\";
     const std::string removed = "-a\\ -a\\f.txt -a\\s\\ -a\\s\\g.txt -a\\s\\t\\";
@@ -91,9 +94,18 @@ TEST_F(FileManagerTest, CopiesMovesAndRenamesChangeOnlyTheirTarget) {
         {kCreate, "", true, "old.txt", true, "", ""},
         {kCreate, "", false, "n\\c.txt", false, "", nullptr},
         {kDelete, "", false, "d", false, "", nullptr},
-        {kDelete, "", false, "old.txt", true, "-old.txt", nullptr}};
+        {kDelete, "", false, "old.txt", true, "-old.txt", nullptr},
+        {kCopyFlat, "src\\*", false, "out\\n.txt", true, "+out\\n.txt +out\\o.txt", "sub"},
+        {kCopyFlat, "src\\*", true, "out\\n.txt", true, "+out\\n.txt +out\\o.txt", "top"},
+        {kCopyKeep, "src\\*", false, "out\\n.txt", true,
+         "+out\\n.txt +out\\s\\ +out\\s\\n.txt +out\\s\\o.txt", "top"},
+        {kCopyTop, "src\\*", false, "out\\n.txt", true, "+out\\n.txt", "top"},
+        {kCopyTop, "src\\s\\o.txt", false, "out\\n.txt", true, "+out\\o.txt", nullptr},
+        {kCopyKeep, "src", false, "out\\n.txt", false, "", nullptr},
+        {kCopyKeep, "src\\*", false, "src\\s\\out\\n.txt", false, "", nullptr}};
     for (const auto& row : rows) {
-        Build({"a\\f.txt", "a\\s\\g.txt", "a\\s\\t\\", "b\\", "d\\", "src.txt=new", "old.txt=old"});
+        Build({"a\\f.txt", "a\\s\\g.txt", "a\\s\\t\\", "b\\", "d\\", "src.txt=new", "old.txt=old",
+               "src\\n.txt=top", "src\\s\\n.txt=sub", "src\\s\\o.txt", "out\\"});
         const std::set<std::string> before = Entries();
         SCOPED_TRACE("row " + std::to_string(&row - rows));
         EXPECT_EQ(row.op(*manager_, Spec(row.source), Spec(row.destination), row.overwrite),
@@ -127,41 +139,11 @@ TEST_F(FileManagerTest, ReadOnlyFilesAreNeitherDeletedNorOverwritten) {
     EXPECT_EQ(Content("out\\src\\b.txt"), "locked");
 }
 
-// src holds n.txt ("top") and s with n.txt ("sub") and o.txt.
-TEST_F(FileManagerTest, CopyFilesFlattensAndKeepsStructure) {
-    const struct {
-        const char *destination, *pattern;
-        bool overwrite, recursive, keepStructure, result;
-        const char* tree;
-        const char* clash; // content of out\n.txt, if any
-    } rows[] = {{"out", "src\\*", false, true, false, true, "n.txt o.txt", "sub"},
-                {"out", "src\\*", true, true, false, true, "n.txt o.txt", "top"},
-                {"out", "src\\*", false, true, true, true, "n.txt s\\ s\\n.txt s\\o.txt", "top"},
-                {"out", "src\\*", false, false, true, true, "n.txt", "top"},
-                {"out", "src\\s\\o.txt", false, false, true, true, "o.txt", nullptr},
-                {"out", "src", false, true, true, false, "", nullptr},
-                {"src\\s\\out", "src\\*", false, true, true, false, "", nullptr}};
-    for (const auto& row : rows) {
-        Build({"src\\n.txt=top", "src\\s\\n.txt=sub", "src\\s\\o.txt", "out\\"});
-        SCOPED_TRACE("row " + std::to_string(&row - rows));
-        EXPECT_EQ(manager_->CopyFiles(Spec(row.destination), Spec(row.pattern), row.overwrite,
-                                      row.recursive, row.keepStructure),
-                  row.result);
-        EXPECT_EQ(Tree("out"), row.tree);
-        if (row.clash != nullptr) {
-            EXPECT_EQ(Content("out\\n.txt"), row.clash);
-        }
-        EXPECT_EQ(Tree("src"), "n.txt s\\ s\\n.txt s\\o.txt");
-    }
-}
-
 class ContainmentProbe : public WIN32_FileManager {
 public:
     using WIN32_FileManager::IsParent;
 };
 
-// x holds a.txt, b.log, a directory d.txt with c.txt and e.log, and a
-// directory plain with f.txt and deep\g.txt.
 class ListingTest : public FileManagerTest {
 protected:
     void SetUp() override {

@@ -1,6 +1,5 @@
-// A scratch directory per test under the temporary directory, removed with
-// everything in it (read-only files included), and helpers to build and
-// inspect trees in it.
+// A scratch directory per test, removed with everything in it (read-only
+// files included), and helpers to build and inspect trees in it.
 #pragma once
 
 #include <REDudi/files.h>

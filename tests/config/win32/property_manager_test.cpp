@@ -223,13 +223,13 @@ TEST_F(PropertyManagerTest, EnumerationsReportNamesAndData) {
     }
     // The property list stops at data beyond 256 bytes; the enumeration too.
     for (std::size_t size : {256, 257}) {
-        branch_.Plant("L" + std::to_string(size), "a", "1");
-        branch_.Plant("L" + std::to_string(size), "big", std::string(size, 'x'));
-        branch_.Plant("L" + std::to_string(size), "c", "3");
+        const std::string key = "L" + std::to_string(size);
+        for (const char* name : {"a", "big", "c"})
+            branch_.Plant(key, name, name[0] == 'b' ? std::string(size, 'x') : "1");
         std::list<PString> list;
         seen.clear();
-        EXPECT_EQ(size == 256, manager_.GetPropertyList(P("/L" + std::to_string(size)), list));
-        EXPECT_TRUE(manager_.QueryProperties(P("/L" + std::to_string(size)), CollectNarrow, &seen));
+        EXPECT_EQ(size == 256, manager_.GetPropertyList(P("/" + key), list));
+        EXPECT_TRUE(manager_.QueryProperties(P("/" + key), CollectNarrow, &seen));
         EXPECT_EQ(size == 256 ? 3u : 1u, list.size()) << size;
         EXPECT_EQ(size == 256 ? 3u : 1u, seen.size()) << size;
     }
