@@ -1,5 +1,4 @@
-// The INI model: how texts parse, how lookups, writes and deletes treat
-// sections and keys.
+// The INI model: parsing, lookups, writes and deletes.
 #include "ini_test_support.h"
 
 #include <gtest/gtest.h>
@@ -71,8 +70,7 @@ TEST(IniParseTest, TextsGiveTheirSectionsAndKeys) {
         Parse(ini, row.text);
         EXPECT_EQ(row.expected, WrittenForm(ini)) << row.what;
     }
-    // The stream reader forwards to the memory reader; the written file reads
-    // back to the same model.
+    // The stream reader forwards to the memory one; a written file reads back.
     IniFile written, read;
     Parse(written, "[net]\nk=1\nK=2\n[Net]\n[]\nk=3\n");
     FILE* stream = std::tmpfile();
@@ -118,8 +116,7 @@ TEST_F(IniModelTest, LookupsIgnoreCaseAndTakeTheFirstMatch) {
     EXPECT_EQ(7u, ini.GetInt("nosuch", "Port", 7));
 }
 
-// The text form copies like strncpy; the length-prefixed form keeps at most
-// 255 characters and size - 1, with no NUL behind them.
+// Text copies like strncpy; the length-prefixed form keeps <= 255 and size - 1.
 TEST_F(IniModelTest, GetStringKeepsItsLimits) {
     // Each size and the bytes written, then the untouched sentinels.
     const std::pair<unsigned int, std::string> rows[] = {
@@ -235,8 +232,7 @@ TEST_F(IniModelTest, EnumerationVisitsInFileOrderAndStops) {
     EXPECT_FALSE(stopped);
 }
 
-// Many sections and long sections take the indexed lookups; they must find
-// the same first match as a scan of the lists.
+// Large files take the indexed lookups: the same first match as a scan.
 TEST_F(IniModelTest, LargeFilesFindTheFirstOfDuplicates) {
     std::string text;
     for (int s = 0; s < 300; ++s) {

@@ -22,8 +22,7 @@ protected:
     std::unique_ptr<PropertyBagUnicode> wide{PropertyBagUnicode::GetNewPropertyBag()};
 };
 
-// An indexed name is the name followed by the index in decimal; numbers are
-// stored as their decimal text. Null arguments are refused and store nothing.
+// Indexed names and numbers are decimal text; null arguments store nothing.
 TEST_F(PropertyBagTest, IndexedNamesAndNumbersAreDecimal) {
     const char* rows[][3] = {{"Port", "0", "Port0"},
                              {"Port", "12", "Port12"},
@@ -53,8 +52,7 @@ TEST_F(PropertyBagTest, IndexedNamesAndNumbersAreDecimal) {
                          wide->GetProperty("Name", wideValue)})
         EXPECT_FALSE(refused);
     EXPECT_EQ("kept", value);
-    // Narrow numbers follow atol, wide ones wcstoul; an empty wide text is no
-    // number. Each row: the text, the narrow and the wide number.
+    // Narrow numbers follow atol, wide ones wcstoul (an empty text: "none").
     const char* numbers[][2] = {{"", "0 none 99"},
                                 {"abc", "0 0"},
                                 {"  17x", "17 17"},
@@ -79,8 +77,7 @@ TEST_F(PropertyBagTest, IndexedNamesAndNumbersAreDecimal) {
     EXPECT_EQ(99u, untouched);
 }
 
-// Iteration runs in byte order of case-sensitive keys; copies own their
-// entries and their lock (a shared, deleted lock would fail the reads).
+// Byte order of case-sensitive keys; copies own their entries and their lock.
 TEST_F(PropertyBagTest, IterationOrderAndIndependentCopies) {
     for (const char* key : {"b", "A", "a", "\xE9", "B", "a"}) {
         ASSERT_TRUE(bag->SetProperty(key, key));
@@ -118,8 +115,7 @@ TEST_F(PropertyBagTest, IterationOrderAndIndependentCopies) {
     EXPECT_TRUE(wideCopy.GetProperty("a", value));
 }
 
-// Writers and readers share one bag; every value read must be one stored
-// whole, and no entry may be lost.
+// Every value read must be one stored whole, and no entry may be lost.
 TEST_F(PropertyBagTest, ThreadsFillAndReadOneBagAtOnce) {
     const int kThreads = 4, kRounds = 300;
     std::vector<std::future<int>> workers;

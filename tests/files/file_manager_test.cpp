@@ -23,8 +23,7 @@ const Op kMoveFile = REDUDI_OP(MoveFileSpec(s, d, o));
 const Op kRenameFile = REDUDI_OP(RenameFileSpec(s, d, o));
 const Op kCreate = REDUDI_OP(CreateFileSpec(d, o));
 const Op kDelete = REDUDI_OP(DeleteFileSpec(d));
-// Copies files into the destination's directory, so that a row can name the
-// file two of the copies write.
+// Into the destination's directory, so that a row names the file two copies write.
 const Op kCopyFlat = REDUDI_OP(CopyFiles(d.GetParentDirectory(), s, o, true, false));
 const Op kCopyKeep = REDUDI_OP(CopyFiles(d.GetParentDirectory(), s, o, true, true));
 const Op kCopyTop = REDUDI_OP(CopyFiles(d.GetParentDirectory(), s, o, false, true));
@@ -151,8 +150,7 @@ protected:
         Build({"x\\a.txt", "x\\b.log", "x\\d.txt\\c.txt", "x\\d.txt\\e.log", "x\\plain\\f.txt",
                "x\\plain\\deep\\g.txt"});
     }
-    // The paths listed after a first entry that must stay, in listing order
-    // or sorted and joined.
+    // The paths listed after a first entry that must stay, in listing order.
     std::vector<std::string> Listed(bool files, const char* spec, bool recursive) {
         std::list<AFileSpec> listing(1, Spec("kept"));
         EXPECT_TRUE(files ? manager_->GetFileListing(listing, Spec(spec), recursive)
@@ -192,8 +190,7 @@ TEST_F(ListingTest, ListingsMatchPatternsAndAppend) {
     const std::vector<std::string> listed = Listed(false, "x", true);
     const auto deep = std::find(listed.begin(), listed.end(), "x\\plain\\deep");
     EXPECT_EQ(deep - std::find(listed.begin(), listed.end(), "x\\plain"), 1);
-    // A name the ANSI code page cannot represent comes back with "?" and
-    // cannot be found under that path: it is left out.
+    // A name the ANSI code page cannot hold comes back with "?": it is left out.
     const std::wstring wide = std::wstring(root_.begin(), root_.end()) + L"\\x\\\u4e2d.txt";
     CloseHandle(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     EXPECT_NE(Tree("x").find("?.txt"), std::string::npos);
@@ -201,8 +198,7 @@ TEST_F(ListingTest, ListingsMatchPatternsAndAppend) {
     DeleteFileW(wide.c_str());
 }
 
-// c.txt and g.txt lie in different subdirectories, so that whichever the
-// search visits first, a search that went on after a match would lose it.
+// c.txt and g.txt lie apart: a search that went on after a match would lose it.
 TEST_F(ListingTest, FindParentAndDeleteSearchSubdirectories) {
     const struct {
         const char* pattern;
@@ -217,8 +213,7 @@ TEST_F(ListingTest, FindParentAndDeleteSearchSubdirectories) {
             << row.pattern;
         EXPECT_EQ(found, row.result ? row.found : !row.found) << row.pattern;
     }
-    // The listing-based test finds only directories that exist, with exactly
-    // the listed spelling; the copies refuse more than that by themselves.
+    // Only existing directories spelt as listed; the copies refuse more by themselves.
     const struct {
         const char *ancestor, *candidate;
         bool isParent;

@@ -7,8 +7,7 @@ namespace {
 using testing_files::ApplicationDirectory;
 using testing_files::At;
 
-// Each row: the path, then its file name, drive, volume, parent ("-" for
-// none) and URL joined by "|".
+// Each row: a path, then its file name|drive|volume|parent ("-": none)|URL.
 TEST(FileSpec, PartsAreCutOutOfThePath) {
     const char* rows[][2] = {
         {"D:\\x\\f.tar.gz", "f.tar.gz|D|D|D:\\x|file://D:%5cx%5cf.tar.gz"},
@@ -117,8 +116,7 @@ TEST(FileSpecDirectories, WellKnownDirectoriesAreTheSystems) {
         EXPECT_TRUE(spec.IsDirectory()) << row.expected;
     }
     RemoveDirectoryA(preferences.c_str()); // left if it held anything
-    // Without the temporary directory the verified one falls back to the Temp
-    // directory under the Windows directory; the plain setter fails unchanged.
+    // Without TMP the verified setter falls back to Windows\Temp; the plain one fails.
     const std::string windowsTemp =
         std::string(buffer, GetWindowsDirectoryA(buffer, MAX_PATH)) + "\\Temp";
     const DWORD savedLength = GetEnvironmentVariableA("TMP", buffer, MAX_PATH);
@@ -201,8 +199,7 @@ TEST(AFileSpecFacade, WideFacadeConvertsAtItsBoundary) {
     EXPECT_FALSE(static_cast<AFileSpec>(spec).IsObjectValid());
 }
 
-// Relative paths are conformed, not resolved; attributes are a snapshot
-// taken when the path is set; comparison is exact.
+// Relative paths are conformed, not resolved; attributes are a snapshot; == is exact.
 TEST(SimplePathFacade, RelativePathsAttributesAndComparison) {
     const struct {
         const char* relative;

@@ -1,5 +1,4 @@
-// A scratch directory per test, removed with everything in it (read-only
-// files included), and helpers to build and inspect trees in it.
+// A scratch directory per test, removed whole (read-only files too), and its trees.
 #pragma once
 
 #include <REDudi/files.h>

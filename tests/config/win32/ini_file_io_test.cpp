@@ -41,8 +41,7 @@ TEST_F(IniFileIoTest, OpenReadsAndOnlyChangedFilesAreWritten) {
     EXPECT_EQ("[Other]\n", Content("settings.ini"));
 }
 
-// Write, Close and the destructor each save the whole file, without
-// comments and without a temporary file left behind.
+// Write, Close and the destructor save all, without comments or a temporary file.
 TEST_F(IniFileIoTest, SavingWritesTheWholeFileWithoutComments) {
     for (int how = 0; how < 3; ++how) {
         Build({std::string("settings.ini=") + kUserFile});
@@ -58,8 +57,7 @@ TEST_F(IniFileIoTest, SavingWritesTheWholeFileWithoutComments) {
     }
 }
 
-// A save that cannot replace the file keeps the old content on disk and the
-// changes in memory, so that a later save can still write them.
+// A failed save keeps the old file and the pending changes.
 TEST_F(IniFileIoTest, FailedSaveLosesNothing) {
     IniFile ini;
     ASSERT_TRUE(ini.Open(file));

@@ -1,5 +1,4 @@
-// The property manager against Wine's real registry, checked with raw reads
-// that do not go through the library.
+// The property manager on Wine's registry, checked with raw reads.
 #include "win32/child_process.h"
 #include "win32/registry_test_root.h"
 
@@ -43,8 +42,7 @@ protected:
     APropertyManager manager_{P(branch_.Root())};
 };
 
-// Every value is REG_SZ; narrow text is stored without a terminating NUL,
-// wide text with one. Typed values and literals are stored as their text.
+// Every value is REG_SZ text: narrow without a terminating NUL, wide with one.
 TEST_F(PropertyManagerTest, ValuesAreStoredAsText) {
     auto set = [this](auto value) {
         return [this, value](const PString& path) { return manager_.SetProperty(path, value); };
@@ -205,8 +203,7 @@ TEST_F(PropertyManagerTest, EnumerationsReportNamesAndData) {
     EXPECT_FALSE(manager_.GetSubKeyList(P("/Missing"), names));
     EXPECT_TRUE(names.empty());
     EXPECT_TRUE(seen.empty());
-    // The wide enumeration throws for a missing key and for a value name
-    // that has no narrow form.
+    // The wide enumeration throws for a missing key and a name with no narrow form.
     HKEY key;
     std::string narrowKey = branch_.Key("U");
     std::wstring unicode(narrowKey.begin(), narrowKey.end());
@@ -251,8 +248,7 @@ TEST(PropertyManagerFacadeTest, RootsAreTrimmedAndNothingHappensWithoutOne) {
     EXPECT_EQ(5, number);
     EXPECT_EQ(1u, names.size());
     EXPECT_FALSE(KeyExists(branch.Key()));
-    // Set roots are trimmed, a root trimmed away leaves the manager invalid;
-    // the constructor keeps the root as given, copies trim it.
+    // Set roots and copies are trimmed (to nothing: invalid); constructors keep it.
     manager.SetPropertiesRoot(P("//\\\\"));
     EXPECT_FALSE(manager.IsValid());
     APropertyManager built(P("/Software/Example/")), copy(built);
@@ -269,9 +265,7 @@ TEST(PropertyManagerFacadeTest, RootsAreTrimmedAndNothingHappensWithoutOne) {
     EXPECT_EQ("hive", stored);
 }
 
-// Two threads and three imports by redudi-props write numbered properties
-// and one shared property at once; nothing may be lost and every read must
-// be whole.
+// Threads and redudi-props imports share the registry: nothing lost, reads whole.
 TEST_F(PropertyManagerTest, ThreadsAndProcessesShareTheRegistry) {
     const int kCount = 40;
     std::vector<std::unique_ptr<ChildProcess>> children;

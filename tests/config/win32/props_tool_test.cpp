@@ -1,5 +1,4 @@
-// redudi-props run as a user runs it, its results read back from the
-// registry directly.
+// redudi-props run as a user runs it, its results read back from the registry.
 #include "win32/child_process.h"
 #include "win32/registry_test_root.h"
 
@@ -24,9 +23,8 @@ struct ToolRun {
 
 class PropsToolTest : public ::testing::Test {
 protected:
-    // Runs the command lines at once, each to its end (a run still going
-    // after 60 s is killed and fails the test), checks each exit code and
-    // message, and gives their outputs.
+    // Runs the command lines at once (a run past 60 s fails), checks each exit
+    // code and message, and gives their outputs.
     std::vector<std::string> RunAll(const std::vector<ToolRun>& runs) {
         std::vector<std::unique_ptr<ChildProcess>> children;
         std::vector<std::string> outputs;
@@ -131,8 +129,7 @@ TEST_F(PropsToolTest, CommandLinesExitCodesAndMessages) {
     RunAll({{"get " + root_ + "Net/s", 0, "some text\n"}});
 }
 
-// Exported text imports back to the same listing, in text and JSON; text
-// an INI file cannot hold is named.
+// Export imports back to the same listing; text an INI file cannot hold is named.
 TEST_F(PropsToolTest, ListExportAndImportBack) {
     branch_.Plant("", "top", "say \"hi\"");
     branch_.Plant("Net\\Proxy", "Host", "example");
