@@ -255,6 +255,9 @@ TEST_F(IniModelTest, LargeFilesFindTheFirstOfDuplicates) {
     EXPECT_EQ("dflt", Get("s7", "k3"));
     EXPECT_EQ("dflt", Get("s75", "k3")); // a prefix match
     EXPECT_EQ("8.3", Get("s8", "k3"));
+    for (int k = 100; k < 140; ++k) // fills the section's table: it must be rebuilt
+        ASSERT_TRUE(ini.WriteString("S8", ("K" + std::to_string(k)).c_str(), "w"));
+    EXPECT_EQ("w", Get("s8", "k139"));
 }
 
 } // namespace

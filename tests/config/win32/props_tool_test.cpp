@@ -104,6 +104,7 @@ TEST_F(PropsToolTest, CommandLinesExitCodesAndMessages) {
         {"set " + root_ + "/Net/u 4294967295 --type uint", 0, ""},
         {"set " + root_ + "/Net/f 0.5 --type float", 0, ""},
         {"set " + root_ + "/Net/b true --type bool", 0, ""},
+        {"set " + root_ + "/Net/c false --type bool", 0, ""},
         {"set " + root_ + "/Net/w wide --type wide", 0, ""},
         {"delete " + root_ + "/Net/old", 0, ""},
         {"delete " + root_ + "--branch /B", 0, ""},
@@ -132,7 +133,7 @@ TEST_F(PropsToolTest, CommandLinesExitCodesAndMessages) {
 // Export imports back to the same listing; text an INI file cannot hold is named.
 TEST_F(PropsToolTest, ListExportAndImportBack) {
     branch_.Plant("", "top", "say \"hi\"");
-    branch_.Plant("Net\\Proxy", "Host", "example");
+    branch_.Plant("Net\\Proxy", "Host", "ex\\ample");
     branch_.Plant("Net", "Name", "two words");
     RegistryTestRoot copy("copy");
     const std::string exported = RunAll({{"export " + root_, 0, ""}}).front();
@@ -141,17 +142,17 @@ TEST_F(PropsToolTest, ListExportAndImportBack) {
                                             {"list " + copy.Root() + " --recursive", 0, ""},
                                             {"list " + root_, 0, ""},
                                             {"list " + root_ + "--recursive --json", 0, ""}});
-    EXPECT_EQ("/top=say \"hi\"\n/Net/Name=two words\n/Net/Proxy/Host=example\n", runs[0]);
+    EXPECT_EQ("/top=say \"hi\"\n/Net/Name=two words\n/Net/Proxy/Host=ex\\ample\n", runs[0]);
     EXPECT_EQ(runs[0], runs[1]);
     EXPECT_EQ("/top=say \"hi\"\n", runs[2]);
     EXPECT_EQ("[{\"name\":\"/top\",\"value\":\"say \\\"hi\\\"\",\"type\":\"REG_SZ\"},"
               "{\"name\":\"/Net/Name\",\"value\":\"two words\",\"type\":\"REG_SZ\"},"
-              "{\"name\":\"/Net/Proxy/Host\",\"value\":\"example\",\"type\":\"REG_SZ\"}]\n",
+              "{\"name\":\"/Net/Proxy/Host\",\"value\":\"ex\\\\ample\",\"type\":\"REG_SZ\"}]\n",
               runs[3]);
     branch_.Plant("Net\\Proxy", "Note", "a;b");
     const std::string text = RunAll({{"export " + root_ + "--ini", 1, ""}}).front();
     for (const char* part :
-         {"[/Net/Proxy]\nHost=example\n", "/Net/Proxy/Note left out: it contains '#' or"})
+         {"[/Net/Proxy]\nHost=ex\\ample\n", "/Net/Proxy/Note left out: it contains '#' or"})
         EXPECT_NE(std::string::npos, text.find(part)) << part << "\n" << text;
 }
 
