@@ -70,6 +70,9 @@ TEST_F(FileManagerTest, CopiesMovesAndRenamesChangeOnlyTheirTarget) {
         {kMoveDir, "a", true, "b", true, copied + " " + removed, nullptr},
         {kRenameDir, "a", true, "b", true, "+b\\f.txt +b\\s\\ +b\\s\\g.txt +b\\s\\t\\ " + removed,
          nullptr},
+        // A sibling whose name begins with the source's is not inside it.
+        {kCopyTreeOnly, "a", true, "abc", true, "+abc\\ +abc\\a\\ +abc\\a\\s\\ +abc\\a\\s\\t\\",
+         nullptr},
         // Never into itself, whatever the spelling, existing or not.
         {kCopyDir, "a", true, "a\\s", false, "", nullptr},
         {kCopyDir, "a", true, "A", false, "", nullptr},
