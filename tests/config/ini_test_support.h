@@ -1,5 +1,4 @@
-// Helpers shared by the INI tests and fuzzer: parse a text, and show a model
-// in its written form so that a whole expected file fits in one table cell.
+// Shared by the INI tests and fuzzer: parsing, and a model in its written form.
 #pragma once
 
 #include <REDudi/config.h>

@@ -37,8 +37,7 @@ TEST(PropertyPathsTest, ConvertToRegKeySplitsAtTheLastSlash) {
         {"Software/Example", "/Net/Port", "Software\\Example\\Net", "Port"},
         {"Software/Example", "/Port", "Software\\Example", "Port"},
         {"Software/Example", "/Net/", "Software\\Example\\Net", ""},
-        // A path that already begins with the root, in any case, is not
-        // prefixed again; the whole root is compared, not just its head.
+        // A root already there, in any case, is not prefixed again; all of it counts.
         {"Software/Example", "software/EXAMPLE/Net/Port", "software\\EXAMPLE\\Net", "Port"},
         {"Software/Example", "Software/Example", "Software", "Example"},
         {"Software/Example", "Software/Exampl/x", "Software\\ExampleSoftware\\Exampl", "x"},

@@ -1,5 +1,4 @@
-// The file manager on trees built in a scratch directory: results of every
-// failing step, what is left behind, and what is never touched.
+// The file manager on scratch trees: results, what is left and what is never touched.
 #include "scratch_directory.h"
 
 #include <algorithm>
@@ -24,6 +23,10 @@ const Op kMoveFile = REDUDI_OP(MoveFileSpec(s, d, o));
 const Op kRenameFile = REDUDI_OP(RenameFileSpec(s, d, o));
 const Op kCreate = REDUDI_OP(CreateFileSpec(d, o));
 const Op kDelete = REDUDI_OP(DeleteFileSpec(d));
+// Into the destination's directory, so that a row names the file two copies write.
+const Op kCopyFlat = REDUDI_OP(CopyFiles(d.GetParentDirectory(), s, o, true, false));
+const Op kCopyKeep = REDUDI_OP(CopyFiles(d.GetParentDirectory(), s, o, true, true));
+const Op kCopyTop = REDUDI_OP(CopyFiles(d.GetParentDirectory(), s, o, false, true));
 #undef REDUDI_OP
 
 class FileManagerTest : public testing_files::ScratchTest {
@@ -48,78 +51,79 @@ TEST_F(FileManagerTest, CreateDirCreatesEveryMissingLevel) {
     }
 }
 
-// a holds f.txt and s\g.txt and the empty s\t; b is empty.
-TEST_F(FileManagerTest, DirectoryCopyMoveAndRename) {
-    const std::string source = "a\\ a\\f.txt a\\s\\ a\\s\\g.txt a\\s\\t\\ ", kept = source + "b\\";
-    const std::string copied = "b\\a\\ b\\a\\f.txt b\\a\\s\\ b\\a\\s\\g.txt b\\a\\s\\t\\";
+// Each row names what the operation added ("+") and removed ("-").
+TEST_F(FileManagerTest, CopiesMovesAndRenamesChangeOnlyTheirTarget) {
+    const std::string copied = "+b\\a\\ +b\\a\\f.txt +b\\a\\s\\ +b\\a\\s\\g.txt +b\\a\\s\\t\\";
+    const std::string removed = "-a\\ -a\\f.txt -a\\s\\ -a\\s\\g.txt -a\\s\\t\\";
     const struct {
         Op op;
-        const char* destination;
-        bool result;
-        std::string tree;
-    } rows[] = {{kCopyDir, "b", true, source + "b\\ " + copied},
-                {kCopyTreeOnly, "b", true, source + "b\\ b\\a\\ b\\a\\s\\ b\\a\\s\\t\\"},
-                {kCopyDirNoCreate, "missing", true, kept},
-                {kMoveDir, "b", true, "b\\ " + copied},
-                {kRenameDir, "b", true, "b\\ b\\f.txt b\\s\\ b\\s\\g.txt b\\s\\t\\"},
-                // Never into itself, whatever the spelling, existing or not.
-                {kCopyDir, "a\\s", false, kept},
-                {kCopyDir, "A", false, kept},
-                {kMoveDir, "a\\new", false, kept},
-                {kMoveDir, "A\\S\\T", false, kept},
-                {kRenameDir, "a\\s", false, kept},
-                {kRenameDir, "a", false, kept},
-                {kRenameDir, "a\\s\\..", false, kept}};
-    for (const auto& row : rows) {
-        Build({"a\\f.txt", "a\\s\\g.txt", "a\\s\\t\\", "b\\"});
-        SCOPED_TRACE("row " + std::to_string(&row - rows));
-        EXPECT_EQ(row.op(*manager_, Spec("a"), Spec(row.destination), true), row.result);
-        EXPECT_EQ(Tree(), row.tree);
-    }
-    EXPECT_FALSE(manager_->MoveDir(Spec("a"), AFileSpec::GetInvalid(), false));
-}
-
-// src.txt holds "new", old.txt "old", d is an empty directory.
-TEST_F(FileManagerTest, FileOperationsKeepWhatTheyMustNot) {
-    const std::string kept = "d\\ old.txt src.txt";
-    const struct {
-        Op op;
+        const char* source;
         bool overwrite;
         const char* destination;
         bool result;
-        std::string tree;
-        const char* content; // of the destination afterwards, if it exists
-    } rows[] = {{kCopyFile, false, "old.txt", true, kept, "old"},
-                {kCopyFile, true, "old.txt", true, kept, "new"},
-                {kCopyFileNoCreate, false, "n\\m\\c.txt", true, kept, nullptr},
-                {kCopyFile, false, "n\\m\\c.txt", true,
-                 "d\\ n\\ n\\m\\ n\\m\\c.txt old.txt src.txt", "new"},
-                {kCopyFile, true, "d", false, kept, nullptr},
-                {kCopyFile, true, "SRC.txt", false, kept, "new"},
-                {kMoveFile, false, "old.txt", true, kept, "old"},
-                {kMoveFile, true, "old.txt", true, "d\\ old.txt", "new"},
-                {kRenameFile, false, "d\\e\\r.txt", true, "d\\ d\\e\\ d\\e\\r.txt old.txt", "new"},
-                {kMoveFile, true, "d", false, kept, nullptr},
-                {kCreate, false, "old.txt", true, kept, "old"},
-                {kCreate, true, "old.txt", true, kept, ""},
-                {kCreate, false, "n\\c.txt", false, kept, nullptr},
-                {kDelete, false, "d", false, kept, nullptr},
-                {kDelete, false, "old.txt", true, "d\\ src.txt", nullptr}};
+        std::string changes;
+        const char* content; // of the destination afterwards, if it is a file
+    } rows[] = {
+        {kCopyDir, "a", true, "b", true, copied, nullptr},
+        {kCopyTreeOnly, "a", true, "b", true, "+b\\a\\ +b\\a\\s\\ +b\\a\\s\\t\\", nullptr},
+        {kCopyDirNoCreate, "a", true, "missing", true, "", nullptr},
+        {kMoveDir, "a", true, "b", true, copied + " " + removed, nullptr},
+        {kRenameDir, "a", true, "b", true, "+b\\f.txt +b\\s\\ +b\\s\\g.txt +b\\s\\t\\ " + removed,
+         nullptr},
+        // A sibling whose name begins with the source's is not inside it.
+        {kCopyTreeOnly, "a", true, "abc", true, "+abc\\ +abc\\a\\ +abc\\a\\s\\ +abc\\a\\s\\t\\",
+         nullptr},
+        // Never into itself, whatever the spelling, existing or not.
+        {kCopyDir, "a", true, "a\\s", false, "", nullptr},
+        {kCopyDir, "a", true, "A", false, "", nullptr},
+        {kMoveDir, "a", true, "a\\new", false, "", nullptr},
+        {kMoveDir, "a", true, "A\\S\\T", false, "", nullptr},
+        {kRenameDir, "a", true, "a\\s", false, "", nullptr},
+        {kRenameDir, "a", true, "a", false, "", nullptr},
+        {kRenameDir, "a", true, "a\\s\\..", false, "", nullptr},
+        {kCopyFile, "src.txt", false, "old.txt", true, "", "old"},
+        {kCopyFile, "src.txt", true, "old.txt", true, "", "new"},
+        {kCopyFileNoCreate, "src.txt", false, "n\\m\\c.txt", true, "", nullptr},
+        {kCopyFile, "src.txt", false, "n\\m\\c.txt", true, "+n\\ +n\\m\\ +n\\m\\c.txt", "new"},
+        {kCopyFile, "src.txt", true, "d", false, "", nullptr},
+        {kCopyFile, "src.txt", true, "SRC.txt", false, "", "new"},
+        {kMoveFile, "src.txt", false, "old.txt", true, "", "old"},
+        {kMoveFile, "src.txt", true, "old.txt", true, "-src.txt", "new"},
+        {kRenameFile, "src.txt", false, "d\\e\\r.txt", true, "+d\\e\\ +d\\e\\r.txt -src.txt",
+         "new"},
+        {kMoveFile, "src.txt", true, "d", false, "", nullptr},
+        {kCreate, "", false, "old.txt", true, "", "old"},
+        {kCreate, "", true, "old.txt", true, "", ""},
+        {kCreate, "", false, "n\\c.txt", false, "", nullptr},
+        {kDelete, "", false, "d", false, "", nullptr},
+        {kDelete, "", false, "old.txt", true, "-old.txt", nullptr},
+        {kCopyFlat, "src\\*", false, "out\\n.txt", true, "+out\\n.txt +out\\o.txt", "sub"},
+        {kCopyFlat, "src\\*", true, "out\\n.txt", true, "+out\\n.txt +out\\o.txt", "top"},
+        {kCopyKeep, "src\\*", false, "out\\n.txt", true,
+         "+out\\n.txt +out\\s\\ +out\\s\\n.txt +out\\s\\o.txt", "top"},
+        {kCopyTop, "src\\*", false, "out\\n.txt", true, "+out\\n.txt", "top"},
+        {kCopyTop, "src\\s\\o.txt", false, "out\\n.txt", true, "+out\\o.txt", nullptr},
+        {kCopyKeep, "src", false, "out\\n.txt", false, "", nullptr},
+        {kCopyKeep, "src\\*", false, "src\\s\\out\\n.txt", false, "", nullptr}};
     for (const auto& row : rows) {
-        Build({"src.txt=new", "old.txt=old", "d\\"});
+        Build({"a\\f.txt", "a\\s\\g.txt", "a\\s\\t\\", "b\\", "d\\", "src.txt=new", "old.txt=old",
+               "src\\n.txt=top", "src\\s\\n.txt=sub", "src\\s\\o.txt", "out\\"});
+        const std::set<std::string> before = Entries();
         SCOPED_TRACE("row " + std::to_string(&row - rows));
-        EXPECT_EQ(row.op(*manager_, Spec("src.txt"), Spec(row.destination), row.overwrite),
+        EXPECT_EQ(row.op(*manager_, Spec(row.source), Spec(row.destination), row.overwrite),
                   row.result);
-        EXPECT_EQ(Tree(), row.tree);
+        EXPECT_EQ(Changes(before), row.changes);
         if (row.content != nullptr) {
             EXPECT_EQ(Content(row.destination), row.content);
         }
     }
+    EXPECT_FALSE(manager_->MoveDir(Spec("a"), AFileSpec::GetInvalid(), false));
 }
 
 // A failing step ends a directory copy, move or delete with what is done so far.
 TEST_F(FileManagerTest, ReadOnlyFilesAreNeitherDeletedNorOverwritten) {
-    Build({"src\\a.txt", "src\\b.txt=b", "out\\src\\b.txt=locked!", "e\\"});
+    Build({"src\\a.txt", "src\\b.txt=b", "out\\src\\b.txt=locked", "e\\"});
+    SetFileAttributesA(Path("out\\src\\b.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_FALSE(manager_->DeleteFileSpec(Spec("out\\src\\b.txt")));
     EXPECT_FALSE(manager_->CopyFileSpec(Spec("src\\b.txt"), Spec("out\\src\\b.txt"), true, true));
     EXPECT_FALSE(manager_->MoveFileSpec(Spec("src\\b.txt"), Spec("out\\src\\b.txt"), true));
@@ -137,41 +141,11 @@ TEST_F(FileManagerTest, ReadOnlyFilesAreNeitherDeletedNorOverwritten) {
     EXPECT_EQ(Content("out\\src\\b.txt"), "locked");
 }
 
-// src holds n.txt ("top") and s with n.txt ("sub") and o.txt.
-TEST_F(FileManagerTest, CopyFilesFlattensAndKeepsStructure) {
-    const struct {
-        const char *destination, *pattern;
-        bool overwrite, recursive, keepStructure, result;
-        const char* tree;
-        const char* clash; // content of out\n.txt, if any
-    } rows[] = {{"out", "src\\*", false, true, false, true, "n.txt o.txt", "sub"},
-                {"out", "src\\*", true, true, false, true, "n.txt o.txt", "top"},
-                {"out", "src\\*", false, true, true, true, "n.txt s\\ s\\n.txt s\\o.txt", "top"},
-                {"out", "src\\*", false, false, true, true, "n.txt", "top"},
-                {"out", "src\\s\\o.txt", false, false, true, true, "o.txt", nullptr},
-                {"out", "src", false, true, true, false, "", nullptr},
-                {"src\\s\\out", "src\\*", false, true, true, false, "", nullptr}};
-    for (const auto& row : rows) {
-        Build({"src\\n.txt=top", "src\\s\\n.txt=sub", "src\\s\\o.txt", "out\\"});
-        SCOPED_TRACE("row " + std::to_string(&row - rows));
-        EXPECT_EQ(manager_->CopyFiles(Spec(row.destination), Spec(row.pattern), row.overwrite,
-                                      row.recursive, row.keepStructure),
-                  row.result);
-        EXPECT_EQ(Tree("out"), row.tree);
-        if (row.clash != nullptr) {
-            EXPECT_EQ(Content("out\\n.txt"), row.clash);
-        }
-        EXPECT_EQ(Tree("src"), "n.txt s\\ s\\n.txt s\\o.txt");
-    }
-}
-
 class ContainmentProbe : public WIN32_FileManager {
 public:
     using WIN32_FileManager::IsParent;
 };
 
-// x holds a.txt, b.log, a directory d.txt with c.txt and e.log, and a
-// directory plain with f.txt and deep\g.txt.
 class ListingTest : public FileManagerTest {
 protected:
     void SetUp() override {
@@ -179,8 +153,7 @@ protected:
         Build({"x\\a.txt", "x\\b.log", "x\\d.txt\\c.txt", "x\\d.txt\\e.log", "x\\plain\\f.txt",
                "x\\plain\\deep\\g.txt"});
     }
-    // The paths listed after a first entry that must stay, in listing order
-    // or sorted and joined.
+    // The paths listed after a first entry that must stay, in listing order.
     std::vector<std::string> Listed(bool files, const char* spec, bool recursive) {
         std::list<AFileSpec> listing(1, Spec("kept"));
         EXPECT_TRUE(files ? manager_->GetFileListing(listing, Spec(spec), recursive)
@@ -220,8 +193,7 @@ TEST_F(ListingTest, ListingsMatchPatternsAndAppend) {
     const std::vector<std::string> listed = Listed(false, "x", true);
     const auto deep = std::find(listed.begin(), listed.end(), "x\\plain\\deep");
     EXPECT_EQ(deep - std::find(listed.begin(), listed.end(), "x\\plain"), 1);
-    // A name the ANSI code page cannot represent comes back with "?" and
-    // cannot be found under that path: it is left out.
+    // A name the ANSI code page cannot hold comes back with "?": it is left out.
     const std::wstring wide = std::wstring(root_.begin(), root_.end()) + L"\\x\\\u4e2d.txt";
     CloseHandle(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     EXPECT_NE(Tree("x").find("?.txt"), std::string::npos);
@@ -229,8 +201,7 @@ TEST_F(ListingTest, ListingsMatchPatternsAndAppend) {
     DeleteFileW(wide.c_str());
 }
 
-// c.txt and g.txt lie in different subdirectories, so that whichever the
-// search visits first, a search that went on after a match would lose it.
+// c.txt and g.txt lie apart: a search that went on after a match would lose it.
 TEST_F(ListingTest, FindParentAndDeleteSearchSubdirectories) {
     const struct {
         const char* pattern;
@@ -245,8 +216,7 @@ TEST_F(ListingTest, FindParentAndDeleteSearchSubdirectories) {
             << row.pattern;
         EXPECT_EQ(found, row.result ? row.found : !row.found) << row.pattern;
     }
-    // The listing-based test finds only directories that exist, with exactly
-    // the listed spelling; the copies refuse more than that by themselves.
+    // Only existing directories spelt as listed; the copies refuse more by themselves.
     const struct {
         const char *ancestor, *candidate;
         bool isParent;

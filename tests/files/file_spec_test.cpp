@@ -1,8 +1,5 @@
-// FileSpec, its facades and the simple path on real paths
-// under Wine.
+// FileSpec, its facades and the simple path on real paths under Wine.
 #include "scratch_directory.h"
-
-#include <cstring>
 
 namespace REDudi {
 namespace {
@@ -10,27 +7,22 @@ namespace {
 using testing_files::ApplicationDirectory;
 using testing_files::At;
 
+// Each row: a path, then its file name|drive|volume|parent ("-": none)|URL.
 TEST(FileSpec, PartsAreCutOutOfThePath) {
-    const struct {
-        const char *path, *fileName, *drive;
-        const char* parent; // "-" when there is none
-        const char* url;
-    } rows[] = {{"D:\\x\\f.tar.gz", "f.tar.gz", "D", "D:\\x", "file://D:%5cx%5cf.tar.gz"},
-                {"D:", "", "D", "-", "file://D:"},
-                {"D:\\x\\", "", "D", "D:", "file://D:%5cx%5c"},
-                {"rel\\name", "name", "", "rel", "file://rel%5cname"},
-                {"D:\\a b\\f:g", "f:g", "D", "D:\\a b", "file://D:%5ca%20b%5cf:g"},
-                {"E:\\my-file_1,2/3", "my-file_1,2/3", "E", "E:", "file://E:%5cmy%2dfile%5f1,2/3"},
-                {"D:\\\xe9", "\xe9", "D", "D:", "file://D:%5c%e9"}};
+    const char* rows[][2] = {
+        {"D:\\x\\f.tar.gz", "f.tar.gz|D|D|D:\\x|file://D:%5cx%5cf.tar.gz"},
+        {"D:", "|D|D|-|file://D:"},
+        {"D:\\x\\", "|D|D|D:|file://D:%5cx%5c"},
+        {"rel\\name", "name|||rel|file://rel%5cname"},
+        {"D:\\a b\\f:g", "f:g|D|D|D:\\a b|file://D:%5ca%20b%5cf:g"},
+        {"E:\\my-file_1,2/3", "my-file_1,2/3|E|E|E:|file://E:%5cmy%2dfile%5f1,2/3"},
+        {"D:\\\xe9", "\xe9|D|D|D:|file://D:%5c%e9"}};
     for (const auto& row : rows) {
-        const AFileSpec spec = At(row.path);
-        EXPECT_EQ(spec.GetFileName(), row.fileName) << row.path;
-        EXPECT_EQ(spec.GetDriveName(), row.drive) << row.path;
-        EXPECT_EQ(spec.GetVolumeName(), row.drive) << row.path;
-        const AFileSpec parent = spec.GetParentDirectory();
-        EXPECT_EQ(parent.IsObjectValid() ? parent.GetFullPath() : PString("-"), row.parent)
-            << row.path;
-        EXPECT_EQ(spec.GetURL(), row.url) << row.path;
+        const AFileSpec spec = At(row[0]), parent = spec.GetParentDirectory();
+        EXPECT_EQ(spec.GetFileName() + "|" + spec.GetDriveName() + "|" + spec.GetVolumeName() +
+                      "|" + (parent.IsObjectValid() ? parent.GetFullPath() : PString("-")) + "|" +
+                      spec.GetURL(),
+                  row[1]);
     }
 }
 
@@ -70,23 +62,19 @@ class FileSpecOnDisk : public testing_files::ScratchTest {};
 // The access probe answers for directories only and leaves no file behind.
 TEST_F(FileSpecOnDisk, ProbesTellFilesFromDirectories) {
     Build({"f.txt", "d\\"});
-    const struct {
-        const char* relative;
-        bool existing, file, directory, writable;
-        const char* directoryPath;
-    } rows[] = {{"f.txt", true, true, false, false, ""},
-                {"d", true, false, true, true, "d"},
-                {"missing", false, false, false, false, "missing"}};
+    const char* rows[][3] = {{"f.txt", "existing file", ""},
+                             {"d", "existing directory writable", "d"},
+                             {"missing", "", "missing"}}; // facts, directory path
     for (const auto& row : rows) {
-        const AFileSpec spec = Spec(row.relative);
-        EXPECT_EQ(spec.IsExisting(), row.existing) << row.relative;
-        EXPECT_EQ(spec.IsFile(), row.file) << row.relative;
-        EXPECT_EQ(spec.IsDirectory(), row.directory) << row.relative;
-        EXPECT_EQ(std::string(spec.GetDirectoryPath()), Path(row.directoryPath)) << row.relative;
+        const AFileSpec spec = Spec(row[0]);
         ProbingFileSpec probing;
         probing.Copy(spec.GetFileSpec());
-        EXPECT_EQ(probing.VerifyAccessToDirectory(), row.writable) << row.relative;
-        EXPECT_EQ(Tree(), "d\\ f.txt") << row.relative;
+        EXPECT_EQ(std::string(spec.IsExisting() ? "existing" : "") +
+                      (spec.IsFile() ? " file" : "") + (spec.IsDirectory() ? " directory" : "") +
+                      (probing.VerifyAccessToDirectory() ? " writable" : ""),
+                  row[1]);
+        EXPECT_EQ(std::string(spec.GetDirectoryPath()), Path(row[2])) << row[0];
+        EXPECT_EQ(Tree(), "d\\ f.txt") << row[0];
     }
 }
 
@@ -112,8 +100,6 @@ TEST(FileSpecDirectories, WellKnownDirectoriesAreTheSystems) {
     const std::string temp(buffer, GetTempPathA(MAX_PATH, buffer) - 1);
     const std::string current(buffer, GetCurrentDirectoryA(MAX_PATH, buffer));
     const std::string preferences = ApplicationDirectory() + "\\preferences";
-    const bool preferencesExisted =
-        GetFileAttributesA(preferences.c_str()) != INVALID_FILE_ATTRIBUTES;
     const struct {
         bool (AFileSpec::*set)();
         std::string expected;
@@ -129,10 +115,8 @@ TEST(FileSpecDirectories, WellKnownDirectoriesAreTheSystems) {
         EXPECT_EQ(std::string(spec.GetFullPath()), row.expected);
         EXPECT_TRUE(spec.IsDirectory()) << row.expected;
     }
-    if (!preferencesExisted)
-        RemoveDirectoryA(preferences.c_str());
-    // Without the temporary directory the verified one falls back to the Temp
-    // directory under the Windows directory; the plain setter fails unchanged.
+    RemoveDirectoryA(preferences.c_str()); // left if it held anything
+    // Without TMP the verified setter falls back to Windows\Temp; the plain one fails.
     const std::string windowsTemp =
         std::string(buffer, GetWindowsDirectoryA(buffer, MAX_PATH)) + "\\Temp";
     const DWORD savedLength = GetEnvironmentVariableA("TMP", buffer, MAX_PATH);
@@ -196,11 +180,8 @@ TEST(AFileSpecFacade, ConstructionAssignmentAndCopies) {
     EXPECT_TRUE(At("D:\\A") != At("D:\\A\\"));
 }
 
-UString Wide(const char* text) {
-    UString wide;
-    for (; *text != '\0'; ++text)
-        wide += static_cast<unsigned short>(static_cast<unsigned char>(*text));
-    return wide;
+UString Wide(const std::string& ascii) {
+    return UString(UnicodeStdString(ascii.begin(), ascii.end()));
 }
 
 TEST(AFileSpecFacade, WideFacadeConvertsAtItsBoundary) {
@@ -218,8 +199,7 @@ TEST(AFileSpecFacade, WideFacadeConvertsAtItsBoundary) {
     EXPECT_FALSE(static_cast<AFileSpec>(spec).IsObjectValid());
 }
 
-// Relative paths are conformed, not resolved; attributes are a snapshot
-// taken when the path is set; comparison is exact.
+// Relative paths are conformed, not resolved; attributes are a snapshot; == is exact.
 TEST(SimplePathFacade, RelativePathsAttributesAndComparison) {
     const struct {
         const char* relative;

@@ -1,5 +1,4 @@
-// The rewriting natively: each row names its input and the exact text the
-// repeated substitution leaves, pass by pass and for a whole append.
+// Each rewriting pass and whole appends, natively: the exact text each leaves.
 #include "files/path_normalisation.h"
 
 #include <gtest/gtest.h>

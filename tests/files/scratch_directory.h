@@ -1,6 +1,4 @@
-// A scratch directory per test under the temporary directory, removed with
-// everything in it (read-only files included), and helpers to build and
-// inspect trees in it.
+// A scratch directory per test, removed whole (read-only files too), and its trees.
 #pragma once
 
 #include <REDudi/files.h>
@@ -9,7 +7,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -83,25 +80,18 @@ protected:
     }
     AFileSpec Spec(const std::string& relative) const { return At(Path(relative)); }
     // Builds the tree of `entries` afresh: "d\\" a directory, "f=text" a file
-    // holding text (default "x"), "f!" a read-only file.
+    // holding text (default "x").
     void Build(const std::vector<std::string>& entries) {
         ScratchTest::TearDown();
         ScratchTest::SetUp();
-        for (std::string entry : entries) {
-            const bool readOnly = entry.back() == '!';
-            const size_t equals = entry.substr(0, entry.size() - readOnly).find('=');
-            const std::string text =
-                equals == entry.npos
-                    ? "x"
-                    : entry.substr(equals + 1, entry.size() - equals - 1 - readOnly);
-            entry.resize(std::min(equals, entry.size() - readOnly));
-            for (size_t slash = entry.find('\\'); slash != entry.npos;
-                 slash = entry.find('\\', slash + 1))
-                CreateDirectoryA(Path(entry.substr(0, slash)).c_str(), nullptr);
-            if (entry.back() != '\\')
-                std::ofstream(Path(entry), std::ios::binary) << text;
-            if (readOnly)
-                SetFileAttributesA(Path(entry).c_str(), FILE_ATTRIBUTE_READONLY);
+        for (const std::string& entry : entries) {
+            const std::string name = entry.substr(0, entry.find('='));
+            for (size_t slash = name.find('\\'); slash != name.npos;
+                 slash = name.find('\\', slash + 1))
+                CreateDirectoryA(Path(name.substr(0, slash)).c_str(), nullptr);
+            if (name.back() != '\\')
+                std::ofstream(Path(name), std::ios::binary)
+                    << (name.size() < entry.size() ? entry.substr(name.size() + 1) : "x");
         }
     }
     std::string Content(const std::string& relative) const {
@@ -109,11 +99,23 @@ protected:
         text << std::ifstream(Path(relative), std::ios::binary).rdbuf();
         return text.str();
     }
-    // Every file and directory below `relative`, sorted and joined by spaces.
-    std::string Tree(const std::string& relative = "") const {
+    // Every file and directory below `relative`, sorted, or joined by spaces.
+    std::set<std::string> Entries(const std::string& relative = "") const {
         std::set<std::string> entries;
         Walk(Path(relative), "", &entries);
-        return Joined(entries);
+        return entries;
+    }
+    std::string Tree(const std::string& relative = "") const { return Joined(Entries(relative)); }
+    // "+entry" for each entry added since `before`, then "-entry" for each one gone.
+    std::string Changes(const std::set<std::string>& before) const {
+        const std::set<std::string> after = Entries();
+        std::set<std::string> changes;
+        for (const std::string& entry : after)
+            changes.insert(before.count(entry) == 0 ? "+" + entry : "");
+        for (const std::string& entry : before)
+            changes.insert(after.count(entry) == 0 ? "-" + entry : "");
+        changes.erase("");
+        return Joined(changes);
     }
 
     std::string root_;

@@ -43,8 +43,7 @@ protected:
     std::string name_; // of the last file
 };
 
-// A failed write ends the import but not its result; a second import leaves
-// values that differ only in case.
+// A failed write ends the import, not its result; case-only changes are kept.
 TEST_F(IniImportTest, EveryKeyBecomesAPropertyOfItsSection) {
     APropertyManagerIniImport importer(manager_);
     EXPECT_TRUE(importer.IsValid());
@@ -66,8 +65,7 @@ TEST_F(IniImportTest, EveryKeyBecomesAPropertyOfItsSection) {
                   {"S", "size", "3"}});
 }
 
-// Keys before a Name are filed under the map alone; the name stays for the
-// next file that does not give one.
+// Keys before a Name go to the map alone; the name stays for the next file.
 TEST_F(IniImportTest, PluginKeysAreFiledUnderThePluginsName) {
     APluginIniImport importer(manager_);
     EXPECT_TRUE(importer.Import(

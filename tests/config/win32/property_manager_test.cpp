@@ -1,5 +1,4 @@
-// The property manager against Wine's real registry, checked with raw reads
-// that do not go through the library.
+// The property manager on Wine's registry, checked with raw reads.
 #include "win32/child_process.h"
 #include "win32/registry_test_root.h"
 
@@ -8,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,12 +28,12 @@ UString Wide(const std::u16string& text) {
     return UString(UnicodeStdString(text.begin(), text.end()));
 }
 
-// Narrow bytes of 16-bit text with its terminating NUL, as the wide form stores it.
+// The bytes of 16-bit text as the wide registry functions read them.
 std::string WideBytes(const std::u16string& text) {
     std::string bytes;
     for (char16_t unit : text)
         bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
-    return bytes + std::string(2, '\0');
+    return bytes;
 }
 
 class PropertyManagerTest : public ::testing::Test {
@@ -41,38 +42,35 @@ protected:
     APropertyManager manager_{P(branch_.Root())};
 };
 
-// Every value is REG_SZ; narrow text is stored without a terminating NUL,
-// wide text with one. Typed values and literals are stored as their text.
+// Every value is REG_SZ text: narrow without a terminating NUL, wide with one.
 TEST_F(PropertyManagerTest, ValuesAreStoredAsText) {
     auto set = [this](auto value) {
         return [this, value](const PString& path) { return manager_.SetProperty(path, value); };
     };
+    using namespace std::string_literals;
     struct Row {
         const char* name;
         std::function<bool(const PString&)> write;
-        std::u16string text;
-        bool terminated;
+        std::u16string stored;
     } rows[] = {
-        {"N", set(PString("abc")), u"abc", false},
-        {"W", set(Wide(u"\u00e9z")), u"\u00e9z", true},
-        {"T", set(true), u"true", false},
-        {"I", set(-42), u"-42", false},
-        {"U", set(4294967295u), u"4294967295", false},
-        {"H", set(0.5f), u"0.5", false},
-        {"G", set(1234567.0f), u"1.23457e+06", false},
-        {"S", set(123456.0f), u"123456", false},
-        {"L", set("false"), u"false", false},
-        {"A", set(u"wide"), u"wide", true},
-        {"B", set(L"wide"), u"wide", true},
+        {"N", set(PString("abc")), u"abc"},
+        {"W", set(Wide(u"\u00e9z")), u"\u00e9z\0"s},
+        {"T", set(true), u"true"},
+        {"I", set(-42), u"-42"},
+        {"U", set(4294967295u), u"4294967295"},
+        {"H", set(0.5f), u"0.5"},
+        {"G", set(1234567.0f), u"1.23457e+06"},
+        {"S", set(123456.0f), u"123456"},
+        {"L", set("false"), u"false"},
+        {"A", set(u"wide"), u"wide\0"s},
+        {"B", set(L"wide"), u"wide\0"s},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_TRUE(row.write(P(std::string("/") + row.name)));
+        EXPECT_TRUE(row.write(P(std::string("/") + row.name))) << row.name;
         DWORD type = 0;
-        std::string bytes = WideBytes(row.text);
-        EXPECT_EQ(row.terminated ? bytes : bytes.substr(0, bytes.size() - 2),
-                  ReadRawValue(branch_.Key(), row.name, true, &type));
-        EXPECT_EQ(DWORD(REG_SZ), type);
+        EXPECT_EQ(WideBytes(row.stored), ReadRawValue(branch_.Key(), row.name, true, &type))
+            << row.name;
+        EXPECT_EQ(DWORD(REG_SZ), type) << row.name;
     }
     UString back;
     EXPECT_TRUE(manager_.GetProperty(P("/W"), back));
@@ -90,36 +88,26 @@ TEST_F(PropertyManagerTest, ValuesAreStoredAsText) {
     EXPECT_EQ("TRUE", branch_.Stored("", "P"));
 }
 
+// Each row: the stored text (null: none), then whether the bool, int, uint
+// and float reads succeeded and what they left in outputs that held true or 7.
 TEST_F(PropertyManagerTest, ReadsParseTheirTypeOrLeaveOrClearTheirOutput) {
-    struct Row {
-        const char* text; // null: no such value
-        bool read, flag;
-        int number;
-        unsigned int count;
-        float ratio;
-    } rows[] = {
-        {"true", true, true, 7, 7, 7.0f},   {"True", true, false, 7, 7, 7.0f},
-        {"true ", true, false, 7, 7, 7.0f}, {"12", true, false, 12, 12, 12.0f},
-        {"2.5", true, false, 2, 2, 2.5f},   {"-3", true, false, -3, 4294967293u, -3.0f},
-        {"abc", true, false, 7, 7, 7.0f},   {nullptr, false, true, 7, 7, 7.0f},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.text != nullptr ? row.text : "<missing>");
+    const char* rows[][2] = {{"true", "1111 1 7 7 7"},  {"True", "1111 0 7 7 7"},
+                             {"true ", "1111 0 7 7 7"}, {"12", "1111 0 12 12 12"},
+                             {"2.5", "1111 0 2 2 2.5"}, {"-3", "1111 0 -3 4294967293 -3"},
+                             {"abc", "1111 0 7 7 7"},   {nullptr, "0000 1 7 7 7"}};
+    for (auto& row : rows) {
         manager_.UnsetProperty(P("/V"));
-        if (row.text != nullptr)
-            branch_.Plant("", "V", row.text);
+        if (row[0] != nullptr)
+            branch_.Plant("", "V", row[0]);
         bool flag = true;
         int number = 7;
         unsigned int count = 7;
         float ratio = 7.0f;
-        EXPECT_EQ(row.read, manager_.GetProperty(P("/V"), flag));
-        EXPECT_EQ(row.read, manager_.GetProperty(P("/V"), number));
-        EXPECT_EQ(row.read, manager_.GetProperty(P("/V"), count));
-        EXPECT_EQ(row.read, manager_.GetProperty(P("/V"), ratio));
-        EXPECT_EQ(row.flag, flag);
-        EXPECT_EQ(row.number, number);
-        EXPECT_EQ(row.count, count);
-        EXPECT_EQ(row.ratio, ratio);
+        std::ostringstream got;
+        got << manager_.GetProperty(P("/V"), flag) << manager_.GetProperty(P("/V"), number)
+            << manager_.GetProperty(P("/V"), count) << manager_.GetProperty(P("/V"), ratio) << " "
+            << flag << " " << number << " " << count << " " << ratio;
+        EXPECT_EQ(got.str(), row[1]) << (row[0] != nullptr ? row[0] : "<missing>");
     }
     PString text("old");
     UString wide = Wide(u"old");
@@ -215,8 +203,7 @@ TEST_F(PropertyManagerTest, EnumerationsReportNamesAndData) {
     EXPECT_FALSE(manager_.GetSubKeyList(P("/Missing"), names));
     EXPECT_TRUE(names.empty());
     EXPECT_TRUE(seen.empty());
-    // The wide enumeration throws for a missing key and for a value name
-    // that has no narrow form.
+    // The wide enumeration throws for a missing key and a name with no narrow form.
     HKEY key;
     std::string narrowKey = branch_.Key("U");
     std::wstring unicode(narrowKey.begin(), narrowKey.end());
@@ -233,13 +220,13 @@ TEST_F(PropertyManagerTest, EnumerationsReportNamesAndData) {
     }
     // The property list stops at data beyond 256 bytes; the enumeration too.
     for (std::size_t size : {256, 257}) {
-        branch_.Plant("L" + std::to_string(size), "a", "1");
-        branch_.Plant("L" + std::to_string(size), "big", std::string(size, 'x'));
-        branch_.Plant("L" + std::to_string(size), "c", "3");
+        const std::string key = "L" + std::to_string(size);
+        for (const char* name : {"a", "big", "c"})
+            branch_.Plant(key, name, name[0] == 'b' ? std::string(size, 'x') : "1");
         std::list<PString> list;
         seen.clear();
-        EXPECT_EQ(size == 256, manager_.GetPropertyList(P("/L" + std::to_string(size)), list));
-        EXPECT_TRUE(manager_.QueryProperties(P("/L" + std::to_string(size)), CollectNarrow, &seen));
+        EXPECT_EQ(size == 256, manager_.GetPropertyList(P("/" + key), list));
+        EXPECT_TRUE(manager_.QueryProperties(P("/" + key), CollectNarrow, &seen));
         EXPECT_EQ(size == 256 ? 3u : 1u, list.size()) << size;
         EXPECT_EQ(size == 256 ? 3u : 1u, seen.size()) << size;
     }
@@ -261,8 +248,7 @@ TEST(PropertyManagerFacadeTest, RootsAreTrimmedAndNothingHappensWithoutOne) {
     EXPECT_EQ(5, number);
     EXPECT_EQ(1u, names.size());
     EXPECT_FALSE(KeyExists(branch.Key()));
-    // Set roots are trimmed, a root trimmed away leaves the manager invalid;
-    // the constructor keeps the root as given, copies trim it.
+    // Set roots and copies are trimmed (to nothing: invalid); constructors keep it.
     manager.SetPropertiesRoot(P("//\\\\"));
     EXPECT_FALSE(manager.IsValid());
     APropertyManager built(P("/Software/Example/")), copy(built);
@@ -279,24 +265,29 @@ TEST(PropertyManagerFacadeTest, RootsAreTrimmedAndNothingHappensWithoutOne) {
     EXPECT_EQ("hive", stored);
 }
 
-// Two threads and three helper processes write numbered properties and one
-// shared property at once; nothing may be lost and every read must be whole.
+// Threads and redudi-props imports share the registry: nothing lost, reads whole.
 TEST_F(PropertyManagerTest, ThreadsAndProcessesShareTheRegistry) {
     const int kCount = 40;
     std::vector<std::unique_ptr<ChildProcess>> children;
+    std::vector<std::string> files;
     for (int p = 0; p < 3; ++p) {
+        files.push_back(TemporaryFile("share" + std::to_string(p)) + ".ini");
+        std::ofstream ini(files.back(), std::ios::binary);
+        for (int i = 0; i < kCount; ++i)
+            ini << "[P" << p << "]\n" << i << "=" << i << "\n[Shared]\nv=value-of-P" << p << "\n";
+        ini.close();
         children.emplace_back(new ChildProcess);
-        ASSERT_TRUE(children.back()->Start("\"" + ExecutableBeside("property_manager_helper.exe") +
-                                           "\" " + branch_.Root() + " P" + std::to_string(p) + " " +
-                                           std::to_string(kCount)));
+        ASSERT_TRUE(children.back()->Start("\"" + ExecutableBeside("redudi-props.exe") +
+                                           "\" import " + branch_.Root() + " \"" + files.back() +
+                                           "\""));
     }
     std::atomic<int> failures(0);
     auto writer = [&](std::string prefix) {
         for (int i = 0; i < kCount; ++i) {
             PString shared;
             failures += !manager_.SetProperty(P("/" + prefix + "/" + std::to_string(i)), i) ||
-                        !manager_.SetProperty(P("/Shared"), P("value-of-" + prefix)) ||
-                        !manager_.GetProperty(P("/Shared"), shared) ||
+                        !manager_.SetProperty(P("/Shared/v"), P("value-of-" + prefix)) ||
+                        !manager_.GetProperty(P("/Shared/v"), shared) ||
                         shared.compare(0, 9, "value-of-") != 0;
         }
     };
@@ -307,10 +298,12 @@ TEST_F(PropertyManagerTest, ThreadsAndProcessesShareTheRegistry) {
         DWORD exitCode = 99;
         ASSERT_TRUE(children[p]->Wait(60000, exitCode)) << p;
         EXPECT_EQ(0u, exitCode) << p;
+        DeleteFileA(files[p].c_str());
     }
     std::list<PString> keys;
     EXPECT_TRUE(manager_.GetSubKeyList(P("/"), keys));
-    EXPECT_EQ((std::list<PString>{"P0", "P1", "P2", "T0", "T1"}), keys);
+    EXPECT_EQ((std::list<PString>{"P0", "P1", "P2", "Shared", "T0", "T1"}), keys);
+    keys.remove("Shared");
     for (const PString& key : keys) {
         for (int i = 0, value = -1; i < kCount; ++i, value = -1)
             failures +=

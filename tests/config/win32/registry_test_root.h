@@ -1,5 +1,4 @@
-// A registry branch of the running test's own below HKEY_LOCAL_MACHINE, and
-// raw reads and writes of values that do not go through the library.
+// A registry branch per test below HKEY_LOCAL_MACHINE, and raw value reads and writes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,8 +11,7 @@
 namespace REDudi {
 namespace testing {
 
-// The value `name` of `key` below HKEY_LOCAL_MACHINE exactly as stored, read
-// through the narrow or the wide registry functions, or "<missing>".
+// A value exactly as stored, read narrow or wide, or "<missing>".
 inline std::string ReadRawValue(const std::string& key, const std::string& name, bool wide = false,
                                 DWORD* type = nullptr) {
     std::wstring wideKey(key.begin(), key.end()), wideName(name.begin(), name.end());
@@ -38,8 +36,7 @@ inline bool KeyExists(const std::string& key) {
     return true;
 }
 
-// Names a branch unique to this process and test; the whole branch is
-// removed on construction and again on destruction, whatever the test did.
+// A branch per process and test, removed before and after, whatever the test did.
 class RegistryTestRoot {
 public:
     explicit RegistryTestRoot(const std::string& tag)
@@ -66,8 +63,7 @@ public:
     std::string Stored(const std::string& below, const std::string& name) const {
         return ReadRawValue(Key(below), name);
     }
-    // Stores exactly `bytes`: a byte other than NUL behind them keeps the
-    // registry from counting a terminator of its own.
+    // Stores exactly `bytes` (a byte behind them keeps the registry from adding a NUL).
     void Plant(const std::string& below, const std::string& name, const std::string& bytes,
                DWORD type = REG_SZ) const {
         HKEY key;
