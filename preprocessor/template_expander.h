@@ -161,13 +161,20 @@ private:
 
     bool NearBarrier(Pos at) const { return !skips_.empty() && at + kOpenerLength > Barrier(); }
 
-    // Whether the units just before the barrier could begin an opener that
-    // the skip would complete.
+    // Whether the units just before the barrier begin an opener that the
+    // text after the skip could complete. Most bodies end in markup ("</p>"),
+    // which begins none.
     bool TailMayStartOpener(Pos from, Pos barrier) const {
         Pos start = barrier > from + kOpenerLength ? barrier - kOpenerLength : from;
-        for (Pos at = start; at < barrier; ++at)
-            if (data_[at] == texts_.commonPrefix[0])
-                return true;
+        for (Pos at = start; at < barrier; ++at) {
+            const Pos length = barrier - at;
+            if (data_[at] != texts_.commonPrefix[0])
+                continue;
+            for (const S* opener : {&texts_.openVariable, &texts_.openCondition, &texts_.openLoop,
+                                    &texts_.openFile})
+                if (length < opener->size() && SameUnits(data_ + at, opener->data(), length))
+                    return true;
+        }
         return false;
     }
 
