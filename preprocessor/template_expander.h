@@ -459,8 +459,24 @@ private:
 
     // The closing text that balances the openers from `from` on.
     bool FindMatchingEnd(Search opener, Search closer, Pos from, Pos& end) {
-        if (FindMatchingEndNearby(Pattern(opener), Pattern(closer), from, end))
+        // Which closing text matches depends only on the units up to it, so
+        // a block written as a recent one nearby was (a row or a paragraph
+        // repeated for every item of a page) ends where that one did.
+        S* recent = recentBlocks_[closer == CloseLoop];
+        const Pos room = Barrier() - from;
+        for (Pos block = 0; block < kRecentBlocks; ++block) {
+            const S& known = recent[block];
+            if (!known.empty() && known.size() <= room && data_[from] == known[0] &&
+                S::traits_type::compare(data_ + from, known.data(), known.size()) == 0) {
+                end = from + known.size() - Pattern(closer).size();
+                return true;
+            }
+        }
+        if (FindMatchingEndNearby(Pattern(opener), Pattern(closer), from, end)) {
+            recent[nextRecent_++ % kRecentBlocks].assign(data_ + from,
+                                                         end + Pattern(closer).size() - from);
             return true;
+        }
         std::size_t depth = 0;
         for (;;) {
             Pos closing = Find(closer, from);
@@ -609,8 +625,16 @@ private:
     };
 
     // Reads the whole text as Run would, into steps_; false if it holds
-    // anything but such directives.
+    // anything but such directives. A body written as the last one was is
+    // not read again.
     bool ReadSimpleBody() {
+        if (SameText(View(data_, size_), readBody_))
+            return readSimple_;
+        readBody_.assign(data_, size_);
+        return readSimple_ = ReadSteps();
+    }
+
+    bool ReadSteps() {
         steps_.clear();
         for (Pos position = 0;;) {
             Pos found = FindIn(texts_.commonPrefix, position, size_);
@@ -687,6 +711,13 @@ private:
     std::vector<Skip> skips_;
     bool blocked_ = false;
     std::vector<BodyStep> steps_;
+    S readBody_;
+    bool readSimple_ = false;
+    // The last conditionals and loops whose closing texts were found
+    // nearby, from the body's start through the closing text.
+    static constexpr Pos kRecentBlocks = 4;
+    S recentBlocks_[2][kRecentBlocks];
+    Pos nextRecent_ = 0;
     Remembered remembered_[SearchCount];
     std::size_t textVersion_ = 1;
     // The value of a name without its closing quotation mark.
