@@ -462,19 +462,26 @@ private:
         // Which closing text matches depends only on the units up to it, so
         // a block written as a recent one nearby was (a row or a paragraph
         // repeated for every item of a page) ends where that one did.
-        S* recent = recentBlocks_[closer == CloseLoop];
+        Block* recent = recentBlocks_[closer == CloseLoop];
         const Pos room = Barrier() - from;
         for (Pos block = 0; block < kRecentBlocks; ++block) {
-            const S& known = recent[block];
+            const S& known = recent[block].text;
             if (!known.empty() && known.size() <= room && data_[from] == known[0] &&
                 S::traits_type::compare(data_ + from, known.data(), known.size()) == 0) {
                 end = from + known.size() - Pattern(closer).size();
+                plainBody_ = recent[block].plain;
                 return true;
             }
         }
+        plainBody_ = false;
         if (FindMatchingEndNearby(Pattern(opener), Pattern(closer), from, end)) {
-            recent[nextRecent_++ % kRecentBlocks].assign(data_ + from,
-                                                         end + Pattern(closer).size() - from);
+            // A body in which no opener begins, not even one that the text
+            // after the closing text would complete, is final as it stands.
+            plainBody_ = FindIn(texts_.commonPrefix, from, end) == S::npos &&
+                         !TailMayStartOpener(from, end);
+            Block& block = recent[nextRecent_++ % kRecentBlocks];
+            block.text.assign(data_ + from, end + Pattern(closer).size() - from);
+            block.plain = plainBody_;
             return true;
         }
         std::size_t depth = 0;
@@ -575,6 +582,8 @@ private:
         Pos closingEnd = closing + texts_.closeCondition.size();
         if (SameText(*value, texts_.falseValue))
             return closingEnd;
+        if (plainBody_)
+            return KeepAndSkip(bodyStart, closing - bodyStart) + texts_.closeCondition.size();
         if (!owned_) {
             skips_.push_back(Skip{closing, closingEnd});
             return bodyStart;
@@ -716,7 +725,13 @@ private:
     // The last conditionals and loops whose closing texts were found
     // nearby, from the body's start through the closing text.
     static constexpr Pos kRecentBlocks = 4;
-    S recentBlocks_[2][kRecentBlocks];
+    struct Block {
+        S text;
+        bool plain = false;
+    };
+    Block recentBlocks_[2][kRecentBlocks];
+    // Whether the body of the block FindMatchingEnd found last is plain text.
+    bool plainBody_ = false;
     Pos nextRecent_ = 0;
     Remembered remembered_[SearchCount];
     std::size_t textVersion_ = 1;
