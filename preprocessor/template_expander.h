@@ -47,14 +47,15 @@ namespace preprocessing {
 
 // Str is the library's string (PString or UString) in which values and loop
 // names reach the providers and handlers; texts are its standard string.
-template <class Str>
+// Hooks is the preprocessor's own (final) hooks class, called directly.
+template <class Str, class Hooks = ExpansionHooks<Str>>
 class TemplateExpander {
 public:
     using S = typename Str::StdString;
     using Unit = typename S::value_type;
     using View = std::basic_string_view<Unit, typename S::traits_type>;
 
-    static S Expand(ExpansionHooks<Str>& hooks, const S& text) {
+    static S Expand(Hooks& hooks, const S& text) {
         S result;
         // Memory is faulted in only as it is written, so reserving room for
         // values a little longer than their directives costs no more than
@@ -108,7 +109,7 @@ private:
 
     using Output = ExpansionOutput<S>;
 
-    TemplateExpander(ExpansionHooks<Str>& hooks, Output& output)
+    TemplateExpander(Hooks& hooks, Output& output)
         : hooks_(hooks), texts_(DirectiveTexts<S>::Get()), output_(output) {}
 
     // Works on `length` units at `text`, which must stay unchanged while
@@ -708,7 +709,7 @@ private:
         return spanEnd;
     }
 
-    ExpansionHooks<Str>& hooks_;
+    Hooks& hooks_;
     const DirectiveTexts<S>& texts_;
     Output& output_;
     // The working text: the caller's (or the enclosing loop's) units, or
