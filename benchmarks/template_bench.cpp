@@ -100,22 +100,20 @@ double KernelSeconds() {
 }
 
 // Best MB/s over runs filling about a second of processor time (at least
-// two runs); `kernelShare` is the kernel's part of the best run's time.
+// two runs); `kernelShare` is the kernel's part of the time of all runs (the
+// kernel's time is counted in clock ticks, too coarse for one run).
 template <class Expand>
 double MegabytesPerSecond(std::size_t bytes, Expand expand, std::size_t& outputSize,
                           double* kernelShare = nullptr) {
     double best = 0;
-    double start = CpuSeconds();
+    double start = CpuSeconds(), kernelStart = KernelSeconds();
     for (int run = 0; run < 2 || CpuSeconds() - start < 1.0; ++run) {
-        double begin = CpuSeconds(), kernelBegin = KernelSeconds();
+        double begin = CpuSeconds();
         outputSize = expand();
-        double seconds = CpuSeconds() - begin;
-        if (bytes / 1e6 / seconds > best) {
-            best = bytes / 1e6 / seconds;
-            if (kernelShare)
-                *kernelShare = (KernelSeconds() - kernelBegin) / seconds;
-        }
+        best = std::max(best, bytes / 1e6 / (CpuSeconds() - begin));
     }
+    if (kernelShare)
+        *kernelShare = (KernelSeconds() - kernelStart) / (CpuSeconds() - start);
     return best;
 }
 
