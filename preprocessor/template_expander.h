@@ -24,8 +24,11 @@
 // The usual case is read without those searches: a directive written as
 // ' name="..." [n="..."] -->' right after its opener, a closing text within a
 // few hundred units of its opener, and loop bodies of plain text and
-// variables, which are read once and replayed in every pass. Each shortcut
-// is taken only where it gives what the searches would.
+// variables, which are read once and replayed in every pass. Blocks written
+// as one of the last few (the rows and paragraphs repeated for every item of
+// a page) take that one's closing text, reading and plain-text body without
+// reading them again. Each shortcut is taken only where it gives what the
+// searches would.
 #pragma once
 
 #include "preprocessor/directive_texts.h"
@@ -467,7 +470,8 @@ private:
         const Pos room = Barrier() - from;
         for (Pos block = 0; block < kRecentBlocks; ++block) {
             const S& known = recent[block].text;
-            if (!known.empty() && known.size() <= room && data_[from] == known[0] &&
+            if (!known.empty() && known.size() <= room &&
+                data_[from + known.size() / 2] == known[known.size() / 2] &&
                 S::traits_type::compare(data_ + from, known.data(), known.size()) == 0) {
                 end = from + known.size() - Pattern(closer).size();
                 plainBody_ = recent[block].plain;
