@@ -99,6 +99,7 @@ TEST_F(PreprocessorTest, ExpandsDirectivesAndKeepsMalformedOnes) {
         {"%ifvar name='show' -->%ifvar name='yes' -->%endifvar -->", "%ifvar name='show' -->"},
         {"%ifvar name='yes' -->%var name='title' %endifvar -->.-->!", "Report!"},
         {"%ifvar name='yes' -->x%%endifvar -->var name='title' -->", "xReport"},
+        {"%ifvar name='yes' -->x<!-- q%endifvar -->vvar name='title' -->", "xReport"},
         {"%ifvar name='yes' -->x%endifvar -->%endifvar -->", "x%endifvar -->"},
         {"a%for name='i' -->x%endfor -->b", "ab"},
         {"a%for name='i' -->x", "a%for name='i' -->x"},
@@ -126,6 +127,11 @@ TEST_F(PreprocessorTest, LoopsRunOncePerPassWithCurrentValues) {
         {2, "%for name='r' n='auto' -->.%endfor -->", "..", "r0", "rauto"},
         {1, "%for name='r' n='03' -->.%endfor -->", ".", "r3", "r03"},
         {1, "%for name='r' n='-1' -->.%endfor -->", ".", "r-1", "r-1"},
+        // The second loop is written as the first, but its body ends at the
+        // conditional's closing text.
+        {1, "%for name='r' -->A%endifvar -->%endfor -->%ifvar name='yes' -->%for name='r' "
+            "-->A%endifvar -->%endfor -->",
+         "A<!-- qvendifvar -->A", "r", "r"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.input);
