@@ -170,15 +170,12 @@ private:
     // which begins none.
     bool TailMayStartOpener(Pos from, Pos barrier) const {
         Pos start = barrier > from + kOpenerLength ? barrier - kOpenerLength : from;
-        for (Pos at = start; at < barrier; ++at) {
-            const Pos length = barrier - at;
-            if (data_[at] != texts_.commonPrefix[0])
-                continue;
-            for (const S* opener : {&texts_.openVariable, &texts_.openCondition, &texts_.openLoop,
-                                    &texts_.openFile})
-                if (length < opener->size() && SameUnits(data_ + at, opener->data(), length))
+        for (Pos at = start; at < barrier; ++at)
+            for (const S* opener :
+                 {&texts_.openVariable, &texts_.openCondition, &texts_.openLoop, &texts_.openFile})
+                if (data_[at] == texts_.commonPrefix[0] && barrier - at < opener->size() &&
+                    SameUnits(data_ + at, opener->data(), barrier - at))
                     return true;
-        }
         return false;
     }
 
@@ -482,8 +479,8 @@ private:
         if (FindMatchingEndNearby(Pattern(opener), Pattern(closer), from, end)) {
             // A body in which no opener begins, not even one that the text
             // after the closing text would complete, is final as it stands.
-            plainBody_ = FindIn(texts_.commonPrefix, from, end) == S::npos &&
-                         !TailMayStartOpener(from, end);
+            plainBody_ =
+                FindIn(texts_.commonPrefix, from, end) == S::npos && !TailMayStartOpener(from, end);
             Block& block = recent[nextRecent_++ % kRecentBlocks];
             block.text.assign(data_ + from, end + Pattern(closer).size() - from);
             block.plain = plainBody_;
@@ -645,10 +642,7 @@ private:
         if (SameText(View(data_, size_), readBody_))
             return readSimple_;
         readBody_.assign(data_, size_);
-        return readSimple_ = ReadSteps();
-    }
-
-    bool ReadSteps() {
+        readSimple_ = false;
         steps_.clear();
         for (Pos position = 0;;) {
             Pos found = FindIn(texts_.commonPrefix, position, size_);
@@ -657,7 +651,7 @@ private:
                 found = FindIn(texts_.commonPrefix, found + 1, size_);
             if (found == S::npos) {
                 steps_.push_back(BodyStep{position, size_, Written()});
-                return true;
+                return readSimple_ = true;
             }
             Written written;
             if (opener != Opener::Variable ||

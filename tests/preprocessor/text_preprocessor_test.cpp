@@ -129,8 +129,9 @@ TEST_F(PreprocessorTest, LoopsRunOncePerPassWithCurrentValues) {
         {1, "%for name='r' n='-1' -->.%endfor -->", ".", "r-1", "r-1"},
         // The second loop is written as the first, but its body ends at the
         // conditional's closing text.
-        {1, "%for name='r' -->A%endifvar -->%endfor -->%ifvar name='yes' -->%for name='r' "
-            "-->A%endifvar -->%endfor -->",
+        {1,
+         "%for name='r' -->A%endifvar -->%endfor -->%ifvar name='yes' -->%for name='r' "
+         "-->A%endifvar -->%endfor -->",
          "A<!-- qvendifvar -->A", "r", "r"},
     };
     for (const Row& row : rows) {
