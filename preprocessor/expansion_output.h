@@ -65,13 +65,18 @@ private:
 
     // The string's length runs ahead of what is written by a block at a
     // time: each growth fills the new block (with zeros) once, so the block
-    // is small enough to be written over while still in the cache.
+    // is small enough to be written over while still in the cache. The next
+    // block is fetched meanwhile, or filling it would wait for memory.
     void Grow(std::size_t count) {
-        constexpr std::size_t kBlock = 16384;
+        constexpr std::size_t kBlock = 4096;
         const std::size_t written = Written();
         text_.resize(written + std::max(count, kBlock));
         next_ = &text_[0] + written;
         end_ = &text_[0] + text_.size();
+        const char* ahead = reinterpret_cast<const char*>(end_);
+        const std::size_t room = (text_.capacity() - text_.size()) * sizeof(Unit);
+        for (std::size_t at = 0; at < std::min(room, kBlock * sizeof(Unit)); at += 64)
+            __builtin_prefetch(ahead + at, 1);
     }
 
     S& text_;

@@ -24,8 +24,11 @@
 // The usual case is read without those searches: a directive written as
 // ' name="..." [n="..."] -->' right after its opener, a closing text within a
 // few hundred units of its opener, and loop bodies of plain text and
-// variables, which are read once and replayed in every pass. Each shortcut
-// is taken only where it gives what the searches would.
+// variables, which are read once and replayed in every pass. Blocks written
+// as one of the last few (the rows and paragraphs repeated for every item of
+// a page) take that one's closing text, reading and plain-text body without
+// reading them again. Each shortcut is taken only where it gives what the
+// searches would.
 #pragma once
 
 #include "preprocessor/directive_texts.h"
@@ -47,14 +50,15 @@ namespace preprocessing {
 
 // Str is the library's string (PString or UString) in which values and loop
 // names reach the providers and handlers; texts are its standard string.
-template <class Str>
+// Hooks is the preprocessor's own (final) hooks class, called directly.
+template <class Str, class Hooks = ExpansionHooks<Str>>
 class TemplateExpander {
 public:
     using S = typename Str::StdString;
     using Unit = typename S::value_type;
     using View = std::basic_string_view<Unit, typename S::traits_type>;
 
-    static S Expand(ExpansionHooks<Str>& hooks, const S& text) {
+    static S Expand(Hooks& hooks, const S& text) {
         S result;
         // Memory is faulted in only as it is written, so reserving room for
         // values a little longer than their directives costs no more than
@@ -108,7 +112,7 @@ private:
 
     using Output = ExpansionOutput<S>;
 
-    TemplateExpander(ExpansionHooks<Str>& hooks, Output& output)
+    TemplateExpander(Hooks& hooks, Output& output)
         : hooks_(hooks), texts_(DirectiveTexts<S>::Get()), output_(output) {}
 
     // Works on `length` units at `text`, which must stay unchanged while
@@ -161,13 +165,17 @@ private:
 
     bool NearBarrier(Pos at) const { return !skips_.empty() && at + kOpenerLength > Barrier(); }
 
-    // Whether the units just before the barrier could begin an opener that
-    // the skip would complete.
+    // Whether the units just before the barrier begin an opener that the
+    // text after the skip could complete. Most bodies end in markup ("</p>"),
+    // which begins none.
     bool TailMayStartOpener(Pos from, Pos barrier) const {
         Pos start = barrier > from + kOpenerLength ? barrier - kOpenerLength : from;
         for (Pos at = start; at < barrier; ++at)
-            if (data_[at] == texts_.commonPrefix[0])
-                return true;
+            for (const S* opener :
+                 {&texts_.openVariable, &texts_.openCondition, &texts_.openLoop, &texts_.openFile})
+                if (data_[at] == texts_.commonPrefix[0] && barrier - at < opener->size() &&
+                    SameUnits(data_ + at, opener->data(), barrier - at))
+                    return true;
         return false;
     }
 
@@ -452,8 +460,32 @@ private:
 
     // The closing text that balances the openers from `from` on.
     bool FindMatchingEnd(Search opener, Search closer, Pos from, Pos& end) {
-        if (FindMatchingEndNearby(Pattern(opener), Pattern(closer), from, end))
+        // Which closing text matches depends only on the units up to it, so
+        // a block written as a recent one nearby was (a row or a paragraph
+        // repeated for every item of a page) ends where that one did.
+        Block* recent = recentBlocks_[closer == CloseLoop];
+        const Pos room = Barrier() - from;
+        for (Pos block = 0; block < kRecentBlocks; ++block) {
+            const S& known = recent[block].text;
+            if (!known.empty() && known.size() <= room &&
+                data_[from + known.size() / 2] == known[known.size() / 2] &&
+                S::traits_type::compare(data_ + from, known.data(), known.size()) == 0) {
+                end = from + known.size() - Pattern(closer).size();
+                plainBody_ = recent[block].plain;
+                return true;
+            }
+        }
+        plainBody_ = false;
+        if (FindMatchingEndNearby(Pattern(opener), Pattern(closer), from, end)) {
+            // A body in which no opener begins, not even one that the text
+            // after the closing text would complete, is final as it stands.
+            plainBody_ =
+                FindIn(texts_.commonPrefix, from, end) == S::npos && !TailMayStartOpener(from, end);
+            Block& block = recent[nextRecent_++ % kRecentBlocks];
+            block.text.assign(data_ + from, end + Pattern(closer).size() - from);
+            block.plain = plainBody_;
             return true;
+        }
         std::size_t depth = 0;
         for (;;) {
             Pos closing = Find(closer, from);
@@ -552,6 +584,8 @@ private:
         Pos closingEnd = closing + texts_.closeCondition.size();
         if (SameText(*value, texts_.falseValue))
             return closingEnd;
+        if (plainBody_)
+            return KeepAndSkip(bodyStart, closing - bodyStart) + texts_.closeCondition.size();
         if (!owned_) {
             skips_.push_back(Skip{closing, closingEnd});
             return bodyStart;
@@ -602,8 +636,13 @@ private:
     };
 
     // Reads the whole text as Run would, into steps_; false if it holds
-    // anything but such directives.
+    // anything but such directives. A body written as the last one was is
+    // not read again.
     bool ReadSimpleBody() {
+        if (SameText(View(data_, size_), readBody_))
+            return readSimple_;
+        readBody_.assign(data_, size_);
+        readSimple_ = false;
         steps_.clear();
         for (Pos position = 0;;) {
             Pos found = FindIn(texts_.commonPrefix, position, size_);
@@ -612,7 +651,7 @@ private:
                 found = FindIn(texts_.commonPrefix, found + 1, size_);
             if (found == S::npos) {
                 steps_.push_back(BodyStep{position, size_, Written()});
-                return true;
+                return readSimple_ = true;
             }
             Written written;
             if (opener != Opener::Variable ||
@@ -668,7 +707,7 @@ private:
         return spanEnd;
     }
 
-    ExpansionHooks<Str>& hooks_;
+    Hooks& hooks_;
     const DirectiveTexts<S>& texts_;
     Output& output_;
     // The working text: the caller's (or the enclosing loop's) units, or
@@ -680,6 +719,19 @@ private:
     std::vector<Skip> skips_;
     bool blocked_ = false;
     std::vector<BodyStep> steps_;
+    S readBody_;
+    bool readSimple_ = false;
+    // The last conditionals and loops whose closing texts were found
+    // nearby, from the body's start through the closing text.
+    static constexpr Pos kRecentBlocks = 4;
+    struct Block {
+        S text;
+        bool plain = false;
+    };
+    Block recentBlocks_[2][kRecentBlocks];
+    // Whether the body of the block FindMatchingEnd found last is plain text.
+    bool plainBody_ = false;
+    Pos nextRecent_ = 0;
     Remembered remembered_[SearchCount];
     std::size_t textVersion_ = 1;
     // The value of a name without its closing quotation mark.

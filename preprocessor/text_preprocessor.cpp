@@ -14,7 +14,7 @@ namespace REDudi {
 using preprocessing::DirectiveTexts;
 
 // The narrow reading of a directive's name and index.
-class ATextPreprocessor::Hooks
+class ATextPreprocessor::Hooks final
     : public preprocessing::PreprocessorHooks<PString, ParameterProvider, PropertyBag, ForHandler,
                                               FileGenerationHandler> {
 public:
@@ -89,7 +89,7 @@ PString ATextPreprocessor::Preprocess(unsigned int id, ParameterProvider* provid
 
 PString ATextPreprocessor::DoTheDeal(const PString& text) {
     Hooks hooks(*this);
-    return PString(preprocessing::TemplateExpander<PString>::Expand(hooks, text));
+    return PString(preprocessing::TemplateExpander<PString, Hooks>::Expand(hooks, text));
 }
 
 int ATextPreprocessor::ReplaceVariable(PString& text, int position) {

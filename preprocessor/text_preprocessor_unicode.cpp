@@ -12,7 +12,7 @@ namespace REDudi {
 using preprocessing::DirectiveTexts;
 
 // The wide reading of a directive's name and index: both must be ASCII.
-class ATextPreprocessorUnicode::Hooks
+class ATextPreprocessorUnicode::Hooks final
     : public preprocessing::PreprocessorHooks<UString, ParameterProviderUnicode, PropertyBagUnicode,
                                               ForHandlerUnicode, FileGenerationHandlerUnicode> {
 public:
@@ -104,7 +104,7 @@ UString ATextPreprocessorUnicode::Preprocess(unsigned int id, ParameterProviderU
 
 UString ATextPreprocessorUnicode::DoTheDeal(const UString& text) {
     Hooks hooks(*this);
-    return UString(preprocessing::TemplateExpander<UString>::Expand(hooks, text));
+    return UString(preprocessing::TemplateExpander<UString, Hooks>::Expand(hooks, text));
 }
 
 int ATextPreprocessorUnicode::ReplaceVariable(UString& text, int position) {

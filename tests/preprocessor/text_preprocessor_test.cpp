@@ -107,6 +107,7 @@ TEST_F(PreprocessorTest, ExpandsDirectivesAndKeepsMalformedOnes) {
         {"%ifvar name='show' -->%ifvar name='yes' -->%endifvar -->", "%ifvar name='show' -->"},
         {"%ifvar name='yes' -->%var name='title' %endifvar -->.-->!", "Report!"},
         {"%ifvar name='yes' -->x%%endifvar -->var name='title' -->", "xReport"},
+        {"%ifvar name='yes' -->x<!-- q%endifvar -->vvar name='title' -->", "xReport"},
         {"%ifvar name='yes' -->x%endifvar -->%endifvar -->", "x%endifvar -->"},
         {"a%for name='i' -->x", "a%for name='i' -->x"},
         {"a%file source='s.htm' dest='d.htm' -->b%for name='i' -->x%endfor -->c", "abc"},
@@ -135,6 +136,12 @@ TEST_F(PreprocessorTest, LoopsRunOncePerPassWithCurrentValues) {
         {1, "%for name='r' n='-1' -->.%endfor -->", ".", "r-1", "r-1"},
         {1, Deep("%for name='r' -->(", ")%endfor -->"), kParens, "r", "r"},
         {1, Deep("%ifvar name='yes' -->(", ")%endifvar -->"), kParens, "", ""},
+        // The second loop is written as the first, but its body ends at the
+        // conditional's closing text.
+        {1,
+         "%for name='r' -->A%endifvar -->%endfor -->%ifvar name='yes' -->%for name='r' "
+         "-->A%endifvar -->%endfor -->",
+         "A<!-- qvendifvar -->A", "r", "r"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.input);
