@@ -66,7 +66,7 @@ bool FreeForOthers(M& mutex) {
 class Holder {
 public:
     explicit Holder(REDudi::AMutex& mutex, bool release = true) {
-        thread_ = std::thread([=, &mutex] {
+        thread_ = std::thread([this, &mutex, release] {
             mutex.Acquire(nullptr);
             held_.set_value();
             letGo_.get_future().wait_for(kPatience);
