@@ -81,11 +81,9 @@ bool WorkersEnd(DWORD ms) {
     return true;
 }
 
-// The speed registered in each spelling, registered as zero, or absent in a
-// processor key of the test's own; then a measurement given up at once,
-// whose worker finishes into its own share of the result. Run as a child,
-// the test ends its process while that worker still measures, which must go
-// cleanly.
+// The speed registered in each spelling, as zero, or absent in a key of the
+// test's own; then a measurement given up at once. Run as a child, the test
+// ends its process while that worker still measures, which must go cleanly.
 TEST(CpuSpeed, RegistryValueWinsElseAWorkerMeasuresAndMayOutliveItsObject) {
     const std::string key = "Software\\REDudiTests\\cpu_" + std::to_string(GetCurrentProcessId());
     HKEY handle = nullptr;
@@ -126,9 +124,7 @@ TEST(CpuSpeed, RegistryValueWinsElseAWorkerMeasuresAndMayOutliveItsObject) {
 
 // redudi-sysinfo run as a user runs it, its output captured in a file.
 TEST(SysinfoTool, AnswersAsAUserExpects) {
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
-    const std::string processors = std::to_string(system.dwNumberOfProcessors);
+    const std::string processors = std::to_string(ASystemInfo().GetProcessorCount());
     struct Row {
         std::string arguments;
         DWORD exitCode;
