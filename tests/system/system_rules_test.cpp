@@ -10,7 +10,8 @@
 namespace REDudi {
 namespace {
 
-TEST(OSTypeOf, VersionsMapToSystems) {
+// Versions map to systems; only the service-pack form of NT counts.
+TEST(OSVersionRules, SystemsAndServicePacks) {
     const unsigned long k9x = kPlatformWindows9x, nt = kPlatformWindowsNT;
     struct Row {
         unsigned long platform, major, minor;
@@ -24,18 +25,15 @@ TEST(OSTypeOf, VersionsMapToSystems) {
     for (const Row& row : rows)
         EXPECT_EQ(row.expected, OSTypeOf(row.platform, row.major, row.minor))
             << "platform " << row.platform << " version " << row.major << "." << row.minor;
-}
-
-TEST(ServicePackOf, OnlyTheServicePackFormOfNTCounts) {
-    const unsigned long k9x = kPlatformWindows9x, nt = kPlatformWindowsNT;
-    struct Row {
+    struct PackRow {
         unsigned long platform;
         const char* text;
         unsigned int pack; // 99: not parsed
-    } rows[] = {{nt, "Service Pack 2", 2},  {nt, "Service Pack 10, v.1057", 10}, {nt, "", 99},
-                {nt, "Service Pack", 99},   {nt, "service pack 3", 99},          {nt, nullptr, 99},
-                {k9x, "Service Pack 2", 99}};
-    for (const Row& row : rows) {
+    } packRows[] = {
+        {nt, "Service Pack 2", 2},  {nt, "Service Pack 10, v.1057", 10}, {nt, "", 99},
+        {nt, "Service Pack", 99},   {nt, "service pack 3", 99},          {nt, nullptr, 99},
+        {k9x, "Service Pack 2", 99}};
+    for (const PackRow& row : packRows) {
         unsigned int pack = 99;
         EXPECT_EQ(row.pack != 99, ServicePackOf(row.platform, row.text, pack))
             << row.platform << " " << (row.text ? row.text : "null");
@@ -69,7 +67,7 @@ TEST(TranslatedFileVersionKey, FourLowercaseDigitsEach) {
                   TranslatedFileVersionKey(row.language, row.codePage));
 }
 
-TEST(CpuFrequency, Arithmetic) {
+TEST(CpuFrequency, ArithmeticAndTries) {
     // Rounded quotients: a remainder of exactly half stays down.
     struct Row {
         unsigned long long a, b, expected;
@@ -83,10 +81,9 @@ TEST(CpuFrequency, Arithmetic) {
         EXPECT_EQ(m.expected, MicrosecondsOf(m.a, m.b)) << m.a << " ticks at " << m.b;
     for (const Row& f : families)
         EXPECT_EQ(f.expected, LoopCyclesOfFamily(static_cast<unsigned int>(f.a))) << f.a;
-}
 
-TEST(FrequencyTries, SettlesWithinOneMegahertz) {
-    struct Row {
+    // Tries settle within one megahertz.
+    struct TriesRow {
         const char* what;
         std::vector<unsigned long long> mhz; // one try each, over 100 microseconds
         int expectedTries;
@@ -98,7 +95,7 @@ TEST(FrequencyTries, SettlesWithinOneMegahertz) {
          {1, 100, 1, 100, 1, 100, 1, 100, 1, 100, 1, 100, 1, 100, 1, 100, 1, 100, 1, 100, 1, 100},
          20},
     };
-    for (const Row& row : rows) {
+    for (const TriesRow& row : rows) {
         FrequencyTries tries;
         int made = 0;
         for (unsigned long long mhz : row.mhz) {

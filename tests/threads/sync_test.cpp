@@ -1,5 +1,5 @@
 // The process-private mutex, its facade and the scoped locks; manual-reset
-// events and auto-reset guards, with and without a thread.
+// events and auto-reset guards.
 #include "thread_test_support.h"
 
 #include <memory>
@@ -7,10 +7,12 @@
 using namespace REDudi;
 using namespace threads_test;
 
+// An abandoned mutex counts as acquired, timed or untimed.
 TEST(MutexTest, TimedAcquisitionFailsWhileHeldElsewhereAndNestsForTheHolder) {
     AMutex mutex;
     ASSERT_TRUE(mutex.IsValid());
-    ASSERT_TRUE(mutex.Acquire(0u));
+    std::thread([&] { EXPECT_TRUE(mutex.Acquire(0u)); }).join();
+    ASSERT_TRUE(mutex.Acquire(1000u));
     EXPECT_TRUE(mutex.Acquire(0u)); // recursive
     OnOtherThread([&] {
         Clock::time_point start = Clock::now();
@@ -21,6 +23,10 @@ TEST(MutexTest, TimedAcquisitionFailsWhileHeldElsewhereAndNestsForTheHolder) {
     EXPECT_FALSE(FreeForOthers(mutex)); // still held once
     mutex.Release();
     EXPECT_TRUE(FreeForOthers(mutex));
+    std::thread([&] { mutex.Acquire(nullptr); }).join();
+    mutex.SetDeadLockTimeout(1000);
+    EXPECT_NO_THROW(mutex.Acquire(nullptr));
+    mutex.Release();
 }
 
 // An untimed acquisition throws at the deadlock timeout; a retrying lock
@@ -47,25 +53,21 @@ TEST(MutexTest, DeadlockTimeoutThrowsUnlessTheLockRetries) {
     EXPECT_TRUE(FreeForOthers(mutex));
 }
 
-// The interface takes a Thread* where the facade takes a time-out.
-struct InterfaceMutex {
-    Mutex* mutex;
-    bool Acquire(unsigned int ms) { return mutex->Acquire(ms, nullptr); }
-    void Release() { mutex->Release(); }
-};
-
-TEST(MutexTest, ScopedLocksReleaseUnlessDetached) {
-    InterfaceMutex raw{Mutex::GetNewMutex()};
-    ASSERT_NE(raw.mutex, nullptr);
+// Scoped locks release unless detached; copies of the facade share one
+// mutex, which outlives them.
+TEST(MutexTest, ScopedLocksAndCopiesShareOneMutex) {
+    std::unique_ptr<Mutex> raw(Mutex::GetNewMutex());
+    ASSERT_NE(raw, nullptr);
     {
-        MutexLock lock(raw.mutex, false);
-        EXPECT_FALSE(FreeForOthers(raw));
+        MutexLock lock(raw.get(), false);
+        EXPECT_FALSE(FreeForOthers(*raw));
     }
-    EXPECT_TRUE(FreeForOthers(raw));
-    delete raw.mutex;
+    EXPECT_TRUE(FreeForOthers(*raw));
     AMutex mutex;
     {
-        AMutexLock lock(&mutex, false);
+        AMutex second, third(mutex);
+        second = third;
+        AMutexLock lock(&second, false);
         lock.Detach();
     }
     EXPECT_FALSE(FreeForOthers(mutex));
@@ -73,47 +75,14 @@ TEST(MutexTest, ScopedLocksReleaseUnlessDetached) {
     EXPECT_TRUE(FreeForOthers(mutex));
 }
 
-TEST(MutexTest, CopiesShareOneMutexThatOutlivesThem) {
-    AMutex first;
-    {
-        AMutex second, third(first);
-        second = third;
-        ASSERT_TRUE(second.Acquire(0u));
-        EXPECT_FALSE(FreeForOthers(first));
-        second.Release();
-    }
-    EXPECT_TRUE(first.Acquire(0u));
-    first.Release();
-}
-
-TEST(MutexTest, AbandonedMutexCountsAsAcquired) {
-    AMutex mutex;
-    std::thread([&] { EXPECT_TRUE(mutex.Acquire(0u)); }).join();
-    EXPECT_TRUE(mutex.Acquire(1000u));
-    mutex.Release();
-    std::thread([&] { mutex.Acquire(nullptr); }).join();
-    mutex.SetDeadLockTimeout(1000);
-    EXPECT_NO_THROW(mutex.Acquire(nullptr));
-    mutex.Release();
-}
-
+// The holder never touches the facade after the destruction began and ends
+// without releasing: the mutex it abandons stays undeleted.
 TEST(MutexTest, DestructionGivesUpAfterHalfASecondWhenHeldElsewhere) {
     AMutex* mutex = new AMutex;
-    std::promise<void> held, letGo;
-    // The holder never touches the facade after the destruction began, and
-    // ends without releasing: the mutex it abandons stays undeleted.
-    std::thread holder([&] {
-        mutex->Acquire(nullptr);
-        held.set_value();
-        letGo.get_future().wait_for(kPatience);
-    });
-    std::future<void> heldFuture = held.get_future();
-    ASSERT_TRUE(Arrives(heldFuture));
+    Holder holder(*mutex, false);
     Clock::time_point start = Clock::now();
     delete mutex;
     long long elapsed = MillisecondsSince(start);
-    letGo.set_value();
-    holder.join();
     EXPECT_GE(elapsed, 400);
     EXPECT_LT(elapsed, 5000);
 }
@@ -152,45 +121,9 @@ void CheckWaitersReleased(E* e, int perSignal) {
     EXPECT_GE(MillisecondsSince(start), 40);
 }
 
-TEST(EventTest, EventReleasesEveryWaiter) {
+TEST(EventTest, EventsReleaseEveryWaiterAndGuardsOnePerSignal) {
     std::unique_ptr<Event> event(Event::GetNewEvent());
     CheckWaitersReleased(event.get(), 2);
-}
-
-TEST(EventTest, GuardReleasesOneWaiterPerSignal) {
     std::unique_ptr<Guard> guard(Guard::GetNewGuard());
     CheckWaitersReleased(guard.get(), 1);
-}
-
-// At the deadlock timeout an event throws and a guard waiting on behalf of
-// a thread reports false; on behalf of a terminating thread both throw,
-// unless already signalled.
-TEST(EventTest, UntimedWaitsAtTheDeadlockTimeoutAndForATerminatingThread) {
-    std::unique_ptr<Thread> thread(Thread::GetNewThread()), ending(Thread::GetNewThread());
-    ASSERT_TRUE(thread && ending);
-    ending->Terminate(true); // never started: only its terminate event is signalled
-    std::unique_ptr<Event> event(Event::GetNewEvent());
-    std::unique_ptr<Guard> guard(Guard::GetNewGuard());
-    event->SetDeadLockTimeOut(20);
-    guard->SetDeadLockTimeOut(20);
-
-    Clock::time_point start = Clock::now();
-    EXPECT_FALSE(guard->Wait(thread.get()));
-    EXPECT_GE(MillisecondsSince(start), 15);
-    EXPECT_THROW(event->Wait(thread.get()), ThreadTerminateException);
-    EXPECT_THROW(event->Wait(nullptr), ThreadTerminateException);
-    EXPECT_THROW(guard->Wait(nullptr), ThreadTerminateException);
-    EXPECT_FALSE(event->Wait(10, thread.get()));
-    EXPECT_FALSE(guard->Wait(10, thread.get()));
-
-    event->SetDeadLockTimeOut(kPatienceMs);
-    guard->SetDeadLockTimeOut(kPatienceMs);
-    start = Clock::now();
-    EXPECT_THROW(event->Wait(kPatienceMs, ending.get()), ThreadTerminateException);
-    EXPECT_THROW(guard->Wait(ending.get()), ThreadTerminateException);
-    EXPECT_LT(MillisecondsSince(start), 2000);
-    event->Signal();
-    guard->Signal();
-    EXPECT_TRUE(event->Wait(kPatienceMs, ending.get()));
-    EXPECT_TRUE(guard->Wait(ending.get()));
 }

@@ -1,6 +1,5 @@
-// Threads with event queues: start, events, termination soft and hard,
-// waits of other objects made on a thread's behalf, the thread's trace, and
-// the thread facade (a derived Run() on its own thread).
+// Threads with event queues and the thread facade (a derived Run() on its
+// own thread); waits of other objects made on a thread's behalf.
 #include "thread_test_support.h"
 
 #include "logging/win32/log_map.h"
@@ -16,65 +15,6 @@ using namespace REDudi;
 using namespace threads_test;
 
 namespace {
-
-enum class Wait { kEvent, kSleep, kMutex, kBusy };
-
-// What a test procedure reports back; it lives on the test's stack.
-struct Probe {
-    Wait wait = Wait::kSleep;
-    std::promise<void> waiting;     // set just before the blocking call
-    std::promise<void> proceed;     // lets a procedure go on
-    std::atomic<bool> threw{false}; // the blocking call threw termination
-    std::vector<std::string> names; // events taken, in order
-    bool timedOutEmpty = false;     // the first timed wait: false with ""
-    AMutex* mutex = nullptr;
-};
-
-Probe& ProbeOf(void* data) {
-    return *static_cast<Probe*>(data);
-}
-
-// Blocks as the probe says; records whether termination unwound it.
-unsigned int Block(Thread* thread, void* data) {
-    Probe& p = ProbeOf(data);
-    p.waiting.set_value();
-    try {
-        PString name;
-        if (p.wait == Wait::kEvent)
-            thread->WaitForEvent(name);
-        else if (p.wait == Wait::kSleep)
-            thread->Sleep(kPatienceMs);
-        else if (p.wait == Wait::kMutex)
-            p.mutex->Acquire(thread);
-        else
-            while (!p.threw.load()) {
-            }
-    } catch (ThreadTerminateException&) {
-        p.threw = true;
-        throw;
-    }
-    return 1;
-}
-
-// A thread running `procedure` on `probe`, started unless `start` is false.
-std::unique_ptr<Thread> Started(Probe& probe, ThreadProcedure procedure = &Block,
-                                bool start = true) {
-    std::unique_ptr<Thread> thread(Thread::GetNewThread());
-    EXPECT_NE(thread, nullptr);
-    if (thread) {
-        thread->SetThreadProc(procedure);
-        thread->SetThreadData(&probe);
-        // A soft termination gives up in time instead of hanging the test.
-        thread->SetDeadlockTimeout(kPatienceMs);
-        EXPECT_TRUE(!start || thread->Execute());
-    }
-    return thread;
-}
-
-bool Waiting(Probe& probe) {
-    std::future<void> waiting = probe.waiting.get_future();
-    return Arrives(waiting);
-}
 
 const WIN32_LogMap* OpenRing() {
     HANDLE mapping = OpenFileMappingA(
@@ -98,13 +38,6 @@ bool ThreadLines(const WIN32_LogMap& ring, std::uint32_t start, std::vector<std:
     return written < capacity;
 }
 
-unsigned int TakeOneThenTimeOut(Thread* self, void*) {
-    PString name;
-    self->WaitForEvent(name, kPatienceMs);
-    self->WaitForEvent(name, 20);
-    return 7;
-}
-
 // A thread that is not a Windows thread: waits refuse it.
 class ForeignThread : public Thread {
 public:
@@ -125,65 +58,99 @@ protected:
 
 } // namespace
 
-// A soft termination unwinds every wait; a hard one kills a busy thread.
-TEST(ThreadTest, TerminateInterruptsEveryWaitAndKillsABusyThread) {
+// A soft termination or the destructor unwinds every wait, also of a
+// suspended thread; a busy thread is killed, by the destructor only after
+// the deadlock timeout.
+TEST(AThreadTest, TerminationAndDestructionUnwindEveryWaitOrKill) {
     AMutex mutex;
     ASSERT_TRUE(mutex.Acquire(0u)); // held by the test's thread
+    enum How { kSoft, kSuspended, kHard, kDelete };
     const struct {
         const char* name;
         Wait wait;
-        bool hard;
+        How how;
+        unsigned int deadlockTimeout;
     } rows[] = {
-        {"WaitForEvent", Wait::kEvent, false},
-        {"Sleep", Wait::kSleep, false},
-        {"AMutex::Acquire", Wait::kMutex, false},
-        {"busy", Wait::kBusy, true},
+        {"WaitForEvent", Wait::kEvent, kSoft, kPatienceMs},
+        {"Sleep", Wait::kSleep, kSoft, kPatienceMs},
+        {"AMutex::Acquire", Wait::kMutex, kSoft, kPatienceMs},
+        {"suspended", Wait::kSleep, kSuspended, kPatienceMs},
+        {"busy", Wait::kBusy, kHard, kPatienceMs},
+        {"deleted waiting", Wait::kEvent, kDelete, kPatienceMs},
+        {"deleted busy", Wait::kBusy, kDelete, 100},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        Probe probe;
-        probe.mutex = &mutex;
-        probe.wait = row.wait;
-        std::unique_ptr<Thread> thread = Started(probe);
-        ASSERT_TRUE(thread && Waiting(probe));
+        std::atomic<bool> threw{false};
+        std::unique_ptr<Worker> worker(new Worker(row.wait, &threw, &mutex));
+        worker->SetDeadlockTimeout(row.deadlockTimeout);
+        ASSERT_TRUE(worker->Start());
         std::this_thread::sleep_for(std::chrono::milliseconds(20)); // let it block
+        EXPECT_TRUE(row.how != kSuspended || (worker->Suspend() && worker->IsSuspended()));
+        const bool killed = row.wait == Wait::kBusy;
         Clock::time_point start = Clock::now();
-        EXPECT_EQ(thread->Terminate(row.hard), !row.hard);
-        EXPECT_LT(MillisecondsSince(start), row.hard ? 2000 : 5000);
-        EXPECT_EQ(probe.threw, !row.hard);
-        EXPECT_TRUE(thread->HasTerminated());
-        EXPECT_FALSE(thread->IsExecuting());
-        // The unwound procedure returned nothing; the killed one the mark.
-        EXPECT_EQ(thread->GetReturnCode(), row.hard ? 0xFFFFFFFFu : 0u);
+        if (row.how == kDelete)
+            worker.reset();
+        else
+            EXPECT_EQ(worker->Terminate(row.how == kHard), !killed);
+        const long long elapsed = MillisecondsSince(start);
+        EXPECT_LT(elapsed, row.how == kHard ? 2000 : 5000);
+        EXPECT_GE(elapsed, row.deadlockTimeout < 1000 ? 80 : 0);
+        EXPECT_EQ(threw, !killed);
+        if (worker) {
+            EXPECT_TRUE(worker->HasTerminated() && !worker->IsExecuting() &&
+                        !worker->IsSuspended());
+            // The unwound Run returned nothing; the killed one the mark.
+            EXPECT_EQ(worker->GetReturnCode(), killed ? 0xFFFFFFFFu : 0u);
+        }
     }
     mutex.Release();
+}
+
+TEST(AThreadTest, RunReceivesEventsAndRunsAfreshOnceEnded) {
+    std::atomic<bool> threw{false};
+    Worker worker(Wait::kEvent, &threw);
+    for (const char* names : {"ab", "c"}) {
+        ASSERT_TRUE(worker.Start());
+        for (const char* name = names; *name != '\0'; ++name)
+            EXPECT_TRUE(worker.SignalEvent(std::string(1, *name)));
+        EXPECT_TRUE(worker.SignalEvent("stop"));
+        ASSERT_TRUE(EventuallyTrue([&] { return worker.HasTerminated(); }));
+        EXPECT_EQ(worker.GetReturnCode(), 5u);
+        EXPECT_FALSE(threw);
+    }
+    EXPECT_EQ(worker.Names(), (std::vector<std::string>{"a", "b", "c"}));
 }
 
 // Events queue only while the thread runs and arrive in order; what is left
 // when it ends can be taken by name (case matters) once it has stopped.
 TEST(ThreadTest, EventsArriveInOrderAndLeftoversAreTakenOnceStopped) {
-    Probe probe;
-    std::unique_ptr<Thread> thread = Started(
-        probe,
-        [](Thread* self, void* data) -> unsigned int {
-            Probe& p = ProbeOf(data);
-            PString name = "stale";
-            p.timedOutEmpty = !self->WaitForEvent(name, 50) && name.empty();
-            p.waiting.set_value();
-            p.proceed.get_future().wait_for(kPatience);
-            for (int i = 0; i < 3 && self->WaitForEvent(name, kPatienceMs); ++i)
-                p.names.push_back(name);
-            return 7;
-        },
-        false);
+    struct Probe {
+        std::promise<void> waiting, proceed;
+        std::vector<std::string> names;
+        bool timedOutEmpty = false; // the first timed wait: false with ""
+    } probe;
+    std::unique_ptr<Thread> thread(Thread::GetNewThread());
     ASSERT_NE(thread, nullptr);
+    thread->SetThreadData(&probe);
+    thread->SetThreadProc([](Thread* self, void* data) -> unsigned int {
+        Probe& p = *static_cast<Probe*>(data);
+        PString name = "stale";
+        p.timedOutEmpty = !self->WaitForEvent(name, 50) && name.empty();
+        p.waiting.set_value();
+        p.proceed.get_future().wait_for(kPatience);
+        for (int i = 0; i < 3 && self->WaitForEvent(name, kPatienceMs); ++i)
+            p.names.push_back(name);
+        return 7;
+    });
     EXPECT_FALSE(thread->SignalEvent("early"));
     EXPECT_FALSE(thread->AreQueuedEvents());
     ASSERT_TRUE(thread->Execute());
     EXPECT_FALSE(thread->Execute()); // already running
-    EXPECT_FALSE(thread->SetThreadProc(&Block));
+    EXPECT_FALSE(thread->SetThreadProc(nullptr));
     EXPECT_FALSE(thread->SetThreadData(nullptr));
-    ASSERT_TRUE(Waiting(probe));
+    std::future<void> waiting = probe.waiting.get_future();
+    ASSERT_TRUE(Arrives(waiting));
     for (const char* name : {"one", "two", "three", "Job", "Job"})
         EXPECT_TRUE(thread->SignalEvent(name));
     EXPECT_FALSE(thread->GetEvent("Job")); // running
@@ -202,73 +169,73 @@ TEST(ThreadTest, EventsArriveInOrderAndLeftoversAreTakenOnceStopped) {
     EXPECT_FALSE(thread->AreQueuedEvents());
 }
 
-TEST(ThreadTest, TerminateResumesASuspendedThreadAndItCanRunAgain) {
-    Probe probe;
-    std::unique_ptr<Thread> thread = Started(probe);
-    ASSERT_TRUE(thread && Waiting(probe));
-    EXPECT_TRUE(thread->Suspend());
-    EXPECT_TRUE(thread->IsSuspended());
-    EXPECT_TRUE(thread->Terminate(false));
-    EXPECT_FALSE(thread->IsSuspended());
-    EXPECT_TRUE(thread->HasTerminated());
-
-    // A terminated thread starts afresh, with its termination cleared.
-    probe.waiting = std::promise<void>();
-    ASSERT_TRUE(thread->Execute());
-    EXPECT_FALSE(thread->HasTerminated());
-    ASSERT_TRUE(Waiting(probe));
-    EXPECT_TRUE(thread->Terminate(false));
-}
-
-// Waits for a terminating thread end at once (a free mutex still wins), for a
-// foreign thread always; a retrying lock gives up rather than spin.
-TEST(ThreadTest, WaitsOnBehalfOfATerminatingOrForeignThreadGiveUp) {
-    std::unique_ptr<Thread> ending(Thread::GetNewThread());
-    ASSERT_NE(ending, nullptr);
+// Waits on behalf of a terminating thread end at once unless already
+// signalled, on behalf of a foreign thread always; a retrying lock gives up
+// rather than spin. Untimed waits end at the deadlock timeout: an event
+// throws, a guard waiting for a thread says false.
+TEST(ThreadTest, WaitsOnBehalfOfAThreadGiveUpWhenItCannotWait) {
+    std::unique_ptr<Thread> idle(Thread::GetNewThread()), ending(Thread::GetNewThread());
+    ASSERT_TRUE(idle && ending);
     ending->Terminate(true); // not started: only its terminate event is signalled
     ForeignThread foreign;
+    std::unique_ptr<Event> event(Event::GetNewEvent());
+    std::unique_ptr<Guard> guard(Guard::GetNewGuard());
+    event->SetDeadLockTimeOut(20);
+    guard->SetDeadLockTimeOut(20);
+    Clock::time_point start = Clock::now();
+    EXPECT_FALSE(guard->Wait(idle.get()));
+    EXPECT_GE(MillisecondsSince(start), 15);
+    EXPECT_THROW(event->Wait(idle.get()), ThreadTerminateException);
+    EXPECT_THROW(event->Wait(nullptr), ThreadTerminateException);
+    EXPECT_THROW(guard->Wait(nullptr), ThreadTerminateException);
+    EXPECT_FALSE(event->Wait(10, idle.get()));
+    EXPECT_FALSE(guard->Wait(10, idle.get()));
+
+    event->SetDeadLockTimeOut(kPatienceMs);
+    guard->SetDeadLockTimeOut(kPatienceMs);
     AMutex mutex;
     EXPECT_TRUE(mutex.Acquire(0u, ending.get()));
     mutex.Release();
     EXPECT_THROW(mutex.Acquire(0u, &foreign), ThreadTerminateException);
-    std::unique_ptr<Event> event(Event::GetNewEvent());
-    event->Signal();
-    EXPECT_THROW(event->Wait(0, &foreign), ThreadTerminateException);
     Holder holder(mutex);
+    start = Clock::now();
     for (Thread* thread : {ending.get(), static_cast<Thread*>(&foreign)}) {
-        Clock::time_point start = Clock::now();
         EXPECT_THROW(mutex.Acquire(kPatienceMs, thread), ThreadTerminateException);
         EXPECT_THROW(AMutexLock(&mutex, thread, true), ThreadTerminateException);
-        EXPECT_LT(MillisecondsSince(start), 2000);
+        EXPECT_THROW(event->Wait(kPatienceMs, thread), ThreadTerminateException);
+        EXPECT_THROW(guard->Wait(thread), ThreadTerminateException);
     }
+    EXPECT_LT(MillisecondsSince(start), 2000);
+    event->Signal();
+    guard->Signal();
+    EXPECT_THROW(event->Wait(0, &foreign), ThreadTerminateException);
+    EXPECT_TRUE(event->Wait(kPatienceMs, ending.get()));
+    EXPECT_TRUE(guard->Wait(ending.get()));
 }
 
 // The process survives and the kernel thread ends with the procedure's result.
 TEST(ThreadDeletionTest, ProcedureMayDeleteItsOwnThread) {
-    struct SelfDelete {
-        HANDLE kernelThread = nullptr;
-        HANDLE deleted = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    } state;
+    std::promise<HANDLE> kernelThread;
     Thread* thread = Thread::GetNewThread();
     ASSERT_NE(nullptr, thread);
     thread->EnableLog(true);
-    thread->SetThreadData(&state);
+    thread->SetThreadData(&kernelThread);
     thread->SetThreadProc([](Thread* self, void* data) -> unsigned int {
-        auto& s = *static_cast<SelfDelete*>(data);
-        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(),
-                        &s.kernelThread, SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0);
+        HANDLE handle = nullptr;
+        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &handle,
+                        SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0);
         delete self;
-        SetEvent(s.deleted);
+        static_cast<std::promise<HANDLE>*>(data)->set_value(handle);
         return 42;
     });
     ASSERT_TRUE(thread->Execute());
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.deleted, kPatienceMs));
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(state.kernelThread, kPatienceMs));
+    std::future<HANDLE> handle = kernelThread.get_future();
+    ASSERT_TRUE(Arrives(handle));
+    const HANDLE kernel = handle.get();
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(kernel, kPatienceMs));
     DWORD code = 0;
-    EXPECT_TRUE(GetExitCodeThread(state.kernelThread, &code));
-    EXPECT_EQ(42u, code);
-    CloseHandle(state.kernelThread);
-    CloseHandle(state.deleted);
+    EXPECT_TRUE(GetExitCodeThread(kernel, &code) && code == 42) << code;
+    CloseHandle(kernel);
 }
 
 // The ordinary course of a thread with its trace enabled, then termination
@@ -280,7 +247,12 @@ TEST(ThreadTraceTest, TheCourseAndTerminationAreTraced) {
     std::unique_ptr<Thread> thread(Thread::GetNewThread());
     ASSERT_NE(thread, nullptr);
     thread->EnableLog(true);
-    thread->SetThreadProc(&TakeOneThenTimeOut);
+    thread->SetThreadProc([](Thread* self, void*) -> unsigned int {
+        PString name;
+        self->WaitForEvent(name, kPatienceMs);
+        self->WaitForEvent(name, 20);
+        return 7;
+    });
     ASSERT_TRUE(thread->Execute());
     EXPECT_FALSE(thread->Execute());
     ASSERT_TRUE(thread->SignalEvent("go"));
@@ -288,13 +260,11 @@ TEST(ThreadTraceTest, TheCourseAndTerminationAreTraced) {
     EXPECT_TRUE(thread->Terminate(false)); // waits for its last line
     EXPECT_FALSE(thread->GetEvent("go"));
     for (bool log : {false, true}) {
-        Probe probe;
-        probe.wait = Wait::kEvent;
-        std::unique_ptr<Thread> waiting = Started(probe, &Block, false);
-        waiting->EnableLog(log);
-        ASSERT_TRUE(waiting->Execute() && Waiting(probe));
+        Worker waiting;
+        waiting.thread()->EnableLog(log);
+        ASSERT_TRUE(waiting.Start());
         std::this_thread::sleep_for(std::chrono::milliseconds(20)); // let it block
-        EXPECT_TRUE(waiting->Terminate(false));
+        EXPECT_TRUE(waiting.Terminate(false));
     }
 
     std::vector<std::string> lines;
@@ -320,70 +290,4 @@ TEST(ThreadTraceTest, TheCourseAndTerminationAreTraced) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(),
                          "ThreadWrapper 0 Uncaught Exception Thread Termination Exception."),
               2);
-}
-
-namespace {
-
-// Takes events until "stop", then returns 5; with Wait::kBusy it ignores
-// termination and never waits. The probe lives outside: members may be gone.
-class Worker : public AThread {
-public:
-    explicit Worker(Probe& probe) : probe_(probe) { SetDeadlockTimeout(kPatienceMs); }
-    ~Worker() override { Terminate(false); }
-
-protected:
-    unsigned int Run() override {
-        Probe& p = probe_;
-        p.waiting.set_value();
-        try {
-            for (PString name; p.wait == Wait::kEvent && WaitForEvent(name);
-                 p.names.push_back(name))
-                if (name == "stop")
-                    return 5;
-            while (!p.threw.load()) {
-            }
-        } catch (ThreadTerminateException&) {
-            p.threw = true;
-            throw;
-        }
-        return 0;
-    }
-
-private:
-    Probe& probe_;
-};
-
-} // namespace
-
-TEST(AThreadTest, RunReceivesEventsAndItsResultIsTheReturnCode) {
-    Probe probe;
-    probe.wait = Wait::kEvent;
-    Worker worker(probe);
-    ASSERT_TRUE(worker.IsValid());
-    ASSERT_TRUE(worker.Execute());
-    for (const char* name : {"a", "b", "stop"})
-        EXPECT_TRUE(worker.SignalEvent(name));
-    ASSERT_TRUE(EventuallyTrue([&] { return worker.HasTerminated(); }));
-    EXPECT_EQ(probe.names, (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(worker.GetReturnCode(), 5u);
-    EXPECT_FALSE(probe.threw);
-}
-
-// Destruction unwinds a Run blocked in WaitForEvent at once, and kills one
-// that ignores termination after the deadlock timeout.
-TEST(AThreadTest, DestructionUnwindsOrKillsTheRun) {
-    for (bool spin : {false, true}) {
-        SCOPED_TRACE(spin ? "spinning" : "waiting");
-        Probe probe;
-        probe.wait = spin ? Wait::kBusy : Wait::kEvent;
-        Worker* worker = new Worker(probe);
-        worker->SetDeadlockTimeout(spin ? 100 : kPatienceMs);
-        ASSERT_TRUE(worker->Execute() && Waiting(probe));
-        Clock::time_point start = Clock::now();
-        delete worker;
-        long long elapsed = MillisecondsSince(start);
-        EXPECT_EQ(probe.threw, !spin);
-        EXPECT_GE(elapsed, spin ? 80 : 0);
-        EXPECT_LT(elapsed, 5000);
-    }
 }

@@ -8,7 +8,10 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace threads_test {
 
@@ -52,21 +55,23 @@ template <class M>
 bool FreeForOthers(M& mutex) {
     bool taken = false;
     OnOtherThread([&] {
-        if ((taken = mutex.Acquire(0u)))
+        if ((taken = mutex.Acquire(0u, nullptr)))
             mutex.Release();
     });
     return taken;
 }
 
-// Holds a mutex on another thread from construction until LetGo (or the end).
+// Holds a mutex on another thread from construction until LetGo (or the
+// end); unless `release`, the thread then ends still holding it.
 class Holder {
 public:
-    explicit Holder(REDudi::AMutex& mutex) {
-        thread_ = std::thread([this, &mutex] {
+    explicit Holder(REDudi::AMutex& mutex, bool release = true) {
+        thread_ = std::thread([this, &mutex, release] {
             mutex.Acquire(nullptr);
             held_.set_value();
             letGo_.get_future().wait_for(kPatience);
-            mutex.Release();
+            if (release)
+                mutex.Release();
         });
         std::future<void> held = held_.get_future();
         EXPECT_TRUE(Arrives(held));
@@ -84,6 +89,79 @@ private:
     std::promise<void> held_, letGo_;
     std::atomic<bool> released_{false};
     std::thread thread_;
+};
+
+enum class Wait { kEvent, kSleep, kMutex, kBusy };
+
+// A thread facade that takes events, keeping their names and arrival times,
+// until "stop" (its result is then 5), or blocks as `wait` says. Whether
+// termination unwound it goes to `threw`, which may outlive the object.
+class Worker : public REDudi::AThread {
+public:
+    explicit Worker(Wait wait = Wait::kEvent, std::atomic<bool>* threw = nullptr,
+                    REDudi::AMutex* mutex = nullptr)
+        : wait_(wait), threw_(threw), mutex_(mutex) {
+        SetDeadlockTimeout(kPatienceMs);
+    }
+    ~Worker() override { Terminate(false); }
+    REDudi::Thread* thread() { return OwnThread(); }
+
+    // Executes and waits until Run is about to block.
+    bool Start() {
+        running_ = std::promise<void>();
+        std::future<void> running = running_.get_future();
+        return Execute() && Arrives(running);
+    }
+
+    // The names taken once `count` arrived (or the patience ran out) and
+    // `quiet` ms more passed; their times go to `times`.
+    std::vector<std::string> Names(size_t count = 0, int quiet = 0,
+                                   std::vector<long long>* times = nullptr) {
+        EventuallyTrue([&] {
+            std::lock_guard<std::mutex> hold(lock_);
+            return names_.size() >= count;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(quiet));
+        std::lock_guard<std::mutex> hold(lock_);
+        if (times != nullptr)
+            *times = times_;
+        return names_;
+    }
+
+protected:
+    unsigned int Run() override {
+        running_.set_value();
+        try {
+            REDudi::PString name;
+            while (wait_ == Wait::kEvent && WaitForEvent(name) && name != "stop") {
+                std::lock_guard<std::mutex> hold(lock_);
+                names_.push_back(name);
+                times_.push_back(MillisecondsSince(start_));
+            }
+            if (wait_ == Wait::kSleep)
+                Sleep(kPatienceMs);
+            else if (wait_ == Wait::kMutex)
+                mutex_->Acquire(OwnThread());
+            while (wait_ == Wait::kBusy && busy_.load()) {
+            }
+        } catch (REDudi::ThreadTerminateException&) {
+            if (threw_ != nullptr)
+                *threw_ = true;
+            throw;
+        }
+        return 5;
+    }
+
+private:
+    const Wait wait_;
+    std::atomic<bool>* threw_;
+    REDudi::AMutex* mutex_;
+    std::atomic<bool> busy_{true}; // read on every turn of the busy loop
+    std::promise<void> running_;
+    const Clock::time_point start_ = Clock::now();
+    std::mutex lock_;
+    std::vector<std::string> names_;
+    std::vector<long long> times_;
 };
 
 } // namespace threads_test

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <future>
 #include <string>
 
 namespace REDudi {
@@ -29,10 +30,16 @@ bool UserIsGerman() {
     return GetUserDefaultLangID() == 0x0407 && GetACP() == 1252;
 }
 
-TEST(ModuleFileVersion, ByPath) {
-    // The run made for the German locale must really get it.
+// By path, then through handles of loaded modules; the run made for the
+// German locale must really get it.
+TEST(ModuleFileVersion, ByPathAndOfLoadedModules) {
     EXPECT_TRUE(std::getenv("REDUDI_EXPECT_GERMAN") == nullptr || UserIsGerman())
         << std::hex << GetUserDefaultLangID() << " " << GetACP();
+    HMODULE module = LoadLibraryA(ExecutableBeside("version_us.dll").c_str());
+    ASSERT_NE(nullptr, module);
+    auto* original = new AModuleInfo; // the copy must outlive it
+    AModuleInfo info(*original);
+    delete original;
     struct Row {
         std::string path;
         bool narrowFound, wideFound;
@@ -43,7 +50,6 @@ TEST(ModuleFileVersion, ByPath) {
                 {ExecutableBeside("plain_library.dll"), false, false, ""},
                 {ExecutableBeside("no_such_library.dll"), false, false, ""},
                 {"", false, false, ""}};
-    AModuleInfo info;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.path);
         PString narrow("stale");
@@ -53,14 +59,6 @@ TEST(ModuleFileVersion, ByPath) {
         EXPECT_EQ(row.wideFound, info.GetModuleFileVersion(Wide(row.path), wide));
         EXPECT_EQ(Wide(row.wideFound ? row.version : row.path.empty() ? "stale" : ""), wide);
     }
-}
-
-TEST(LoadedModule, HandlesNamesAndVersions) {
-    HMODULE module = LoadLibraryA(ExecutableBeside("version_us.dll").c_str());
-    ASSERT_NE(nullptr, module);
-    auto* original = new AModuleInfo; // the copy must outlive it
-    AModuleInfo info(*original);
-    delete original;
     AModuleHandle library, executable, byWide, missing;
     ASSERT_TRUE(info.GetModulesHandle(PString("version_us.dll"), library) &&
                 info.GetModulesHandle(executable) &&
@@ -85,9 +83,9 @@ TEST(LoadedModule, HandlesNamesAndVersions) {
     EXPECT_TRUE(_stricmp(path, name.c_str()) == 0 && Wide(name) == wideName) << name;
     EXPECT_FALSE(info.GetModuleFileVersion(version) || info.GetModuleFileVersion(wideVersion));
     EXPECT_TRUE(version.empty() && wideVersion.empty());
-    const std::string libraryPath = ExecutableBeside("version_us.dll");
     EXPECT_TRUE(info.GetModuleFilename(library, name) && info.GetModuleFilename(library, wideName));
-    EXPECT_TRUE(_stricmp(libraryPath.c_str(), name.c_str()) == 0 && Wide(name) == wideName) << name;
+    EXPECT_TRUE(_stricmp(rows[0].path.c_str(), name.c_str()) == 0 && Wide(name) == wideName)
+        << name;
     EXPECT_TRUE(info.GetModuleFileVersion(library, version) &&
                 info.GetModuleFileVersion(library, wideVersion));
     EXPECT_TRUE(version == "5.1.2600.0" && wideVersion == Wide(version)) << version;
@@ -96,7 +94,7 @@ TEST(LoadedModule, HandlesNamesAndVersions) {
 }
 
 // The two families differ only in how the file is named; locations are
-// relative to the test executable's folder, where the test libraries lie.
+// relative to the test executable's folder.
 struct FileSpecFamily {
     using Library = ASharedLibrary;
     using Location = AFileSpec;
@@ -174,8 +172,9 @@ TYPED_TEST(SharedLibraryTest, WhatEachLocationAllows) {
 
 // Each step opens (o), closes (c) or force-closes (f: own loads, F: all
 // loads in the process) and must succeed; another load taken with
-// LoadLibrary beforehand (L) is given back (G) where only F would not.
-TYPED_TEST(SharedLibraryTest, LoadsMatchedByCloses) {
+// LoadLibrary beforehand (L) is given back (G) where only F would not. Then
+// threads share the object.
+TYPED_TEST(SharedLibraryTest, LoadsMatchedByClosesAlsoOfThreadsSharingTheObject) {
     struct Step {
         const char* acts;
         bool open, loaded;
@@ -198,30 +197,19 @@ TYPED_TEST(SharedLibraryTest, LoadsMatchedByCloses) {
         EXPECT_EQ(step.open, library.IsOpen()) << step.acts;
         EXPECT_EQ(step.loaded, IsLoaded("version_us.dll")) << step.acts;
     }
-}
-
-template <class Library>
-DWORD WINAPI OpenAndCloseRepeatedly(void* argument) {
-    auto* library = static_cast<Library*>(argument);
-    DWORD failures = 0;
-    for (int i = 0; i < 50; ++i)
-        failures +=
-            !library->Open() || !library->LookupSymbol("RedudiTestAnswer") || !library->Close();
-    return failures;
-}
-
-TYPED_TEST(SharedLibraryTest, ThreadsShareOneObject) {
-    using Library = typename TestFixture::Library;
-    Library library(PString("version_us.dll"));
     ASSERT_TRUE(library.Open()); // held throughout: every thread's lookup must find the symbol
-    HANDLE threads[4];
-    for (HANDLE& thread : threads)
-        thread = CreateThread(nullptr, 0, OpenAndCloseRepeatedly<Library>, &library, 0, nullptr);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(4, threads, TRUE, 30000));
-    for (HANDLE thread : threads) {
-        DWORD failures = 1;
-        EXPECT_TRUE(GetExitCodeThread(thread, &failures) && failures == 0) << failures;
-        CloseHandle(thread);
+    std::future<int> threads[4];
+    for (std::future<int>& thread : threads)
+        thread = std::async(std::launch::async, [&library] {
+            int failures = 0;
+            for (int i = 0; i < 50; ++i)
+                failures += !library.Open() || !library.LookupSymbol("RedudiTestAnswer") ||
+                            !library.Close();
+            return failures;
+        });
+    for (std::future<int>& thread : threads) {
+        ASSERT_EQ(std::future_status::ready, thread.wait_for(std::chrono::seconds(30)));
+        EXPECT_EQ(0, thread.get());
     }
     EXPECT_TRUE(library.IsOpen() && library.Close() && !library.IsOpen());
 }

@@ -1,5 +1,4 @@
-// A tiny library for the module and shared-library tests. Built with
-// FAIL_INITIALISATION its entry point refuses to load.
+// A tiny test library; built with FAIL_INITIALISATION, its entry point refuses to load.
 #include <windows.h>
 
 extern "C" __declspec(dllexport) int RedudiTestAnswer() {

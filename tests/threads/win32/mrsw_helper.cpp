@@ -1,10 +1,8 @@
-// The second process of the multi-reader lock tests:
+// The other process of the multi-reader lock tests:
 //   mrsw_helper <lock name> <mode> <tag> [timeout ms]
-// shared-hold, exclusive-hold: take the lock, report, wait for the go event,
-// release. shared-die, exclusive-die: take it, report, die holding it.
-// try-shared, try-exclusive: exit 0 when the lock could be taken within the
-// timeout, 2 when not. "Report" releases the semaphore "redudi_mrsw_in_<tag>";
-// the go event is "redudi_mrsw_go_<tag>".
+// *-hold: take the lock, report, release at the go event; *-die: take it,
+// report, die holding it; try-*: exit 0 when it was taken in time, else 2.
+// Reports release "redudi_mrsw_in_<tag>"; the go event is "redudi_mrsw_go_<tag>".
 #include <REDudi/threads.h>
 
 #include <windows.h>
