@@ -6,7 +6,6 @@
 
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
