@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <vector>
 
 namespace REDudi {
@@ -63,9 +63,7 @@ bool ChildProcess::Wait(DWORD timeout, DWORD& exitCode) {
 
 std::string ReadWholeFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 std::string TemporaryFile(const std::string& tag) {

@@ -18,11 +18,9 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // Starts `commandLine` with standard output and error going to
-    // `outputFile` (nothing is captured when it is empty).
+    // Standard output and error go to `outputFile` unless it is empty.
     bool Start(const std::string& commandLine, const std::string& outputFile = "");
-    // Waits at most `timeout` ms; false when the child still runs (it is
-    // then killed, so that a failing test never leaves it behind).
+    // False when the child outlives `timeout` ms; it is then killed.
     bool Wait(DWORD timeout, DWORD& exitCode);
 
 private:
@@ -36,8 +34,7 @@ std::string ReadWholeFile(const std::string& path);
 std::string TemporaryFile(const std::string& tag);
 
 // A class name unique to this process and the running test, starting with
-// `prefix`: every test process shares the machine's one log, and a class of
-// its own keeps a test's records apart from those of tests running in parallel.
+// `prefix`: it keeps a test's records apart in the machine's one log.
 std::string OwnTestClass(const std::string& prefix);
 
 } // namespace testing

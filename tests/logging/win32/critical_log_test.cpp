@@ -1,9 +1,8 @@
-// The critical writer, the region it fills and the reader, on logs of the
-// test's own.
+// The critical writer, the region it fills and the reader, on logs of the test's own.
 #include "logging/win32/win32_critical_log_reader.h"
 #include "logging/win32/win32_critical_logger.h"
 
-#include "win32/critical_support.h"
+#include "win32/log_support.h"
 
 #include <gtest/gtest.h>
 
@@ -16,38 +15,15 @@ using namespace REDudi::testing;
 
 namespace {
 
-std::vector<std::string> Range(int from, int to) {
-    std::vector<std::string> messages;
-    for (int i = from; i <= to; ++i)
-        messages.push_back("m" + std::to_string(i));
-    return messages;
-}
-
 // A private log with its writer, a view of its region and a reader.
 struct PrivateLog {
     void Write(int from, int to) {
         for (int i = from; i <= to; ++i)
-            writer.Trace(i, "m%d", i);
+            writer.Trace(i, "m %d", i);
     }
     std::string Marks() {
         return region.Marks([](const ACriticalLogEntry& e) { return e.message[0] == 'm'; });
     }
-    // Stops the reader while its listener is blocked, releasing the listener
-    // `release` ms later; how long Stop took.
-    DWORD StopWhileBlocked(unsigned timeout, DWORD release) {
-        EXPECT_TRUE(collector.WaitUntilBlocked());
-        std::thread releaser([&] {
-            Sleep(release);
-            collector.Release();
-        });
-        const DWORD start = GetTickCount();
-        reader.Stop(timeout);
-        const DWORD spent = GetTickCount() - start;
-        releaser.join();
-        EXPECT_FALSE(reader.IsExecuting());
-        return spent;
-    }
-
     PrivateLogNames names;
     WIN32_CriticalLogger writer{names.Names()};
     CriticalRegionView region{names.Names()};
@@ -60,24 +36,8 @@ protected:
     void SetUp() override { ASSERT_TRUE(writer.IsValid() && region.IsOpen()); }
 };
 
-TEST_F(CriticalLogTest, FieldsAreCutToTheirLimits) {
-    // agent, module, class, subclass, message: at their limits, then one over.
-    for (std::size_t over : {0u, 1u}) {
-        const std::string s31(31 + over, 'a'), s63(63 + over, 'c'), s2047(2047 + over, 'm');
-        writer.SetAgent(PString(s31));
-        writer.SetModule(PString(s31));
-        writer.SetClass(PString(s63));
-        writer.ClassTrace(1, s63.c_str(), "%s", s2047.c_str());
-        const ACriticalLogEntry& e = region.Last();
-        for (const char* field : {e.agent, e.module})
-            EXPECT_EQ(s31.substr(0, 31), field) << over;
-        for (const char* field : {e.className, e.subClass})
-            EXPECT_EQ(s63.substr(0, 63), field) << over;
-        EXPECT_EQ(s2047.substr(0, 2047), e.message) << over;
-    }
-}
-
-// A reader that creates the region leaves its last slot unused.
+// A reader that creates the region leaves its last slot unused; a damaged
+// header neither divides by zero nor writes past the region.
 TEST(CriticalRing, WrapsAtTheCapacityOfWhoeverCreatedTheRegion) {
     for (std::uint32_t capacity : {400u, 399u}) {
         SCOPED_TRACE(capacity);
@@ -99,20 +59,17 @@ TEST(CriticalRing, WrapsAtTheCapacityOfWhoeverCreatedTheRegion) {
         EXPECT_EQ(capacity + 1, map.count);
         EXPECT_EQ(capacity == 399 ? 0 : 400, map.records[399].code);
     }
-}
-
-TEST(CriticalRing, DamagedCapacityNeitherDividesByZeroNorWritesPastTheRegion) {
     struct Row {
         std::uint32_t capacity, next, wantSlot, wantNext;
     } rows[] = {{0, 0, 0, 1}, {0, 399, 399, 0}, {401, 399, 399, 0}, {400, 400, 0, 1}, {1, 0, 0, 0}};
+    PrivateLog log;
     for (const Row& r : rows) {
         SCOPED_TRACE(std::to_string(r.capacity) + " " + std::to_string(r.next));
-        PrivateLog log;
-        ASSERT_TRUE(log.region.IsOpen());
         log.region.Map().capacity = r.capacity;
         log.region.Map().next = r.next;
-        log.writer.Trace(42, "damaged");
-        EXPECT_EQ(42, log.region.Map().records[r.wantSlot].code);
+        const int code = 42 + static_cast<int>(&r - rows);
+        log.writer.Trace(code, "damaged");
+        EXPECT_EQ(code, log.region.Map().records[r.wantSlot].code);
         EXPECT_EQ(r.wantNext, log.region.Map().next);
     }
 }
@@ -145,7 +102,7 @@ TEST(CriticalRegion, ForeignMappingOfTheSameNameIsRefused) {
     }
 }
 
-// Writers give up after a second when another holder keeps the mutex while
+// Writers give up after a second when another process keeps the mutex while
 // they open; only one that found the region made is usable.
 TEST(CriticalSetUp, BoundedWaitWhenAnotherHolderKeepsTheMutex) {
     for (bool regionExists : {true, false}) {
@@ -154,22 +111,11 @@ TEST(CriticalSetUp, BoundedWaitWhenAnotherHolderKeepsTheMutex) {
         std::unique_ptr<WIN32_CriticalLogger> first;
         if (regionExists)
             first.reset(new WIN32_CriticalLogger(names.Names()));
-        NamedEvent taken(""), done("");
-        std::thread holder([&] {
-            HANDLE mutex = CreateMutexA(nullptr, FALSE, GlobalName(names.Names().mutex).c_str());
-            {
-                HeldMutex hold(mutex);
-                SetEvent(taken.handle);
-                WaitForSingleObject(done.handle, 20000);
-            }
-            CloseHandle(mutex);
-        });
-        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken.handle, 10000));
+        ChildProcess holder; // ended with the row
+        ASSERT_TRUE(StartHelper(holder, std::string("hold ") + names.Names().mutex + " 20000"));
         const DWORD start = GetTickCount();
         WIN32_CriticalLogger writer(names.Names());
         const DWORD spent = GetTickCount() - start;
-        SetEvent(done.handle);
-        holder.join();
         EXPECT_EQ(regionExists, writer.IsValid());
         EXPECT_GE(spent, 900u);
         EXPECT_LT(spent, 3000u);
@@ -191,49 +137,53 @@ TEST(CriticalReader, DeliversAndMarksEachRecordStillInTheRingOnce) {
         log.Write(r.before + 1, last);
         log.collector.WaitFor(last - r.firstKept + 1);
         log.reader.Stop(2000);
-        EXPECT_EQ(Range(r.firstKept, last), log.collector.Messages());
+        EXPECT_EQ(Numbered("m", r.firstKept, last + 1), log.collector.Messages());
         EXPECT_EQ(std::string(last - r.firstKept + 1, '1'), log.Marks());
     }
 }
 
-TEST_F(CriticalLogTest, GracefulStopFinishesTheScanBeingDelivered) {
-    collector.blockAt = "m2";
-    ASSERT_TRUE(reader.Start(&collector));
-    // Once m0 has come the reader is past its first scan and waits for more.
-    Write(0, 0);
-    ASSERT_EQ(1u, collector.WaitFor(1).size());
-    Sleep(100);
-    {
-        // Written under the mutex, so that one scan takes all three.
-        HeldMutex lock(region.Mutex());
-        Write(1, 3);
+// A stop with a timeout lets the scan being delivered finish (returning when
+// it ends, not after the timeout); one without leaves the rest undelivered.
+TEST(CriticalReader, StopWhileAScanIsDelivered) {
+    const struct {
+        unsigned timeout;
+        int last;
+        const char* marks;
+    } rows[] = {{2000, 3, "1111"}, {0, 2, "1110"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.timeout);
+        PrivateLog log;
+        log.collector.blockAt = "m 2";
+        ASSERT_TRUE(log.reader.Start(&log.collector));
+        // Once m0 has come the reader is past its first scan and waits for more.
+        log.Write(0, 0);
+        ASSERT_EQ(1u, log.collector.WaitFor(1).size());
+        Sleep(100);
+        {
+            // Written under the mutex, so that one scan takes all three.
+            HeldMutex lock(log.region.Mutex());
+            log.Write(1, 3);
+        }
+        ASSERT_TRUE(log.collector.WaitUntilBlocked());
+        std::thread releaser([&] {
+            Sleep(300);
+            log.collector.Release();
+        });
+        const DWORD start = GetTickCount();
+        log.reader.Stop(r.timeout);
+        const DWORD spent = GetTickCount() - start;
+        releaser.join();
+        EXPECT_FALSE(log.reader.IsExecuting());
+        EXPECT_GE(spent, 250u);
+        EXPECT_LT(spent, 1500u);
+        EXPECT_EQ(Numbered("m", 0, r.last + 1), log.collector.Messages());
+        EXPECT_EQ(r.marks, log.Marks());
     }
-    const DWORD spent = StopWhileBlocked(2000, 300);
-    EXPECT_GE(spent, 250u);
-    EXPECT_LT(spent, 1500u) << "returns when the scan ends, not after the timeout";
-    EXPECT_EQ(Range(0, 3), collector.Messages());
-    EXPECT_EQ("1111", Marks());
 }
 
-TEST_F(CriticalLogTest, StopInTheMiddleOfAScanLeavesTheRestUndelivered) {
-    collector.blockAt = "m3";
-    Write(1, 8);
-    ASSERT_TRUE(reader.Start(&collector));
-    StopWhileBlocked(0, 200);
-    EXPECT_EQ(Range(1, 3), collector.Messages());
-    EXPECT_EQ("11100000", Marks());
-}
-
-// Stopping is quick for an idle reader, one whose listener threw (which ends
-// it quietly, the record not delivered) and one started twice (the second
-// start keeps the first listener); never-started readers cost nothing.
-TEST_F(CriticalLogTest, StopIsQuickForIdleEndedAndRestartedReaders) {
-    collector.throwAt = "m2";
-    ASSERT_TRUE(reader.Start(&collector));
-    Write(1, 4);
-    EXPECT_TRUE(WaitUntil([&] { return !reader.IsExecuting(); }));
-    EXPECT_EQ(Range(1, 1), collector.Messages());
-    EXPECT_EQ("1000", Marks()) << "a record whose listener failed is not delivered";
+// Stopping is quick for an idle reader and one started twice (which keeps its
+// first listener).
+TEST(CriticalReader, StopIsQuickForIdleAndRestartedReaders) {
     for (int restarted : {0, 1})
         for (unsigned timeout : {0u, 2000u}) {
             SCOPED_TRACE(std::to_string(restarted) + " " + std::to_string(timeout));
@@ -249,16 +199,13 @@ TEST_F(CriticalLogTest, StopIsQuickForIdleEndedAndRestartedReaders) {
             EXPECT_LT(GetTickCount() - start, 900u);
             EXPECT_FALSE(log.reader.IsExecuting());
         }
-    const DWORD start = GetTickCount();
-    reader.Stop(2000);
-    { WIN32_CriticalLogReader never(names.Names()); }
-    EXPECT_LT(GetTickCount() - start, 900u);
 }
 
-TEST_F(CriticalLogTest, RecordOverwrittenDuringDeliveryIsNotMarked) {
-    collector.blockAt = "m1";
-    // The reader ends at the first overwrite, so it never hands on (or
-    // marks) the record that took m1's slot.
+// Neither a record overwritten while it was delivered nor one whose listener
+// threw (which ends the reader quietly) is marked; ended and never-started
+// readers stop at once.
+TEST_F(CriticalLogTest, RecordOverwrittenOrFailedInDeliveryIsNotMarked) {
+    collector.blockAt = "m 1";
     collector.throwAt = "o0";
     ASSERT_TRUE(reader.Start(&collector));
     Write(1, 1);
@@ -267,9 +214,14 @@ TEST_F(CriticalLogTest, RecordOverwrittenDuringDeliveryIsNotMarked) {
         writer.Trace(5000 + i, "o%d", i);
     collector.Release();
     ASSERT_TRUE(WaitUntil([&] { return !reader.IsExecuting(); }));
-    HeldMutex lock(region.Mutex());
+    EXPECT_EQ(Numbered("m", 1, 2), collector.Messages());
     EXPECT_EQ(5399, region.Map().records[0].code);
-    EXPECT_EQ(0, region.Map().records[0].delivered);
+    EXPECT_EQ(std::string(400, '0'),
+              region.Marks([](const ACriticalLogEntry& e) { return e.message[0] == 'o'; }));
+    const DWORD start = GetTickCount();
+    reader.Stop(2000);
+    { WIN32_CriticalLogReader never(names.Names()); }
+    EXPECT_LT(GetTickCount() - start, 900u);
 }
 
 } // namespace

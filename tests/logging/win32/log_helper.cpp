@@ -1,11 +1,9 @@
 // The second process of the log tests; each mode sets the event READY (its
 // last argument) once it is under way:
-//   write CLASS COUNT FILLER START READY: once START is set, traces COUNT
-//       records, each naming its class, process and index and padded with
-//       400 FILLER letters, so that a torn record would show
-//   critical-write AGENT COUNT START READY: once START is set, writes COUNT
-//       critical records as AGENT, each naming the agent, process and index
-//   hold trace|critical MS READY: holds that log's mutex for MS
+//   write CLASS COUNT FILLER START READY: COUNT records naming class, process
+//       and index, padded with 400 FILLER letters (a torn record would show)
+//   critical-write AGENT COUNT START READY: COUNT critical records as AGENT
+//   hold trace|critical|NAME MS READY: holds that log's (or NAME's) mutex for MS
 //   abandon READY: exits holding the trace log's mutex
 #include "logging/win32/critical_log_map.h"
 #include "logging/win32/log_map.h"
@@ -51,11 +49,13 @@ int Run(const std::string& mode, int argc, char** argv, HANDLE ready) {
     const bool abandon = mode == "abandon" && argc == 3;
     if (!abandon && !(mode == "hold" && argc == 5))
         return 2;
-    const bool critical = !abandon && std::string(argv[2]) == "critical";
-    HANDLE mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE,
-                              AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(
-                                  PString(critical ? critmap::kMutexName : logmap::kMutexName))
-                                  .c_str());
+    const std::string log = abandon ? "trace" : argv[2];
+    const char* name = log == "trace"      ? logmap::kMutexName
+                       : log == "critical" ? critmap::kMutexName
+                                           : argv[2];
+    HANDLE mutex = CreateMutexA(
+        nullptr, FALSE,
+        AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString(name)).c_str());
     if (mutex == nullptr || WaitForSingleObject(mutex, 10000) == WAIT_TIMEOUT)
         return 3;
     SetEvent(ready);

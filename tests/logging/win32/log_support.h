@@ -1,19 +1,21 @@
-// Shared set-up of the log tests: one set of the trace log's kernel objects
-// opened as any other process opens it and written directly (which reaches
-// the legacy set the library never writes), listeners that keep what a
-// reader delivers, and programs of this build.
+// Shared set-up of the log tests: the logs opened as another process opens
+// them, listeners that keep what a reader delivers, and programs of this build.
 #pragma once
 
+#include "logging/win32/critical_log_map.h"
+#include "logging/win32/critical_log_region.h"
 #include "logging/win32/log_region.h"
 #include "win32/child_process.h"
 
 #include <REDudi/logging.h>
 #include <REDudi/platform.h>
 
+#include <atomic>
 #include <cstdio>
 #include <ctime>
 #include <functional>
 #include <mutex>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -49,6 +51,43 @@ inline bool WaitUntil(const std::function<bool()>& done, DWORD timeout = 10000) 
     return true;
 }
 
+inline std::string GlobalName(const char* name) {
+    return AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString(name));
+}
+
+// A process or thread identifier as the records spell it.
+inline std::string IdText(DWORD id) {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%lx", id);
+    return text;
+}
+
+// A record's fields as one text, to compare whole records at once.
+inline std::string Fields(const ALogEntry& e) {
+    return std::string(e.className) + "/" + e.subClass + " L" + std::to_string(e.level) + " F" +
+           std::to_string(e.flags) + " " + e.message;
+}
+inline std::string Fields(const ACriticalLogEntry& e) {
+    return std::string(e.agent) + " " + e.module + " " + e.className + "/" + e.subClass + " #" +
+           std::to_string(e.code) + " L" + std::to_string(e.level) + " " + e.message;
+}
+
+// A record as the library's writer makes it on this thread.
+inline ALogEntry MakeEntry(const std::string& className, const std::string& message,
+                           const char* subClass, unsigned char level, unsigned int flags,
+                           std::uint32_t time) {
+    ALogEntry entry = {};
+    std::snprintf(entry.className, sizeof entry.className, "%s", className.c_str());
+    std::snprintf(entry.subClass, sizeof entry.subClass, "%s", subClass);
+    std::snprintf(entry.message, sizeof entry.message, "%s", message.c_str());
+    std::snprintf(entry.process, sizeof entry.process, "%s", IdText(GetCurrentProcessId()).c_str());
+    std::snprintf(entry.thread, sizeof entry.thread, "%s", IdText(GetCurrentThreadId()).c_str());
+    entry.time = time;
+    entry.flags = flags;
+    entry.level = level;
+    return entry;
+}
+
 class LogRegion {
 public:
     enum class Set { kCurrent, kLegacy };
@@ -58,9 +97,7 @@ public:
         SECURITY_ATTRIBUTES* security =
             current ? support.GetAllAccessSecurityAttributes() : nullptr;
         auto name = [&](const char* global, const char* legacy) {
-            return current
-                       ? AdvancedPlatformSupport::MakeKernelObjectNameSystemGlobal(PString(global))
-                       : PString(legacy);
+            return current ? GlobalName(global) : std::string(legacy);
         };
         event_ = CreateEventA(security, TRUE, FALSE,
                               name(logmap::kEventName, logmap::kLegacyEventName).c_str());
@@ -81,21 +118,14 @@ public:
 
     bool IsOpen() const { return view_ != nullptr; }
     WIN32_LogMap& Map() const { return *view_; }
-    // The mutex is recursive: its holder can still trace, and nobody else
-    // writes in between, which keeps checks exact.
+    // Recursive: its holder can still trace, and nobody else writes meanwhile.
     HANDLE Mutex() const { return mutex_; }
-    bool Lock() {
-        const DWORD result = WaitForSingleObject(mutex_, 10000);
-        return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
-    }
-    void Unlock() { ReleaseMutex(mutex_); }
     // The record `back` places before the newest, by the header's own ring.
     const ALogEntry& Last(unsigned back = 0) const {
         return view_->records[(view_->next + 2 * view_->capacity - 1 - back) % view_->capacity];
     }
 
-    // The newest record `match` accepts, looking back one ring; the caller
-    // holds the mutex. Other processes of the machine may trace meanwhile.
+    // The newest record `match` accepts within one ring; the caller holds the mutex.
     template <class Match>
     const ALogEntry* Newest(Match match) const {
         for (unsigned back = 0; back < view_->capacity; ++back)
@@ -111,16 +141,9 @@ public:
         HeldMutex lock(mutex_);
         if (view_ == nullptr || !lock.Held())
             return false;
-        ALogEntry& entry = view_->records[view_->next % view_->capacity];
-        entry = ALogEntry{};
-        std::snprintf(entry.className, sizeof entry.className, "%s", className.c_str());
-        std::snprintf(entry.subClass, sizeof entry.subClass, "%s", subClass);
-        std::snprintf(entry.message, sizeof entry.message, "%s", message.c_str());
-        std::snprintf(entry.process, sizeof entry.process, "0x%lx", GetCurrentProcessId());
-        std::snprintf(entry.thread, sizeof entry.thread, "0x%lx", GetCurrentThreadId());
-        entry.time = time != 0 ? time : static_cast<std::uint32_t>(std::time(nullptr));
-        entry.flags = flags;
-        entry.level = level;
+        view_->records[view_->next % view_->capacity] =
+            MakeEntry(className, message, subClass, level, flags,
+                      time != 0 ? time : static_cast<std::uint32_t>(std::time(nullptr)));
         view_->next = (view_->next + 1) % view_->capacity;
         view_->count = view_->count + 1;
         PulseEvent(event_);
@@ -132,9 +155,58 @@ private:
     WIN32_LogMap* view_ = nullptr;
 };
 
-// Keeps the messages a reader delivers (of class `only`, unless empty: other
-// tests share the machine's log). Can hold the reader's thread in the call
-// that receives `blockAt` until Release, and throw at `throwAt`.
+// Names of a critical log of the test's own.
+class PrivateLogNames {
+public:
+    const critmap::Names& Names() const { return names_; }
+
+private:
+    static inline std::atomic<unsigned> serial_{0};
+    const std::string stem_ = "REDudiTest::Critical::" + std::to_string(GetCurrentProcessId()) +
+                              "::" + std::to_string(++serial_) + "::";
+    const std::string mapping_ = stem_ + "Mapping", mutex_ = stem_ + "Mutex",
+                      event_ = stem_ + "Event";
+    const critmap::Names names_{mapping_.c_str(), mutex_.c_str(), event_.c_str()};
+};
+
+// A critical log's region and mutex, opened (never created) by name.
+class CriticalRegionView {
+public:
+    explicit CriticalRegionView(const critmap::Names& names = critmap::kMachineNames)
+        : map_(OpenExistingCriticalRegion(GlobalName(names.mapping).c_str(), mapping_)),
+          mutex_(OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE,
+                            GlobalName(names.mutex).c_str())) {}
+    ~CriticalRegionView() {
+        CloseCriticalRegion(map_, mapping_);
+        CloseIfOpen(mutex_);
+    }
+    CriticalRegionView(const CriticalRegionView&) = delete;
+    CriticalRegionView& operator=(const CriticalRegionView&) = delete;
+    bool IsOpen() const { return map_ != nullptr && mutex_ != nullptr; }
+    WIN32_CriticalLogMap& Map() const { return *map_; }
+    HANDLE Mutex() const { return mutex_; }
+    const ACriticalLogEntry& Last() const {
+        return map_->records[(map_->next + map_->capacity - 1) % map_->capacity];
+    }
+    // The delivered marks ('0' or '1') of the records `select` picks, in slot order.
+    template <class Select>
+    std::string Marks(Select select) {
+        HeldMutex lock(mutex_);
+        std::string marks;
+        for (const ACriticalLogEntry& e : map_->records)
+            if (select(e))
+                marks += e.delivered ? '1' : '0';
+        return marks;
+    }
+
+private:
+    HANDLE mapping_ = nullptr;
+    WIN32_CriticalLogMap* map_;
+    HANDLE mutex_;
+};
+
+// Keeps the messages a reader delivers (of class `only` unless empty); holds
+// the reader's thread at `blockAt` until Release, and throws at `throwAt`.
 template <class Listener, class Entry>
 class Collector : public Listener {
 public:
@@ -179,8 +251,8 @@ public:
     std::string blockAt, throwAt;
 
 private:
-    HANDLE blocked_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE blocked_ = CreateEventA(nullptr, FALSE, FALSE, nullptr); // once per block
+    HANDLE release_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     std::mutex mutex_;
     std::vector<std::string> messages_;
 };
@@ -198,19 +270,11 @@ struct NamedEvent {
     const HANDLE handle;
 };
 
-// A process or thread identifier as the records spell it.
-inline std::string IdText(DWORD id) {
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%lx", id);
-    return text;
-}
-
 inline std::string CommandBeside(const char* program, const std::string& arguments) {
     return "\"" + ExecutableBeside(program) + "\" " + arguments;
 }
 
-// Runs `program` to its end, its stdout and stderr into `output`; its exit
-// code, or ~0u when it had to be killed.
+// Runs `program` to its end, its output into `output`; its exit code, or ~0u.
 inline DWORD RunBeside(const char* program, const std::string& arguments,
                        std::string* output = nullptr) {
     const std::string file = output != nullptr ? TemporaryFile("run") : std::string();
@@ -231,6 +295,23 @@ inline bool StartHelper(ChildProcess& helper, const std::string& arguments) {
     NamedEvent ready(OwnTestClass("ready") + "." + std::to_string(++serial));
     return helper.Start(CommandBeside("log_helper.exe", arguments + " " + ready.name)) &&
            WaitForSingleObject(ready.handle, 30000) == WAIT_OBJECT_0;
+}
+
+// "prefix first" up to "prefix end" (not included).
+inline std::vector<std::string> Numbered(const std::string& prefix, int first, int end) {
+    std::vector<std::string> messages;
+    for (int i = first; i < end; ++i)
+        messages.push_back(prefix + " " + std::to_string(i));
+    return messages;
+}
+
+// Output split into lines, without their line ends.
+inline std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line.substr(0, line.find_last_not_of('\r') + 1));
+    return lines;
 }
 
 } // namespace testing
