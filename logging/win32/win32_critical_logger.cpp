@@ -119,12 +119,13 @@ void WIN32_CriticalLogger::Write(int code, const char* subClass, bool viaClassTr
     std::snprintf(entry.process, sizeof entry.process, "0x%lx", GetCurrentProcessId());
     std::snprintf(entry.thread, sizeof entry.thread, "0x%lx", GetCurrentThreadId());
     CopyField(entry.message, sizeof entry.message, text);
-    entry.time = RecordTime();
 
     // An abandoned mutex still guards a usable region; only a holder stuck
-    // past the limit costs the record.
+    // past the limit costs the record. The time is the second of the write
+    // itself, so that records in ring order never go back in time.
     if (WaitForSingleObject(mutex_, kWriteMutexLimitMs) == WAIT_TIMEOUT)
         return;
+    entry.time = RecordTime();
     logrecord::AppendToRing(*map_, entry, critring::RingCapacity(map_->capacity));
     PulseEvent(event_);
     ReleaseMutex(mutex_);

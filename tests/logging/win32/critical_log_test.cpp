@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <memory>
 #include <string>
 #include <thread>
@@ -222,6 +223,23 @@ TEST_F(CriticalLogTest, RecordOverwrittenOrFailedInDeliveryIsNotMarked) {
     reader.Stop(2000);
     { WIN32_CriticalLogReader never(names.Names()); }
     EXPECT_LT(GetTickCount() - start, 900u);
+}
+
+// A write that waits into the next second is stamped with the second it wrote in.
+TEST_F(CriticalLogTest, TimeIsTakenOnceTheMutexIsHeld) {
+    const std::time_t before = std::time(nullptr);
+    NamedEvent held("");
+    std::thread holder([&] {
+        HeldMutex lock(region.Mutex());
+        SetEvent(held.handle);
+        while (std::time(nullptr) == before)
+            Sleep(5);
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(held.handle, 5000));
+    writer.Trace(7, "late");
+    holder.join();
+    ASSERT_EQ(7, region.Map().records[0].code);
+    EXPECT_LT(static_cast<std::uint32_t>(before), region.Map().records[0].time);
 }
 
 } // namespace
