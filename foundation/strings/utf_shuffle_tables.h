@@ -10,7 +10,8 @@
 //
 // Towards UTF-8 four 32-bit lanes of one to three bytes each are packed
 // together; the pack for a half block is looked up by the lengths less one,
-// two bits a lane.
+// two bits a lane. Eight 16-bit lanes of one or two bytes each are packed
+// by a table looked up by the lanes with two.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +35,8 @@ struct Utf8ShuffleTables {
     DecodeStep steps[1u << 12];
     std::uint8_t decode[kPairShuffles + kTripleShuffles][16];
     std::uint8_t encode[256][16];
+    std::uint8_t narrow[256][16]; // eight 16-bit lanes, bit k: lane k has two bytes
+    std::uint8_t narrowWide[256]; // lanes with two bytes
 };
 
 constexpr Utf8ShuffleTables BuildUtf8ShuffleTables() {
@@ -93,6 +96,17 @@ constexpr Utf8ShuffleTables BuildUtf8ShuffleTables() {
             for (unsigned k = 0; k < length && at < 16; ++k)
                 t.encode[code][at++] = static_cast<std::uint8_t>(4 * lane + k);
         }
+    }
+    for (unsigned wide = 0; wide < 256; ++wide) {
+        unsigned at = 0;
+        for (unsigned k = 0; k < 16; ++k)
+            t.narrow[wide][k] = kZeroByte;
+        for (unsigned lane = 0; lane < 8; ++lane) {
+            t.narrow[wide][at++] = static_cast<std::uint8_t>(2 * lane);
+            if (wide >> lane & 1)
+                t.narrow[wide][at++] = static_cast<std::uint8_t>(2 * lane + 1);
+        }
+        t.narrowWide[wide] = static_cast<std::uint8_t>(at - 8);
     }
     return t;
 }
