@@ -208,9 +208,16 @@ TEST(ConversionTest, MixedTextWithFaultBeforeEveryCharacter) {
         utf8 += chars[i * 4 % 9].utf8;
         wide += chars[i * 4 % 9].wide;
     }
-    EXPECT_TRUE(ConvertUTF8ToUnicode(utf8, decoded) && decoded == wide);
-    EXPECT_TRUE(ConvertUnicodeToUTF8(wide, encoded) && encoded == utf8);
+    at8.push_back(utf8.size());
+    at16.push_back(wide.size());
     for (std::size_t i = 0; i < at8.size(); ++i) {
+        // Every prefix, so that the last block of a run ends everywhere.
+        EXPECT_TRUE(ConvertUTF8ToUnicode(utf8.substr(0, at8[i]), decoded) &&
+                    decoded == wide.substr(0, at16[i]))
+            << i;
+        EXPECT_TRUE(ConvertUnicodeToUTF8(wide.substr(0, at16[i]), encoded) &&
+                    encoded == utf8.substr(0, at8[i]))
+            << i;
         for (const U8& bad : bad8) {
             EXPECT_FALSE(ConvertUTF8ToUnicode(U8(utf8).insert(at8[i], bad), decoded)) << i;
             EXPECT_TRUE(decoded.empty()) << i;
