@@ -3,7 +3,7 @@
 //
 // Towards UTF-16 a block of UTF-8 is split at its character ends: bit i of
 // an end mask says that byte i is the last of its character. The first six
-// characters, when each has one or two bytes, go to 16-bit lanes (first
+// characters, when each has one or two bytes, go to 16-bit lanes (last
 // byte low); otherwise the first four, when each has one to three bytes, go
 // to 32-bit lanes. Missing bytes are zero. Twelve bits of ends are enough
 // for both, so the step for every mask is looked up in one table.
@@ -52,8 +52,10 @@ constexpr Utf8ShuffleTables BuildUtf8ShuffleTables() {
             unsigned length = pairs ? (code >> lane & 1) + 1 : code % 3 + 1;
             if (!pairs)
                 code /= 3;
+            // In 16-bit lanes the last byte goes low, so that a lead is high.
             for (unsigned k = 0; k < length; ++k)
-                t.decode[index][lane * width + k] = static_cast<std::uint8_t>(start + k);
+                t.decode[index][lane * width + k] =
+                    static_cast<std::uint8_t>(pairs ? start + length - 1 - k : start + k);
             start += length;
         }
     }
