@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -134,6 +136,54 @@ TEST(ConversionTest, Utf16SurrogateTable) {
                 EXPECT_EQ(row.ok, !utf32.empty());
             }
         }
+    }
+}
+
+// Characters of every length and both sides of each length's limits, in an
+// order that puts pairs across block ends, long enough for the blocks that
+// look 64 bytes ahead; a bad sequence or unpaired surrogate put before any
+// of them fails the whole text.
+TEST(ConversionTest, MixedTextWithFaultBeforeEveryCharacter) {
+    const struct {
+        U8 utf8;
+        U16 wide;
+    } chars[] = {{{'a'}, {'a'}},
+                 {{0xC2, 0x80}, {0x80}},
+                 {{0xDF, 0xBF}, {0x7FF}},
+                 {{0xE0, 0xA0, 0x80}, {0x800}},
+                 {{0xED, 0x9F, 0xBF}, {0xD7FF}},
+                 {{0xEE, 0x80, 0x80}, {0xE000}},
+                 {{0xEF, 0xBF, 0xBF}, {0xFFFF}},
+                 {{0xF0, 0x90, 0x80, 0x80}, {0xD800, 0xDC00}},
+                 {{0xF4, 0x8F, 0xBF, 0xBF}, {0xDBFF, 0xDFFF}}};
+    const U8 bad8[] = {{0xC3, 'a'},  {0xE2, 0x82}, {0xE0, 0x9F, 0xBF},      {0xED, 0xA0, 0x80},
+                       {0xC1, 0xBF}, {0x80},       {0xF4, 0x90, 0x80, 0x80}};
+    const U16 bad16[] = {{0xDC00}, {0xD800, 'a'}, {0xDBFF, 0xD800}};
+    U8 utf8, encoded;
+    U16 wide, decoded;
+    std::vector<std::size_t> at8, at16;
+    for (std::size_t i = 0; i < 70; ++i) {
+        at8.push_back(utf8.size());
+        at16.push_back(wide.size());
+        utf8 += chars[i * 4 % 9].utf8;
+        wide += chars[i * 4 % 9].wide;
+    }
+    at8.push_back(utf8.size());
+    at16.push_back(wide.size());
+    for (std::size_t i = 0; i < at8.size(); ++i) {
+        // Every prefix, so that the last block of a run ends everywhere.
+        EXPECT_TRUE(ConvertUTF8ToUnicode(utf8.substr(0, at8[i]), decoded) &&
+                    decoded == wide.substr(0, at16[i]))
+            << i;
+        EXPECT_TRUE(ConvertUnicodeToUTF8(wide.substr(0, at16[i]), encoded) &&
+                    encoded == utf8.substr(0, at8[i]))
+            << i;
+        for (const U8& bad : bad8) {
+            EXPECT_FALSE(ConvertUTF8ToUnicode(U8(utf8).insert(at8[i], bad), decoded)) << i;
+            EXPECT_TRUE(decoded.empty()) << i;
+        }
+        for (const U16& bad : bad16)
+            EXPECT_FALSE(ConvertUnicodeToUTF8(U16(wide).insert(at16[i], bad), encoded)) << i;
     }
 }
 
