@@ -1,5 +1,4 @@
-// The multi-reader single-writer lock: in one process with threads, and
-// across processes by name with mrsw_helper as the other process.
+// The multi-reader lock, within a process and across processes (mrsw_helper).
 #include "thread_test_support.h"
 #include "win32/child_process.h"
 
@@ -82,8 +81,7 @@ TEST(MRSWMutexTest, UntimedAcquisitionsGiveUpAtTheirLimits) {
     EXPECT_LT(exclusiveMs, 6500);
 }
 
-// Names the system cannot take give an unusable lock; a second
-// initialisation fails and changes nothing.
+// A name the system refuses gives an unusable lock; a second Initialize changes nothing.
 TEST(MRSWMutexTest, NamesAndInitialisation) {
     const std::string own = OwnLockName();
     // Another kind of object holding one of the three names.
