@@ -11,15 +11,11 @@ using namespace REDudi;
 using namespace threads_test;
 using REDudi::testing::ChildProcess;
 
-namespace {
-
 // A lock name of this process and test, so that parallel runs never meet.
-std::string OwnLockName() {
+static std::string OwnLockName() {
     return "mrsw_test_" + std::to_string(GetCurrentProcessId()) + "_" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name();
 }
-
-} // namespace
 
 // A writer may enter again and also read; a reader cannot become a writer.
 TEST(MRSWMutexTest, ReadersShareAndExcludeWritersAndOnlyAWriterReenters) {
