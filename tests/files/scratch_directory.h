@@ -36,8 +36,7 @@ inline std::string Joined(const std::set<std::string>& entries) {
     return text;
 }
 
-// Lists what `directory` holds into `tree` (relative, directories ending with
-// a backslash), or without a tree removes it with everything in it.
+// Lists `directory` into `tree` ("dir\\" for directories), or without a tree removes it.
 inline void Walk(const std::string& directory, const std::string& prefix,
                  std::set<std::string>* tree) {
     WIN32_FIND_DATAA found;
@@ -79,8 +78,7 @@ protected:
         return relative.empty() ? root_ : root_ + "\\" + relative;
     }
     AFileSpec Spec(const std::string& relative) const { return At(Path(relative)); }
-    // Builds the tree of `entries` afresh: "d\\" a directory, "f=text" a file
-    // holding text (default "x").
+    // Builds `entries` afresh: "d\\" a directory, "f=text" a file (default text "x").
     void Build(const std::vector<std::string>& entries) {
         ScratchTest::TearDown();
         ScratchTest::SetUp();

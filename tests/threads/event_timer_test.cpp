@@ -1,5 +1,4 @@
-// The event timer: timers post their names into a target thread's queue in
-// the order they fall due; timings are checked with generous slack.
+// The event timer posting into a thread's queue; timings have generous slack.
 #include "thread_test_support.h"
 
 #include <string>
@@ -44,8 +43,7 @@ TEST_F(EventTimerTest, ARepeatedTimerFiresItsCountAtItsScaledInterval) {
 }
 
 TEST_F(EventTimerTest, TimersFireInOrderOfDueTimeThenOfAdding) {
-    // Added before the thread starts, so that all are counted from one moment:
-    // due at 200, 200, 300, 400 and 600 ms.
+    // Added before the thread starts: due at 200, 200, 300, 400 and 600 ms.
     ASSERT_TRUE(timer_.AddTimer("twice", 300, 2, true));
     ASSERT_TRUE(timer_.AddTimer("last", 400, 1, true));
     ASSERT_TRUE(timer_.AddTimer("first", 200, 1, true));
@@ -58,8 +56,7 @@ TEST_F(EventTimerTest, TimersFireInOrderOfDueTimeThenOfAdding) {
               (std::vector<std::string>{"first", "second", "twice", "last", "twice"}));
 }
 
-// A timer removed while due fires once more; clearing leaves exactly the
-// built-in timer, and without any timer the loop idles until the next one.
+// A timer removed while due fires once more; with no timer the loop idles.
 TEST_F(EventTimerTest, RemovedAndClearedTimers) {
     ASSERT_TRUE(timer_.AddTimer("again", 400, -1, true));
     timer_.SetTargetThread(recorder_.thread());

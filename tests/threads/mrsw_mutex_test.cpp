@@ -1,5 +1,4 @@
-// The multi-reader single-writer lock: in one process with threads, and
-// across processes by name with mrsw_helper as the other process.
+// The multi-reader lock, within a process and across processes (mrsw_helper).
 #include "thread_test_support.h"
 #include "win32/child_process.h"
 
@@ -12,15 +11,11 @@ using namespace REDudi;
 using namespace threads_test;
 using REDudi::testing::ChildProcess;
 
-namespace {
-
 // A lock name of this process and test, so that parallel runs never meet.
-std::string OwnLockName() {
+static std::string OwnLockName() {
     return "mrsw_test_" + std::to_string(GetCurrentProcessId()) + "_" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name();
 }
-
-} // namespace
 
 // A writer may enter again and also read; a reader cannot become a writer.
 TEST(MRSWMutexTest, ReadersShareAndExcludeWritersAndOnlyAWriterReenters) {
@@ -82,8 +77,7 @@ TEST(MRSWMutexTest, UntimedAcquisitionsGiveUpAtTheirLimits) {
     EXPECT_LT(exclusiveMs, 6500);
 }
 
-// Names the system cannot take give an unusable lock; a second
-// initialisation fails and changes nothing.
+// A name the system refuses gives an unusable lock; a second Initialize changes nothing.
 TEST(MRSWMutexTest, NamesAndInitialisation) {
     const std::string own = OwnLockName();
     // Another kind of object holding one of the three names.

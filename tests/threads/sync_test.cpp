@@ -1,5 +1,4 @@
-// The process-private mutex, its facade and the scoped locks; manual-reset
-// events and auto-reset guards.
+// The mutex, its facade and scoped locks; manual-reset events and auto-reset guards.
 #include "thread_test_support.h"
 
 #include <memory>
@@ -29,8 +28,7 @@ TEST(MutexTest, TimedAcquisitionFailsWhileHeldElsewhereAndNestsForTheHolder) {
     mutex.Release();
 }
 
-// An untimed acquisition throws at the deadlock timeout; a retrying lock
-// keeps trying until the holder lets go.
+// A retrying lock waits until the holder lets go.
 TEST(MutexTest, DeadlockTimeoutThrowsUnlessTheLockRetries) {
     AMutex mutex;
     mutex.SetDeadLockTimeout(50);
@@ -53,8 +51,7 @@ TEST(MutexTest, DeadlockTimeoutThrowsUnlessTheLockRetries) {
     EXPECT_TRUE(FreeForOthers(mutex));
 }
 
-// Scoped locks release unless detached; copies of the facade share one
-// mutex, which outlives them.
+// The shared mutex outlives the facade copies.
 TEST(MutexTest, ScopedLocksAndCopiesShareOneMutex) {
     std::unique_ptr<Mutex> raw(Mutex::GetNewMutex());
     ASSERT_NE(raw, nullptr);
@@ -75,8 +72,7 @@ TEST(MutexTest, ScopedLocksAndCopiesShareOneMutex) {
     EXPECT_TRUE(FreeForOthers(mutex));
 }
 
-// The holder never touches the facade after the destruction began and ends
-// without releasing: the mutex it abandons stays undeleted.
+// The holder abandons the mutex without touching it again: it must stay undeleted.
 TEST(MutexTest, DestructionGivesUpAfterHalfASecondWhenHeldElsewhere) {
     AMutex* mutex = new AMutex;
     Holder holder(*mutex, false);
@@ -87,9 +83,7 @@ TEST(MutexTest, DestructionGivesUpAfterHalfASecondWhenHeldElsewhere) {
     EXPECT_LT(elapsed, 5000);
 }
 
-// An event releases every waiter and stays signalled until reset; a guard
-// releases one waiter per signal, and a signal nobody waits for lets the
-// next single wait through.
+// An event stays signalled until reset; a guard's unawaited signal lets one wait through.
 template <class E>
 void CheckWaitersReleased(E* e, int perSignal) {
     ASSERT_TRUE(e && e->IsValid());

@@ -1,5 +1,4 @@
-// Threads with event queues and the thread facade (a derived Run() on its
-// own thread); waits of other objects made on a thread's behalf.
+// Threads, their event queues and facade; waits made on a thread's behalf.
 #include "thread_test_support.h"
 
 #include "logging/win32/log_map.h"
@@ -58,9 +57,7 @@ protected:
 
 } // namespace
 
-// A soft termination or the destructor unwinds every wait, also of a
-// suspended thread; a busy thread is killed, by the destructor only after
-// the deadlock timeout.
+// A busy thread is killed, by the destructor only after the deadlock timeout.
 TEST(AThreadTest, TerminationAndDestructionUnwindEveryWaitOrKill) {
     AMutex mutex;
     ASSERT_TRUE(mutex.Acquire(0u)); // held by the test's thread
@@ -122,8 +119,7 @@ TEST(AThreadTest, RunReceivesEventsAndRunsAfreshOnceEnded) {
     EXPECT_EQ(worker.Names(), (std::vector<std::string>{"a", "b", "c"}));
 }
 
-// Events queue only while the thread runs and arrive in order; what is left
-// when it ends can be taken by name (case matters) once it has stopped.
+// Events queue only while the thread runs; leftovers are taken by exact name.
 TEST(ThreadTest, EventsArriveInOrderAndLeftoversAreTakenOnceStopped) {
     struct Probe {
         std::promise<void> waiting, proceed;
@@ -169,10 +165,7 @@ TEST(ThreadTest, EventsArriveInOrderAndLeftoversAreTakenOnceStopped) {
     EXPECT_FALSE(thread->AreQueuedEvents());
 }
 
-// Waits on behalf of a terminating thread end at once unless already
-// signalled, on behalf of a foreign thread always; a retrying lock gives up
-// rather than spin. Untimed waits end at the deadlock timeout: an event
-// throws, a guard waiting for a thread says false.
+// A terminating or foreign thread cannot wait; untimed waits end at the deadlock timeout.
 TEST(ThreadTest, WaitsOnBehalfOfAThreadGiveUpWhenItCannotWait) {
     std::unique_ptr<Thread> idle(Thread::GetNewThread()), ending(Thread::GetNewThread());
     ASSERT_TRUE(idle && ending);
@@ -238,8 +231,7 @@ TEST(ThreadDeletionTest, ProcedureMayDeleteItsOwnThread) {
     CloseHandle(kernel);
 }
 
-// The ordinary course of a thread with its trace enabled, then termination
-// with and without it: an uncaught termination is always traced.
+// An uncaught termination is traced even with the trace off.
 TEST(ThreadTraceTest, TheCourseAndTerminationAreTraced) {
     const WIN32_LogMap* ring = OpenRing(); // left open: the process ends soon
     ASSERT_NE(ring, nullptr);

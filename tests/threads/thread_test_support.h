@@ -61,8 +61,7 @@ bool FreeForOthers(M& mutex) {
     return taken;
 }
 
-// Holds a mutex on another thread from construction until LetGo (or the
-// end); unless `release`, the thread then ends still holding it.
+// Holds `mutex` on another thread until LetGo; unless `release`, it ends still holding it.
 class Holder {
 public:
     explicit Holder(REDudi::AMutex& mutex, bool release = true) {
@@ -93,9 +92,7 @@ private:
 
 enum class Wait { kEvent, kSleep, kMutex, kBusy };
 
-// A thread facade that takes events, keeping their names and arrival times,
-// until "stop" (its result is then 5), or blocks as `wait` says. Whether
-// termination unwound it goes to `threw`, which may outlive the object.
+// Records events until "stop" (result 5), or blocks as `wait` says; unwinding sets `threw`.
 class Worker : public REDudi::AThread {
 public:
     explicit Worker(Wait wait = Wait::kEvent, std::atomic<bool>* threw = nullptr,
@@ -113,8 +110,7 @@ public:
         return Execute() && Arrives(running);
     }
 
-    // The names taken once `count` arrived (or the patience ran out) and
-    // `quiet` ms more passed; their times go to `times`.
+    // The names (and times) once `count` arrived, after `quiet` ms more.
     std::vector<std::string> Names(size_t count = 0, int quiet = 0,
                                    std::vector<long long>* times = nullptr) {
         EventuallyTrue([&] {

@@ -88,8 +88,7 @@ TEST_F(PropertyManagerTest, ValuesAreStoredAsText) {
     EXPECT_EQ("TRUE", branch_.Stored("", "P"));
 }
 
-// Each row: the stored text (null: none), then whether the bool, int, uint
-// and float reads succeeded and what they left in outputs that held true or 7.
+// Row: stored text (null: none); bool/int/uint/float read results, then their outputs.
 TEST_F(PropertyManagerTest, ReadsParseTheirTypeOrLeaveOrClearTheirOutput) {
     const char* rows[][2] = {{"true", "1111 1 7 7 7"},  {"True", "1111 0 7 7 7"},
                              {"true ", "1111 0 7 7 7"}, {"12", "1111 0 12 12 12"},

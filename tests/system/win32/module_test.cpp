@@ -1,5 +1,4 @@
-// Module handles, file versions and shared libraries, on the small test
-// libraries built beside the test executable.
+// Module handles, file versions and shared libraries, on test libraries built alongside.
 #include <REDudi/system.h>
 
 #include "system/win32/win32au_shared_library.h"
@@ -24,14 +23,12 @@ UString Wide(const std::string& text) {
     return wide;
 }
 
-// The wide lookup finds the German block only for a German user with the
-// Western European ANSI code page.
+// Only then does the wide lookup find the German block.
 bool UserIsGerman() {
     return GetUserDefaultLangID() == 0x0407 && GetACP() == 1252;
 }
 
-// By path, then through handles of loaded modules; the run made for the
-// German locale must really get it.
+// By path, then by handles; the German-locale run must really get that locale.
 TEST(ModuleFileVersion, ByPathAndOfLoadedModules) {
     EXPECT_TRUE(std::getenv("REDUDI_EXPECT_GERMAN") == nullptr || UserIsGerman())
         << std::hex << GetUserDefaultLangID() << " " << GetACP();
@@ -93,8 +90,7 @@ TEST(ModuleFileVersion, ByPathAndOfLoadedModules) {
     EXPECT_EQ(nullptr, GetModuleHandleA("version_us.dll")) << "a lookup kept a reference";
 }
 
-// The two families differ only in how the file is named; locations are
-// relative to the test executable's folder.
+// The two families differ only in how the file is named.
 struct FileSpecFamily {
     using Library = ASharedLibrary;
     using Location = AFileSpec;
@@ -170,10 +166,7 @@ TYPED_TEST(SharedLibraryTest, WhatEachLocationAllows) {
     }
 }
 
-// Each step opens (o), closes (c) or force-closes (f: own loads, F: all
-// loads in the process) and must succeed; another load taken with
-// LoadLibrary beforehand (L) is given back (G) where only F would not. Then
-// threads share the object.
+// Steps: o open, c close, f/F force-close own/all loads, L/G LoadLibrary/FreeLibrary.
 TYPED_TEST(SharedLibraryTest, LoadsMatchedByClosesAlsoOfThreadsSharingTheObject) {
     struct Step {
         const char* acts;
@@ -214,8 +207,7 @@ TYPED_TEST(SharedLibraryTest, LoadsMatchedByClosesAlsoOfThreadsSharingTheObject)
     EXPECT_TRUE(library.IsOpen() && library.Close() && !library.IsOpen());
 }
 
-// Copies of the implementation share one lock, which must outlive every copy
-// still using it and be deleted once.
+// Copies share one lock, which must outlive every copy using it and be deleted once.
 TEST(SharedLibraryCopies, ShareTheLockSafely) {
     for (int order = 0; order < 4; ++order) {
         SCOPED_TRACE(order); // bit 0: the original dies first; bit 1: assigned, not copied

@@ -81,9 +81,7 @@ bool WorkersEnd(DWORD ms) {
     return true;
 }
 
-// The speed registered in each spelling, as zero, or absent in a key of the
-// test's own; then a measurement given up at once. Run as a child, the test
-// ends its process while that worker still measures, which must go cleanly.
+// Registered speeds win; run as a child, the test exits while a worker still measures.
 TEST(CpuSpeed, RegistryValueWinsElseAWorkerMeasuresAndMayOutliveItsObject) {
     const std::string key = "Software\\REDudiTests\\cpu_" + std::to_string(GetCurrentProcessId());
     HKEY handle = nullptr;

@@ -1,8 +1,6 @@
-// The other process of the multi-reader lock tests:
-//   mrsw_helper <lock name> <mode> <tag> [timeout ms]
-// *-hold: take the lock, report, release at the go event; *-die: take it,
-// report, die holding it; try-*: exit 0 when it was taken in time, else 2.
-// Reports release "redudi_mrsw_in_<tag>"; the go event is "redudi_mrsw_go_<tag>".
+// mrsw_helper <lock name> <mode> <tag> [timeout ms]: *-hold takes the lock, reports (releases
+// "redudi_mrsw_in_<tag>") and lets go at "redudi_mrsw_go_<tag>"; *-die reports and dies
+// holding it; try-* exits 0 when it was taken in time, else 2.
 #include <REDudi/threads.h>
 
 #include <windows.h>
