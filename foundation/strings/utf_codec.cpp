@@ -1,4 +1,4 @@
-// The UTF-8 <-> UTF-16 transcoders live in utf_block_loops.inc, compiled
+// The UTF-8 <-> UTF-16 transcoders live in utf_block_loops.h, compiled
 // here once for the baseline instruction set (SSE2 on x86-64, plain C++
 // elsewhere) and, on x86-64, once more with the byte shuffles of SSSE3,
 // which are chosen at run time when the processor has them. The UTF-32
@@ -70,7 +70,7 @@ namespace baseline {
 namespace {
 #define REDUDI_UTF_TARGET
 #define REDUDI_UTF_SHUFFLE 0
-#include "foundation/strings/utf_block_loops.inc"
+#include "foundation/strings/utf_block_loops.h"
 #undef REDUDI_UTF_SHUFFLE
 #undef REDUDI_UTF_TARGET
 } // namespace
@@ -81,7 +81,7 @@ namespace ssse3 {
 namespace {
 #define REDUDI_UTF_TARGET __attribute__((target("ssse3")))
 #define REDUDI_UTF_SHUFFLE 1
-#include "foundation/strings/utf_block_loops.inc"
+#include "foundation/strings/utf_block_loops.h"
 #undef REDUDI_UTF_SHUFFLE
 #undef REDUDI_UTF_TARGET
 } // namespace

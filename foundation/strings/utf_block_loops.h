@@ -1,5 +1,6 @@
 // The UTF-8 <-> UTF-16 loops and their block routines, included by
-// utf_codec.cpp once per instruction set inside a namespace of its own.
+// utf_codec.cpp once per instruction set inside a namespace of its own (so
+// it has no include guard).
 // Every function here carries REDUDI_UTF_TARGET, so that the byte shuffles
 // of REDUDI_UTF_SHUFFLE are inlined into loops compiled for them.
 //
