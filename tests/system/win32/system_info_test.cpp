@@ -136,6 +136,7 @@ TEST(SysinfoTool, AnswersAsAUserExpects) {
         {"--version " + Beside("version_us.dll"),
          0,
          {"Module        version_us.dll\r\n", "File version  5.1.2600.0"}},
+        {"--version " + Beside("REDudi.dll"), 0, {"File version  " REDUDI_FILE_VERSION "\r\n"}},
         {"--version " + Beside("plain_library.dll"), 1, {"has no file version"}},
         {"--version " + Beside("no_such_library.dll"), 1, {"cannot find"}},
         {"--version " + Beside("."), 1, {"is a directory"}},
