@@ -228,16 +228,7 @@ TEST_F(CriticalLogTest, RecordOverwrittenOrFailedInDeliveryIsNotMarked) {
 // A write that waits into the next second is stamped with the second it wrote in.
 TEST_F(CriticalLogTest, TimeIsTakenOnceTheMutexIsHeld) {
     const std::time_t before = std::time(nullptr);
-    NamedEvent held("");
-    std::thread holder([&] {
-        HeldMutex lock(region.Mutex());
-        SetEvent(held.handle);
-        while (std::time(nullptr) == before)
-            Sleep(5);
-    });
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(held.handle, 5000));
-    writer.Trace(7, "late");
-    holder.join();
+    ASSERT_TRUE(WriteIntoNextSecond(region.Mutex(), before, [&] { writer.Trace(7, "late"); }));
     ASSERT_EQ(7, region.Map().records[0].code);
     EXPECT_LT(static_cast<std::uint32_t>(before), region.Map().records[0].time);
 }

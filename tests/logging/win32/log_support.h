@@ -18,6 +18,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace REDudi {
@@ -269,6 +270,25 @@ struct NamedEvent {
     const std::string name;
     const HANDLE handle;
 };
+
+// Runs `write` while another thread holds `mutex` until the second after
+// `before` has begun, so that the write waits into that second. False when
+// the mutex could not be taken for it.
+inline bool WriteIntoNextSecond(HANDLE mutex, std::time_t before,
+                                const std::function<void()>& write) {
+    NamedEvent held("");
+    std::thread holder([&] {
+        HeldMutex lock(mutex);
+        SetEvent(held.handle);
+        while (std::time(nullptr) == before)
+            Sleep(5);
+    });
+    const bool wrote = WaitForSingleObject(held.handle, 5000) == WAIT_OBJECT_0;
+    if (wrote)
+        write();
+    holder.join();
+    return wrote;
+}
 
 inline std::string CommandBeside(const char* program, const std::string& arguments) {
     return "\"" + ExecutableBeside(program) + "\" " + arguments;

@@ -181,16 +181,7 @@ TEST_F(TraceLogTest, MutexHeldElsewhereDropsTheRecordAfterOneSecond) {
         before = std::time(nullptr);
         Sleep(600);
     } while (std::time(nullptr) != before);
-    NamedEvent held("");
-    std::thread holder([&] {
-        HeldMutex lock(region_.Mutex());
-        SetEvent(held.handle);
-        while (std::time(nullptr) == before)
-            Sleep(5);
-    });
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(held.handle, 5000));
-    logger_.Trace("late");
-    holder.join();
+    ASSERT_TRUE(WriteIntoNextSecond(region_.Mutex(), before, [&] { logger_.Trace("late"); }));
     const ALogEntry* late = Find("late");
     ASSERT_NE(nullptr, late);
     EXPECT_LT(static_cast<std::uint32_t>(before), late->time);
