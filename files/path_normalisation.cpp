@@ -102,14 +102,14 @@ std::string RemoveDuplicateDelimiters(const std::string& path) {
 std::string AppendRelative(const std::string& base, const std::string& relative) {
     if (relative.empty())
         return base;
-    std::size_t first = 0;
-    while (first < relative.size() && (relative[first] == kDelimiter || relative[first] == '/'))
-        ++first;
+    std::string tail = ToBackslashes(relative);
+    std::size_t first = tail.find_first_not_of(kDelimiter);
+    if (first == std::string::npos)
+        first = tail.size();
     std::string full;
-    full.reserve(base.size() + 1 + relative.size() - first);
+    full.reserve(base.size() + 1 + tail.size() - first);
     full.append(base).push_back(kDelimiter);
-    for (std::size_t i = first; i < relative.size(); ++i)
-        full.push_back(relative[i] == '/' ? kDelimiter : relative[i]);
+    full.append(tail, first, std::string::npos);
     // Appending a plain name to a clean path, the usual case (every entry of
     // a directory listing), has nothing to rewrite: each removal is the
     // identity on a text without its pattern.
